@@ -1,0 +1,91 @@
+// The growable vector of doubles used as scratch space.
+#include <orbmath/support.h>
+
+#include <cstring>
+
+namespace {
+
+cmath_status grow(cstd_vectord* v, intptr_t capacity)
+{
+    void* block = nullptr;
+    cmath_status st = csys_memory_alloc_internal(static_cast<size_t>(capacity) * sizeof(double), &block);
+    if (st < 0) {
+        return st;
+    }
+    if (v->size > 0) {
+        std::memcpy(block, v->begin, static_cast<size_t>(v->size) * sizeof(double));
+    }
+    void* old = v->begin;
+    csys_memory_free_internal(&old);
+    v->begin = static_cast<double*>(block);
+    v->capacity = capacity;
+    return 0;
+}
+
+} // namespace
+
+extern "C" {
+
+ORBMATH_API cmath_status cstd_vectord_constructEmpty(cstd_vectord* v)
+{
+    v->begin = nullptr;
+    v->size = 0;
+    v->capacity = 0;
+    return 0;
+}
+
+ORBMATH_API cmath_status cstd_vectord_reserve(cstd_vectord* v, intptr_t n)
+{
+    return n > v->capacity ? grow(v, n) : 0;
+}
+
+ORBMATH_API cmath_status cstd_vectord_pushBack(cstd_vectord* v, double value)
+{
+    if (v->size == v->capacity) {
+        cmath_status st = grow(v, v->capacity < 4 ? 4 : 2 * v->capacity);
+        if (st < 0) {
+            return st;
+        }
+    }
+    v->begin[v->size++] = value;
+    return 0;
+}
+
+ORBMATH_API cmath_status cstd_vectord_getBegin(cstd_vectord* v, double** out)
+{
+    *out = v->begin;
+    return 0;
+}
+
+ORBMATH_API cmath_status cstd_vectord_getBeginConst(const cstd_vectord* v, const double** out)
+{
+    *out = v->begin;
+    return 0;
+}
+
+ORBMATH_API cmath_status cstd_vectord_getBeginSize(cstd_vectord* v, double** begin, intptr_t* size)
+{
+    *begin = v->begin;
+    *size = v->size;
+    return 0;
+}
+
+ORBMATH_API cmath_status cstd_vectord_getBeginSizeConst(const cstd_vectord* v, const double** begin,
+                                                        intptr_t* size)
+{
+    *begin = v->begin;
+    *size = v->size;
+    return 0;
+}
+
+ORBMATH_API cmath_status cstd_vectord_destruct(cstd_vectord* v)
+{
+    void* p = v->begin;
+    csys_memory_free_internal(&p);
+    v->begin = nullptr;
+    v->size = 0;
+    v->capacity = 0;
+    return 0;
+}
+
+} // extern "C"
