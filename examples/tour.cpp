@@ -26,7 +26,6 @@ int tourVectors()
     return 0;
 }
 
-
 int tourGeometry()
 {
     std::puts("== Affine fit and decomposition");
