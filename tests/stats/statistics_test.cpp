@@ -298,3 +298,7 @@ TEST(Stats2, ResetAddAndFixedValuesWhenEmpty)
     csStats2Reset(&s);
     EXPECT_EQ(s.outliers, 0u);
 }
+
+extern "C" int orbmath_stats_c_check(void);
+
+TEST(StatsCInterface, HeaderCompilesAsC11AndCallsWork) { EXPECT_EQ(orbmath_stats_c_check(), 0); }
