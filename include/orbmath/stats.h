@@ -1,5 +1,5 @@
-/* orbmath statistics: running statistics (cmath_statistics and the legacy csStats2), the
- * reproducible uniform generator and Monte Carlo sampler, and the chi-squared goodness-of-fit
+/* orbmath statistics: running statistics (cmath_statistics and the legacy csStats2), weighted
+ * averagers of matrices and linear transforms, the reproducible uniform generator and Monte Carlo sampler, and the chi-squared goodness-of-fit
  * test with its distribution and log-gamma functions.
  *
  * The cmath_ functions follow the flat calling frame: they return a cmath_status, take their
@@ -9,6 +9,8 @@
 #define ORBMATH_STATS_H
 
 #include "common.h"
+#include "geometry.h"
+#include "vect.h"
 
 #include <stdarg.h>
 
@@ -95,6 +97,75 @@ ORBMATH_API double csStats2Mean(const csStats2* s);
 ORBMATH_API double csStats2Variance(const csStats2* s);
 /* sqrt of csStats2Variance (NaN when that is negative); 0.0 when n <= 1. */
 ORBMATH_API double csStats2StdDev(const csStats2* s);
+
+/* ==== averagers ======================================================================== */
+
+/* The two modes of an averager. */
+#define cmath_matrixAverager_modeElement     0 /* element by element */
+#define cmath_matrixAverager_modeScaleAspect 1 /* scale, aspect, shear and rotation */
+
+/* Weighted average of 2x2 matrices. Element mode uses count, totalWeight and elementSum; the
+ * scale-aspect mode decomposes each matrix (cmath_matrix_getScale, getAspect, getShear,
+ * getRotation) and keeps geometric means of scale and |aspect|, the arithmetic mean of the
+ * shear, a circular mean of the rotation and the weighted sign vote of the aspect. */
+typedef struct cmath_matrixAverager {
+    int32_t mode;            /* cmath_matrixAverager_modeElement or _modeScaleAspect */
+    int32_t count;           /* contributions taken */
+    double totalWeight;      /* sum of w */
+    double shearSum;         /* sum of w * shear */
+    cmath_vect rotationSum;  /* sum of w * (cos theta, sin theta) */
+    double scaleProduct;     /* product of scale^w */
+    double aspectProduct;    /* product of |aspect|^w */
+    double aspectSignSum;    /* sum of +w (aspect >= 0) or -w */
+    cmath_matrix elementSum; /* sum of w * M */
+} cmath_matrixAverager;
+
+/* Weighted average of linear transforms: the matrix part as above, the translation always
+ * element-wise. The matrix averager functions work on `base` directly. */
+typedef struct cmath_xformLinearAverager {
+    cmath_matrixAverager base;
+    cmath_vect translationSum; /* sum of w * t */
+} cmath_xformLinearAverager;
+
+/* An empty averager in element mode. */
+ORBMATH_API cmath_status cmath_matrixAverager_constructElement(cmath_matrixAverager* target);
+/* An empty averager in scale-aspect mode. */
+ORBMATH_API cmath_status cmath_matrixAverager_constructScaleAspect(cmath_matrixAverager* target);
+/* A copy of source, mode included. */
+ORBMATH_API cmath_status cmath_matrixAverager_constructCopy(cmath_matrixAverager* target,
+                                                            const cmath_matrixAverager* source);
+/* Copies every field of source. */
+ORBMATH_API cmath_status cmath_matrixAverager_assign(cmath_matrixAverager* target, const cmath_matrixAverager* source);
+/* Nothing to release; returns 0. */
+ORBMATH_API cmath_status cmath_matrixAverager_destruct(cmath_matrixAverager* target);
+/* addWeighted with weight 1.0. */
+ORBMATH_API cmath_status cmath_matrixAverager_add(cmath_matrixAverager* averager, const cmath_matrix* m);
+/* Adds m with weight w (not checked: 0 and negative weights are taken). In scale-aspect mode a
+ * matrix whose decomposition fails (determinant 0: cmath_errSingular) changes nothing. */
+ORBMATH_API cmath_status cmath_matrixAverager_addWeighted(cmath_matrixAverager* averager, const cmath_matrix* m,
+                                                          double weight);
+/* Writes the average and, when isValid is not null, 1 or 0: 0 when the average is singular,
+ * when the rotations cancel exactly (rotation 0 used) or when the aspects had mixed signs
+ * (aspect 1 used). No contribution or a total weight of exactly 0: cmath_errSingular, nothing
+ * written. */
+ORBMATH_API cmath_status cmath_matrixAverager_getAverage(const cmath_matrixAverager* averager, cmath_matrix* out,
+                                                         int32_t* isValid);
+
+/* The same for transforms; the translation is added as w * t only when the matrix was taken,
+ * and averaged as translationSum / totalWeight. */
+ORBMATH_API cmath_status cmath_xformLinearAverager_constructElement(cmath_xformLinearAverager* target);
+ORBMATH_API cmath_status cmath_xformLinearAverager_constructScaleAspect(cmath_xformLinearAverager* target);
+ORBMATH_API cmath_status cmath_xformLinearAverager_constructCopy(cmath_xformLinearAverager* target,
+                                                                 const cmath_xformLinearAverager* source);
+ORBMATH_API cmath_status cmath_xformLinearAverager_assign(cmath_xformLinearAverager* target,
+                                                          const cmath_xformLinearAverager* source);
+ORBMATH_API cmath_status cmath_xformLinearAverager_destruct(cmath_xformLinearAverager* target);
+ORBMATH_API cmath_status cmath_xformLinearAverager_add(cmath_xformLinearAverager* averager, const cmath_xformLinear* x);
+ORBMATH_API cmath_status cmath_xformLinearAverager_addWeighted(cmath_xformLinearAverager* averager,
+                                                               const cmath_xformLinear* x, double weight);
+/* Writes the average transform; fails as cmath_matrixAverager_getAverage, writing nothing. */
+ORBMATH_API cmath_status cmath_xformLinearAverager_getAverage(const cmath_xformLinearAverager* averager,
+                                                              cmath_xformLinear* out, int32_t* isValid);
 
 /* ==== random numbers and sampling ====================================================== */
 
