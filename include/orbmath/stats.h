@@ -237,11 +237,13 @@ typedef double (*cmath_chiSqExpectedFn)(int32_t bin, void* context);
  * order into groups until a group's observed total reaches 5; a trailing remainder joins the
  * last group. Fails with cmath_errBadSignificance or (numBins < 3) cmath_errOutOfDomain before
  * touching result; later failures (fewer than three groups: cmath_errOutOfDomain; allocation;
- * the distribution function) leave result reset to not computed. passed = p > significance. */
+ * the distribution function, e.g. cmath_errFailed when it does not converge) leave result
+ * reset to not computed. passed = p > significance. */
 ORBMATH_API cmath_status cmath_chiSqTest(const double* observed, int32_t numBins, const cmath_chiSqTestParams* params,
                                          cmath_chiSqExpectedFn expected, void* context,
                                          cmath_chiSqTestResult* result);
-/* *out = P(dofs/2, x/2), the chi-squared distribution function; x <= 0 or NaN gives 0.0.
+/* *out = P(dofs/2, x/2), the chi-squared distribution function; x <= 0 or NaN gives 0.0,
+ * x = +infinity gives 1.0.
  * dofs < 1: cmath_errBadDofs. When the series (used for x/2 < dofs/2 + 1) has not met its
  * relative tolerance 3e-7 after 100 terms (dofs of about 800 and more, x near dofs), the
  * value is not trusted: cmath_errFailed is returned and *out is left untouched. */

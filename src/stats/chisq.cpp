@@ -112,6 +112,10 @@ ORBMATH_API cmath_status cmath_chiSquaredCDF(double x, int32_t dofs, double* out
         *out = 0.0;
         return 0;
     }
+    if (std::isinf(x)) {
+        *out = 1.0; // the limit; the continued fraction would meet infinity - infinity
+        return 0;
+    }
     const double a = static_cast<double>(dofs) * 0.5;
     const double y = x * 0.5;
     double g = 0.0;

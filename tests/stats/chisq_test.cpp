@@ -216,6 +216,8 @@ TEST(ChiSquaredCDF, StatedValuesAndDomain)
         ASSERT_EQ(cmath_chiSquaredCDF(x, 3, &out), 0);
         EXPECT_EQ(out, 0.0);
     }
+    ASSERT_EQ(cmath_chiSquaredCDF(std::numeric_limits<double>::infinity(), 3, &out), 0);
+    EXPECT_EQ(out, 1.0);
     out = -2.0;
     EXPECT_EQ(cmath_chiSquaredCDF(5.0, 0, &out), cmath_errBadDofs);
     EXPECT_EQ(cmath_chiSquaredCDF(-5.0, -3, &out), cmath_errBadDofs);
