@@ -29,7 +29,7 @@ double tourExpectedCount(int32_t /*bin*/, void* context) { return *static_cast<c
 
 int tourStatistics()
 {
-    std::puts("== Statistics, sampling and the chi-squared test");
+    std::puts("== Statistics, averaging, sampling and the chi-squared test");
     const double values[] = {1.0, 2.0, 3.0, 4.0};
     cmath_statistics s;
     double mean = 0.0, stdDev = 0.0, rms = 0.0;
@@ -38,6 +38,27 @@ int tourStatistics()
         return 1;
     }
     std::printf("1, 2, 3, 4: mean %g, standard deviation %.17g, rms %.17g\n", mean, stdDev, rms);
+
+    // Averaging two poses: scales 1 and 4 average to 2 (geometric mean), rotations 0.2 and 0.4 to 0.3.
+    cmath_xformLinearAverager avg;
+    cmath_xformLinearAverager_constructScaleAspect(&avg);
+    cmath_xformLinear pose{{0.0, 0.0}, {}}, meanPose{};
+    const cmath_radian noShear{0.0}, turn1{0.2}, turn2{0.4};
+    int32_t valid = 0;
+    double scale = 0.0;
+    cmath_radian rotation{};
+    cmath_matrix_initScaleAspect(&pose.matrix, 1.0, 1.0, &noShear, &turn1);
+    cmath_xformLinearAverager_add(&avg, &pose);
+    pose.trans = cmath_vect{2.0, 4.0};
+    cmath_matrix_initScaleAspect(&pose.matrix, 4.0, 1.0, &noShear, &turn2);
+    if (cmath_xformLinearAverager_add(&avg, &pose) < 0 ||
+        cmath_xformLinearAverager_getAverage(&avg, &meanPose, &valid) < 0 ||
+        cmath_matrix_getScale(&meanPose.matrix, &scale) < 0 ||
+        cmath_matrix_getRotation(&meanPose.matrix, &rotation) < 0) {
+        return 1;
+    }
+    std::printf("average pose: translation (%g, %g), scale %.6f, rotation %.6f, valid %d\n", meanPose.trans.x,
+                meanPose.trans.y, scale, rotation.value, valid);
 
     csRandomUniform2 gen;
     csRandomUniformInit2(&gen, 0);
