@@ -541,7 +541,9 @@ TEST(Vector, FailingConstructorsWriteNothingAndLeakNothing)
              V{1, 2, 3}},
             {[&](cstd_vector* v) { return cstd_vector__constructCopy(v, &source); }, V{4, 5, 6}},
         };
-        for (const auto& [ctor, want] : ctors) {
+        for (const auto& entry : ctors) {
+            const auto& ctor = entry.first;
+            const V& want = entry.second;
             const int covered = orbtest::sweepAllocations([&](bool) {
                 cstd_vector v;
                 std::memset(&v, 0xCD, sizeof v);
