@@ -9,8 +9,14 @@
  * assign, assignShared) adds one reference, every release removes one, and the release that
  * brings the count back to 0 runs the object's destroy entry. So the first handle attached to
  * a fresh object owns it alone (count 1); an object that no handle ever reached is destructed
- * by its creator directly. Reference counts are atomic: handles to one object may be copied
+ * by its creator directly, and attaching a temporary handle to such an object and releasing
+ * it destroys the object. Reference counts are atomic: handles to one object may be copied
  * and released from several threads at once (a single handle is not itself thread-safe).
+ *
+ * The table entries are called through exactly the function types declared here (object
+ * arguments as void* or cstd_shared*); a kind whose functions take typed pointers puts small
+ * adapters in its tables, since calls through another function type are undefined (and
+ * sanitizer builds report them).
  *
  * Type names are 16-bit strings, compared exactly: unit by unit, case-sensitive, terminator
  * included, so a proper prefix of a name never matches it. The support layer answers one root

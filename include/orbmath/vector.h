@@ -14,6 +14,11 @@
  * The method table is an opaque pointer a typed layer may attach to its vectors; the vector
  * stores it, copies it with the vector and hands it back, and never calls through it.
  *
+ * Callbacks (element table entries, equalities) are called through exactly the types declared
+ * here; give functions of these types (a typed function goes behind a small adapter), since
+ * calling through a pointer of another function type is undefined and sanitizer builds
+ * report it.
+ *
  * A `cstd_vectorShareable` is a shared object (shared.h) holding a plain vector: it can be
  * held by handles, answers queries by type name through its kind's type table and carries an
  * optional equality for two shareable vectors of its kind. */
@@ -167,18 +172,21 @@ ORBMATH_API cmath_status cstd_vector__compareEqual(const cstd_vector* a, const c
 
 /* ---- shareable vector -------------------------------------------------------------- */
 
+typedef struct cstd_vectorShareable cstd_vectorShareable;
+
 /* Equality of two shareable vectors of one kind: *out = 1 when *a equals *b, else 0. */
-typedef cmath_status (*cstd_vectorShareableEqual)(const void* a, const void* b, int32_t* out);
+typedef cmath_status (*cstd_vectorShareableEqual)(const cstd_vectorShareable* a,
+                                                  const cstd_vectorShareable* b, int32_t* out);
 
 /* A shared object holding a vector. Its outer object is itself (a kind that embeds it must
  * place it first); its shared operations destruct the vector and free the object's block
  * (from csys_memory_alloc_internal) when the last handle lets go. It answers the type name
  * "cstd_vectorShareable" (with its own address) and then "cstd_shared". */
-typedef struct cstd_vectorShareable {
+struct cstd_vectorShareable {
     cstd_shared shared;
     cstd_vector vector;
     cstd_vectorShareableEqual equal; /* null when the kind has none */
-} cstd_vectorShareable;
+};
 
 /* Constructs s holding a copy of *v, with the kind's type table (may be null) and equality
  * (may be null); its reference count starts at 0 (see shared.h). On failure s is left as it

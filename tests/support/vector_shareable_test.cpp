@@ -33,11 +33,10 @@ const cstd_sharedTypeTable kTypes = {kindFinal, kindName};
 
 int g_equalCalls = 0;
 // Equal when the sizes agree (whatever the elements): shows that the kind's equality is used.
-cmath_status sameSize(const void* a, const void* b, int32_t* out)
+cmath_status sameSize(const cstd_vectorShareable* a, const cstd_vectorShareable* b, int32_t* out)
 {
     ++g_equalCalls;
-    *out = static_cast<const cstd_vectorShareable*>(a)->vector.size ==
-           static_cast<const cstd_vectorShareable*>(b)->vector.size;
+    *out = a->vector.size == b->vector.size;
     return 0;
 }
 
