@@ -619,8 +619,9 @@ TEST(XformHandles, ConstructAssignAndForward)
     ASSERT_EQ(cmath_xformPtrh_constructClone(&cloneM, lh.x()), 0);
     ASSERT_EQ(cmath_xformPtrhConst_assignClone(&ac.h, lh.x()), 0);
     ASSERT_EQ(cmath_xformPtrh_assignClone(am.m(), lh.x()), 0);
-    for (const cmath_xformPtrhConst* h : {&cloneC, reinterpret_cast<const cmath_xformPtrhConst*>(&cloneM), &ac.h,
-                                          &am.h}) {
+    const cmath_xformPtrhConst* clones[] = {&cloneC, reinterpret_cast<const cmath_xformPtrhConst*>(&cloneM), &ac.h,
+                                            &am.h};
+    for (const cmath_xformPtrhConst* h : clones) {
         int32_t e = 0;
         ASSERT_EQ(cmath_xformPtrhConst_compareEqual(h, &lh.h, &e), 0);
         EXPECT_EQ(e, 1);
