@@ -12,7 +12,8 @@
  * transform operations below, shared operations {destroy, increment, decrement} and a type table
  * whose final query answers the kind's name and passes every other name to
  * cmath_xform_queryInterfaceByTypenameFinal), allocate the object with csys_memory_alloc_internal
- * and hand it to a handle (cmath_xformPtrh_assignShared-like cstd_ptrh_assignShared). */
+ * and give it to a handle with cstd_ptrh_assignShared(&h.handle, &object->base.shared). The
+ * cmath_xform may sit anywhere in the kind's object; the slots receive the outer object. */
 #ifndef ORBMATH_XFORM_H
 #define ORBMATH_XFORM_H
 

@@ -71,6 +71,9 @@ inline const cmath_xform* xformOfHeader(const cstd_shared* header)
 
 inline cmath_status xformOf(const cmath_xformPtrhConst* h, const cmath_xform** out)
 {
+    if (h == nullptr) {
+        return cmath_errNullArgument;
+    }
     *out = h->handle.header != nullptr ? xformOfHeader(h->handle.header) : nullptr;
     return 0;
 }

@@ -588,8 +588,10 @@ TEST(XformHandles, ConstructAssignAndForward)
     EXPECT_EQ(a.refs(), 1);
 
     // Mutable-handle twins of the operations reach the same transform.
-    cmath_vect q;
+    cmath_vect q = {-1.0, -1.0};
     const cmath_vect p = {1.0, 1.0};
+    EXPECT_EQ(cmath_xformPtrhConst_mapPoint(nullptr, &p, &q), cmath_errNullArgument);
+    expectPoint(q, -1.0, -1.0);
     ASSERT_EQ(cmath_xformPtrh_mapPoint(a.m(), &p, &q), 0);
     expectPoint(q, 4.0, 8.0);
     int32_t lin = -1;
