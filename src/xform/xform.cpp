@@ -182,6 +182,7 @@ ORBMATH_API cmath_status cmath_xform_getInverseConst(const cmath_xform* x, cmath
 ORBMATH_API cmath_status cmath_xform_cloneConst(const cmath_xform* x, cmath_xformPtrhConst* out)
 {
     cmath_xformPtrh temp;
+    cmath_xformPtrhConst plain; // lives as long as the clean-up list that releases it
     cmath_status st = constructEmpty(&temp);
     if (st < 0) {
         return st;
@@ -191,7 +192,6 @@ ORBMATH_API cmath_status cmath_xform_cloneConst(const cmath_xform* x, cmath_xfor
     if (x->ops != nullptr) {
         st = x->ops->clone(outerOf(x), &temp);
     } else {
-        cmath_xformPtrhConst plain;
         st = cmath_xformPtrhConst_constructLinear(&plain, &x->linear);
         if (st >= 0) {
             cl.tempHandle(mut(&plain), releaseHandle);
