@@ -50,14 +50,16 @@ std::vector<double> reference(const cxNMMatrix& A, const cxNMMatrix& B, Kind kin
     const int n = kind == Kind::AtB ? A.cols() : A.rows();
     const int q = kind == Kind::ABt ? B.rows() : B.cols();
     const int m = kind == Kind::AtB ? A.rows() : A.cols();
+    const std::vector<double> a = values(A), b = values(B);
+    const size_t ac = static_cast<size_t>(A.cols()), bc = static_cast<size_t>(B.cols());
     std::vector<double> out;
-    for (int i = 0; i < n; ++i) {
-        for (int j = 0; j < q; ++j) {
+    for (size_t i = 0; i < static_cast<size_t>(n); ++i) {
+        for (size_t j = 0; j < static_cast<size_t>(q); ++j) {
             double s = 0.0;
-            for (int k = 0; k < m; ++k) {
-                const double a = kind == Kind::AtB ? at(A, k, i) : at(A, i, k);
-                const double b = kind == Kind::ABt ? at(B, j, k) : at(B, k, j);
-                s += a * b;
+            for (size_t k = 0; k < static_cast<size_t>(m); ++k) {
+                const double x = kind == Kind::AtB ? a[k * ac + i] : a[i * ac + k];
+                const double y = kind == Kind::ABt ? b[j * bc + k] : b[k * bc + j];
+                s += x * y;
             }
             out.push_back(s);
         }

@@ -41,9 +41,14 @@ inline double at(const cxNMMatrix& m, int i, int j)
 inline std::vector<double> values(const cxNMMatrix& m)
 {
     std::vector<double> out;
+    out.reserve(static_cast<size_t>(m.rows()) * static_cast<size_t>(m.cols()));
     for (int i = 0; i < m.rows(); ++i) {
         for (int j = 0; j < m.cols(); ++j) {
-            out.push_back(at(m, i, j));
+            double v = 0.0;
+            if (m.getElement(i, j, v) != 0) {
+                ADD_FAILURE() << "getElement(" << i << ", " << j << ")";
+            }
+            out.push_back(v);
         }
     }
     return out;
