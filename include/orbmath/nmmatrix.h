@@ -352,8 +352,6 @@ private:
                         double maxCond, cxNMMatrix& X);
     long constraintMinimization2_(const cxNMMatrix& A, const cxNMMatrix& B, const cxNMMatrix& G,
                                   const cxNMMatrix& D, double tolerance, cxNMMatrix& X) const;
-    long oldConstraintMinimization_(const cxNMMatrix& A, const cxNMMatrix& B, const cxNMMatrix& G,
-                                    const cxNMMatrix& D, double tolerance, cxNMMatrix& X) const;
 
     /* Internal kernels on row tables (not exported). */
     static long luDecompose(double** a, int n, int* perm, double& parity);
@@ -361,7 +359,8 @@ private:
     static long svdDecompose(double** a, int m, int n, double* w, double** v);
     static void hessenbergReduce(double** a, int n);
     static bool hessenbergEigenvalues(double** a, int n, double* wr, double* wi);
-    static void tridiagonalize(double** a, int n, double* d, double* e, bool withVectors);
+    /* work: n doubles of scratch, used only withVectors (may be null without). */
+    static void tridiagonalize(double** a, int n, double* d, double* e, bool withVectors, double* work);
     static bool tridiagonalEigenvalues(double* d, double* e, int n, double** z);
 
     double** m_ = nullptr; /* row table, null while no storage is held */

@@ -11,12 +11,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "nmmatrix/internal.hpp"
 #include "nmmatrix/kernels.hpp"
 #include "support/cleanup.hpp"
 
-namespace orb::nm {
+using orb::nm::dot;
 
-void hessenbergReduce(double* const* a, int n)
+// Upper Hessenberg form by elimination with pivoting (the first of equal maxima is kept);
+// the multipliers stay below the subdiagonal. Nothing happens for n < 3.
+void cxNMMatrix::hessenbergReduce(double** a, int n)
 {
     for (int m = 1; m < n - 1; ++m) {
         double x = 0.0;
@@ -62,7 +65,9 @@ double withSign(double a, double b)
 
 } // namespace
 
-bool hessenbergEigenvalues(double* const* a, int n, double* wr, double* wi)
+// Francis double-shift QR on the Hessenberg part of a (destroyed); false when an eigenvalue
+// or pair would need a 31st sweep. Exceptional shifts at sweeps 10 and 20.
+bool cxNMMatrix::hessenbergEigenvalues(double** a, int n, double* wr, double* wi)
 {
     double anorm = std::fabs(a[0][0]);
     for (int i = 1; i < n; ++i) {
@@ -232,7 +237,9 @@ bool hessenbergEigenvalues(double* const* a, int n, double* wr, double* wi)
     return true;
 }
 
-void tridiagonalize(double* const* a, int n, double* d, double* e, bool withVectors, double* work)
+// Householder tridiagonalisation of the symmetric a (lower triangle read): d the diagonal,
+// e the subdiagonal in e[1..n), e[0] = 0. withVectors: a becomes the orthogonal transform.
+void cxNMMatrix::tridiagonalize(double** a, int n, double* d, double* e, bool withVectors, double* work)
 {
     for (int i = n - 1; i >= 1; --i) {
         const int l = i - 1;
@@ -338,7 +345,9 @@ void tridiagonalize(double* const* a, int n, double* d, double* e, bool withVect
     }
 }
 
-bool tridiagonalEigenvalues(double* d, double* e, int n, double* const* z)
+// QL with implicit shifts on (d, e); d receives the eigenvalues, and the columns of z (when
+// given) are rotated along. False when an eigenvalue would need a 31st sweep.
+bool cxNMMatrix::tridiagonalEigenvalues(double* d, double* e, int n, double** z)
 {
     for (int i = 1; i < n; ++i) {
         e[i - 1] = e[i];
@@ -404,4 +413,242 @@ bool tridiagonalEigenvalues(double* d, double* e, int n, double* const* z)
     return true;
 }
 
-} // namespace orb::nm
+
+namespace {
+
+// Sizes out to n elements and copies src into it.
+long copyOut(cxVector<double>& out, const double* src, int n)
+{
+    const long st = out.resize(static_cast<std::size_t>(n));
+    if (st < 0) {
+        return st;
+    }
+    std::copy(src, src + n, out.begin());
+    return 0;
+}
+
+// hi / lo of the magnitudes of v[0..n); 1e28 when the smallest is 0 or NaN (a NaN anywhere
+// counts as the smallest) or the largest is below 1e-14.
+double conditionRule(const double* v, int n)
+{
+    double hi = std::fabs(v[0]);
+    double lo = hi;
+    for (int i = 1; i < n; ++i) {
+        const double x = std::fabs(v[i]);
+        if (x > hi) {
+            hi = x;
+        }
+        if (x < lo || x != x) {
+            lo = x;
+        }
+        if (lo != lo) {
+            break;
+        }
+    }
+    if (lo != 0.0 && lo == lo && hi >= 1e-14) {
+        return hi / lo;
+    }
+    return 1e28;
+}
+
+} // namespace
+
+long cxNMMatrix::genEigenvalues_(cxVector<double>& re, cxVector<double>& im) const
+{
+    if (rows_ != cols_) {
+        return cxNMMatrix_errNotSquare;
+    }
+    const int n = rows_;
+    if (n < 1) {
+        return cxNMMatrix_errBadSize;
+    }
+    cxNMMatrix wr;
+    long st = wr.initResize(1, n, 0.0);
+    if (st < 0) {
+        return st;
+    }
+    cxNMMatrix wi;
+    st = wi.initResize(1, n, 0.0);
+    if (st < 0) {
+        return st;
+    }
+    cxNMMatrix a;
+    st = a.assign(*this);
+    if (st < 0) {
+        return st;
+    }
+    double** at = cxNMMatrixAccess::table(a);
+    hessenbergReduce(at, n);
+    if (!hessenbergEigenvalues(at, n, cxNMMatrixAccess::block(wr), cxNMMatrixAccess::block(wi))) {
+        return cxNMMatrix_errSingular;
+    }
+    st = re.resize(static_cast<std::size_t>(n));
+    if (st < 0) {
+        return st;
+    }
+    st = im.resize(static_cast<std::size_t>(n));
+    if (st < 0) {
+        return st;
+    }
+    std::copy(cxNMMatrixAccess::block(wr), cxNMMatrixAccess::block(wr) + n, re.begin());
+    std::copy(cxNMMatrixAccess::block(wi), cxNMMatrixAccess::block(wi) + n, im.begin());
+    return 0;
+}
+
+long cxNMMatrix::getSymEigenvalues_(cxVector<double>& values) const
+{
+    if (rows_ != cols_) {
+        return cxNMMatrix_errNotSquare;
+    }
+    const int n = rows_;
+    if (n < 1) {
+        return cxNMMatrix_errBadSize;
+    }
+    cxNMMatrix d;
+    long st = d.initResize(1, n, 0.0);
+    if (st < 0) {
+        return st;
+    }
+    cxNMMatrix e;
+    st = e.initResize(1, n, 0.0);
+    if (st < 0) {
+        return st;
+    }
+    cxNMMatrix a;
+    st = a.assign(*this);
+    if (st < 0) {
+        return st;
+    }
+    double* dv = cxNMMatrixAccess::block(d);
+    double* ev = cxNMMatrixAccess::block(e);
+    tridiagonalize(cxNMMatrixAccess::table(a), n, dv, ev, false, nullptr);
+    if (!tridiagonalEigenvalues(dv, ev, n, nullptr)) {
+        return cxNMMatrix_errSingular;
+    }
+    return copyOut(values, dv, n);
+}
+
+long cxNMMatrix::getSymEigenvalues_(cxVector<double>& values, cxNMMatrix& vectors) const
+{
+    if (rows_ != cols_) {
+        return cxNMMatrix_errNotSquare;
+    }
+    const int n = rows_;
+    if (n < 1) {
+        return cxNMMatrix_errBadSize;
+    }
+    cxNMMatrix d;
+    long st = d.initResize(1, n, 0.0);
+    if (st < 0) {
+        return st;
+    }
+    // e in row 0; row 1 is the scratch of the eigenvector accumulation.
+    cxNMMatrix e;
+    st = e.initResize(2, n, 0.0);
+    if (st < 0) {
+        return st;
+    }
+    st = vectors.assign(*this);
+    if (st < 0) {
+        return st;
+    }
+    double* dv = cxNMMatrixAccess::block(d);
+    double** et = cxNMMatrixAccess::table(e);
+    double** z = cxNMMatrixAccess::table(vectors);
+    tridiagonalize(z, n, dv, et[0], true, et[1]);
+    if (!tridiagonalEigenvalues(dv, et[0], n, z)) {
+        return cxNMMatrix_errSingular;
+    }
+    return copyOut(values, dv, n);
+}
+
+long cxNMMatrix::getSymEigenvalues2_(cxVector<double>& values) const
+{
+    cxNMMatrix u;
+    cxNMMatrix w;
+    cxNMMatrix v;
+    long st = decompose(u, w, v);
+    if (st < 0) {
+        return st;
+    }
+    const int n = cols_;
+    st = values.resize(static_cast<std::size_t>(n));
+    if (st < 0) {
+        return st;
+    }
+    const double* const* wt = cxNMMatrixAccess::table(w);
+    for (int i = 0; i < n; ++i) {
+        values[static_cast<std::size_t>(i)] = wt[i][i];
+    }
+    return 0;
+}
+
+long cxNMMatrix::eigenvalues(bool symmetric, cxVector<double>& re, cxVector<double>& im) const
+{
+    if (rows_ != cols_) {
+        return cxNMMatrix_errNotSquare;
+    }
+    if (!symmetric) {
+        return genEigenvalues_(re, im);
+    }
+    const long st = im.resize(static_cast<std::size_t>(rows_));
+    if (st < 0) {
+        return st;
+    }
+    std::fill(im.begin(), im.end(), 0.0);
+    return getSymEigenvalues_(re);
+}
+
+long cxNMMatrix::eigenvalues(bool symmetric, cxVector<double>& re, cxVector<double>& im, cxNMMatrix& vectors) const
+{
+    if (rows_ != cols_) {
+        return cxNMMatrix_errNotSquare;
+    }
+    if (!symmetric) {
+        return genEigenvalues_(re, im);
+    }
+    const long st = im.resize(static_cast<std::size_t>(rows_));
+    if (st < 0) {
+        return st;
+    }
+    std::fill(im.begin(), im.end(), 0.0);
+    return getSymEigenvalues_(re, vectors);
+}
+
+long cxNMMatrix::getConditionNumber(bool symmetric, double& cond) const
+{
+    if (!symmetric) {
+        cxNMMatrix u;
+        cxNMMatrix w;
+        cxNMMatrix v;
+        const long st = decompose(u, w, v);
+        if (st < 0) {
+            return st;
+        }
+        // The diagonal of W, gathered into row 0 (the rule reads a contiguous array).
+        const int n = cols_;
+        double** wt = cxNMMatrixAccess::table(w);
+        for (int i = 1; i < n; ++i) {
+            wt[0][i] = wt[i][i];
+        }
+        cond = conditionRule(wt[0], n);
+        return 0;
+    }
+    cxVector<double> values;
+    const long st = getSymEigenvalues_(values);
+    if (st < 0) {
+        return st;
+    }
+    cond = conditionRule(values.begin(), cols_);
+    return 0;
+}
+
+long cxNMMatrix::getSymEigenvaluesAndConditionNumber(cxVector<double>& values, double& cond) const
+{
+    const long st = getSymEigenvalues_(values);
+    if (st < 0) {
+        return st;
+    }
+    cond = conditionRule(values.begin(), cols_);
+    return 0;
+}

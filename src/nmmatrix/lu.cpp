@@ -11,15 +11,20 @@
 #include <algorithm>
 #include <cmath>
 
+#include "nmmatrix/internal.hpp"
 #include "nmmatrix/kernels.hpp"
 #include "support/cleanup.hpp"
 
-namespace orb::nm {
+using orb::nm::dot;
 
-cmath_status luDecompose(double* const* a, int n, int* perm, double& parity)
+// In place on the n x n array a: U on and above the diagonal, the multipliers of L below.
+// perm[j] is the row exchanged with row j at step j; parity flips with every exchange. A row
+// whose largest magnitude is not above 1e-15 is refused with cxNMMatrix_errSingular (parity
+// is then 1.0); an exactly zero pivot becomes 1e-20 and the decomposition goes on.
+long cxNMMatrix::luDecompose(double** a, int n, int* perm, double& parity)
 {
     cmath_status st = 0;
-    Cleanup cl(st);
+    orb::Cleanup cl(st);
     // One block: the row scales, then a gathered copy of the current column so that the
     // column sums run over contiguous memory.
     double* scale = nullptr;
@@ -89,7 +94,8 @@ cmath_status luDecompose(double* const* a, int n, int* perm, double& parity)
     return cl.close();
 }
 
-void luBackSubstitute(const double* const* a, int n, const int* perm, double* b)
+// Solves M x = b with the output of luDecompose; b (n elements) is replaced by x.
+void cxNMMatrix::luBackSubstitute(const double* const* a, int n, const int* perm, double* b)
 {
     // Forward pass with the permutation applied on the fly; leading zeros of the permuted
     // right-hand side are skipped.
@@ -111,4 +117,78 @@ void luBackSubstitute(const double* const* a, int n, const int* perm, double* b)
     }
 }
 
-} // namespace orb::nm
+
+long cxNMMatrix::getDeterminant(double& det) const
+{
+    if (rows_ != cols_) {
+        return cxNMMatrix_errNotSquare;
+    }
+    const int n = rows_;
+    if (n < 1) {
+        return cxNMMatrix_errBadSize;
+    }
+    cmath_status st = 0;
+    orb::Cleanup cl(st);
+    int* perm = nullptr;
+    st = csys_memory_alloc_internal(sizeof(int) * static_cast<size_t>(n), reinterpret_cast<void**>(&perm));
+    if (st < 0) {
+        return cl.close();
+    }
+    cl.workBlock(reinterpret_cast<void**>(&perm));
+    cxNMMatrix lu;
+    st = static_cast<cmath_status>(lu.assign(*this));
+    if (st < 0) {
+        return cl.close();
+    }
+    double** a = cxNMMatrixAccess::table(lu);
+    // The parity is written straight into det: a refused matrix leaves det = 1.0.
+    st = static_cast<cmath_status>(luDecompose(a, n, perm, det));
+    if (st < 0) {
+        return cl.close();
+    }
+    for (int i = 0; i < n; ++i) {
+        det = det * a[i][i];
+    }
+    return cl.close();
+}
+
+long cxNMMatrix::getInverse(cxNMMatrix& out) const
+{
+    if (rows_ != cols_) {
+        return cxNMMatrix_errNotSquare;
+    }
+    const int n = rows_;
+    cmath_status st = 0;
+    orb::Cleanup cl(st);
+    int* perm = nullptr;
+    st = csys_memory_alloc_internal(sizeof(int) * static_cast<size_t>(n), reinterpret_cast<void**>(&perm));
+    if (st < 0) {
+        return cl.close();
+    }
+    cl.workBlock(reinterpret_cast<void**>(&perm));
+    cxNMMatrix lu;
+    st = static_cast<cmath_status>(lu.assign(*this));
+    if (st < 0) {
+        return cl.close();
+    }
+    // R collects the columns of the inverse as its rows, so that each substitution runs over
+    // contiguous memory; out is its transpose.
+    cxNMMatrix r;
+    st = static_cast<cmath_status>(r.initResize(n, n, 0.0));
+    if (st < 0) {
+        return cl.close();
+    }
+    double** a = cxNMMatrixAccess::table(lu);
+    double parity = 1.0;
+    st = static_cast<cmath_status>(luDecompose(a, n, perm, parity));
+    if (st < 0) {
+        return cl.close();
+    }
+    double** rt = cxNMMatrixAccess::table(r);
+    for (int i = 0; i < n; ++i) {
+        rt[i][i] = 1.0;
+        luBackSubstitute(a, n, perm, rt[i]);
+    }
+    st = static_cast<cmath_status>(r.getTranspose(out));
+    return cl.close();
+}

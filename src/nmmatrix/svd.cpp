@@ -9,11 +9,13 @@
 #include <orbmath/nmmatrix.h>
 
 #include <cmath>
+#include <cstring>
 
+#include "nmmatrix/internal.hpp"
 #include "nmmatrix/kernels.hpp"
 #include "support/cleanup.hpp"
 
-namespace orb::nm {
+using orb::nm::dot;
 
 namespace {
 
@@ -62,13 +64,15 @@ void rotateColumns(double* const* x, int rows, int p, int q, double c, double s)
 
 } // namespace
 
-cmath_status svdDecompose(double* const* a, int m, int n, double* w, double* const* v)
+// In place on the m x n array a (m >= n): a becomes U, w the singular values, v (n x n) V.
+// cxNMMatrix_errSingular when m < n or a singular value would need a 100th QR sweep.
+long cxNMMatrix::svdDecompose(double** a, int m, int n, double* w, double** v)
 {
     if (m < n) {
         return cxNMMatrix_errSingular;
     }
     cmath_status st = 0;
-    Cleanup cl(st);
+    orb::Cleanup cl(st);
     // The superdiagonal, then scratch for column sums gathered row by row.
     double* rv1 = nullptr;
     st = csys_memory_alloc_internal(sizeof(double) * 2 * static_cast<size_t>(n), reinterpret_cast<void**>(&rv1));
@@ -342,4 +346,115 @@ cmath_status svdDecompose(double* const* a, int m, int n, double* w, double* con
     return cl.close();
 }
 
-} // namespace orb::nm
+
+long cxNMMatrix::decompose(cxNMMatrix& U, cxNMMatrix& W, cxNMMatrix& V) const
+{
+    const int mrows = rows_;
+    const int n = cols_;
+    const int p = mrows > n ? mrows : n;
+    if (p < 1 || n < 1) {
+        return cxNMMatrix_errBadSize;
+    }
+    // A wide matrix is padded with zero rows so that the kernel always sees rows >= cols.
+    cxNMMatrix work;
+    long st = work.initResize(p, n, 0.0);
+    if (st < 0) {
+        return st;
+    }
+    std::memcpy(cxNMMatrixAccess::block(work), cxNMMatrixAccess::block(*this),
+                sizeof(double) * static_cast<size_t>(mrows) * static_cast<size_t>(n));
+    st = V.initResize(n, n, 0.0);
+    if (st < 0) {
+        return st;
+    }
+    cxNMMatrix w;
+    st = w.initResize(1, n, 0.0);
+    if (st < 0) {
+        return st;
+    }
+    const double* wv = cxNMMatrixAccess::block(w);
+    st = svdDecompose(cxNMMatrixAccess::table(work), p, n, cxNMMatrixAccess::block(w), cxNMMatrixAccess::table(V));
+    if (st < 0) {
+        return st;
+    }
+    st = W.initResize(n, n, 0.0);
+    if (st < 0) {
+        return st;
+    }
+    double** wt = cxNMMatrixAccess::table(W);
+    for (int i = 0; i < n; ++i) {
+        wt[i][i] = wv[i];
+    }
+    st = U.initResize(mrows, n);
+    if (st < 0) {
+        return st;
+    }
+    std::memcpy(cxNMMatrixAccess::block(U), cxNMMatrixAccess::block(work),
+                sizeof(double) * static_cast<size_t>(mrows) * static_cast<size_t>(n));
+    return 0;
+}
+
+long cxNMMatrix::getPseudoinverse(double tolerance, cxNMMatrix& out) const
+{
+    cxNMMatrix u;
+    cxNMMatrix w;
+    cxNMMatrix v;
+    long st = decompose(u, w, v);
+    if (st < 0) {
+        return st;
+    }
+    const int n = w.rows_;
+    const double* const* wt = cxNMMatrixAccess::table(w);
+    double wmax = wt[0][0];
+    for (int i = 1; i < n; ++i) {
+        if (wt[i][i] > wmax) {
+            wmax = wt[i][i];
+        }
+    }
+    const double t = wmax / std::sqrt(tolerance);
+    if (!(t >= 1e-9)) {
+        // Nothing to invert (a zero matrix, or a tolerance that is negative or NaN).
+        return out.assign(*this);
+    }
+    // V·D with D = diag(1/w) above t and diag(w/t²) below it (damped rather than dropped),
+    // applied as a column scaling of V; then (V·D)·Uᵀ.
+    const double t2 = t * t;
+    double** dt = cxNMMatrixAccess::table(w);
+    for (int j = 0; j < n; ++j) {
+        const double wj = dt[j][j];
+        dt[j][j] = wj >= t ? 1.0 / wj : wj / t2;
+    }
+    double** vt = cxNMMatrixAccess::table(v);
+    for (int i = 0; i < n; ++i) {
+        double* row = vt[i];
+        for (int j = 0; j < n; ++j) {
+            row[j] = row[j] * dt[j][j];
+        }
+    }
+    return out.initMultiplyT(v, u);
+}
+
+long cxNMMatrix::getMinimalInverse(const cxNMMatrix& B, double tolerance, cxNMMatrix& out) const
+{
+    cxNMMatrix t;
+    long st = t.initMultiply(*this, B);
+    if (st < 0) {
+        return st;
+    }
+    cxNMMatrix p;
+    st = t.getPseudoinverse(tolerance, p);
+    if (st < 0) {
+        return st;
+    }
+    return out.initMultiply(B, p);
+}
+
+long cxNMMatrix::pseudoSolve(const cxNMMatrix& A, const cxNMMatrix& B, double tolerance, cxNMMatrix& X)
+{
+    cxNMMatrix p;
+    const long st = A.getPseudoinverse(tolerance, p);
+    if (st < 0) {
+        return st;
+    }
+    return X.initMultiply(p, B);
+}
