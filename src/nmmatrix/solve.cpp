@@ -62,29 +62,6 @@ long cxNMMatrix::solve(const cxNMMatrix& A, const cxNMMatrix& B, bool symmetric,
     return cl.close();
 }
 
-long cxNMMatrix::solve2_(const cxNMMatrix& A, const cxNMMatrix& B, bool symmetric, double& cond, double maxCond,
-                         cxNMMatrix& X)
-{
-    if (A.rows_ != A.cols_) {
-        return cxNMMatrix_errNotSquare;
-    }
-    double c = 0.0;
-    long st = A.getConditionNumber(symmetric, c);
-    if (st < 0) {
-        return st;
-    }
-    cond = c;
-    if (!(maxCond >= c)) {
-        return cxNMMatrix_errSingular;
-    }
-    cxNMMatrix ainv;
-    st = A.getInverse(ainv);
-    if (st < 0) {
-        return st;
-    }
-    return X.initMultiply(ainv, B);
-}
-
 long cxNMMatrix::partialSolve(const cxNMMatrix& A, const cxNMMatrix& B, const cxNMMatrix& G, const cxNMMatrix& D,
                               const cxNMMatrix& E, bool symmetric, double& cond, double maxCond, cxNMMatrix& X)
 {
@@ -169,42 +146,6 @@ long cxNMMatrix::constraintMinimization(const cxNMMatrix& A, const cxNMMatrix& B
         return st;
     }
     return X.initAdd(B, t6);
-}
-
-long cxNMMatrix::constraintMinimization2_(const cxNMMatrix& A, const cxNMMatrix& B, const cxNMMatrix& G,
-                                          const cxNMMatrix& D, double tolerance, cxNMMatrix& X) const
-{
-    cxNMMatrix p;
-    long st = A.getPseudoinverse(tolerance, p);
-    if (st < 0) {
-        return st;
-    }
-    cxNMMatrix t1;
-    st = t1.initMultiply(G, p);
-    if (st < 0) {
-        return st;
-    }
-    cxNMMatrix t2;
-    st = t2.initMultiply(G, B);
-    if (st < 0) {
-        return st;
-    }
-    cxNMMatrix t3;
-    st = t3.initSubtract(D, t2);
-    if (st < 0) {
-        return st;
-    }
-    cxNMMatrix t4;
-    st = pseudoSolve(t1, t3, tolerance * tolerance, t4);
-    if (st < 0) {
-        return st;
-    }
-    cxNMMatrix t5;
-    st = t5.initMultiply(p, t4);
-    if (st < 0) {
-        return st;
-    }
-    return X.initAdd(B, t5);
 }
 
 long cxNMMatrix::getConstraintError(const cxNMMatrix& A, const cxNMMatrix& B, double c, const cxNMMatrix& G,
