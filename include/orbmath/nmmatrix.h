@@ -278,7 +278,8 @@ public:
 
     /* ---- LU: determinant and inverse ----------------------------------------------------- */
 
-    /* det = the determinant from an LU decomposition of a copy. cxNMMatrix_errNotSquare;
+    /* det = the determinant from an LU decomposition of a copy (an exactly zero pivot counts as
+     * 1e-20). cxNMMatrix_errNotSquare, cxNMMatrix_errBadSize for 0 x 0 (det untouched);
      * cxNMMatrix_errSingular (det then 1.0) if a row has no element above 1e-15 in magnitude. */
     ORBMATH_API long getDeterminant(double& det) const;
     /* out = the inverse (n x n); out may be this. cxNMMatrix_errNotSquare,
@@ -293,7 +294,8 @@ public:
     /* out = the damped pseudo-inverse (cols x rows); singular values below wmax / sqrt(tolerance)
      * are damped. A copy of this matrix when that threshold is not >= 1e-9. Errors of decompose. */
     ORBMATH_API long getPseudoinverse(double tolerance, cxNMMatrix& out) const;
-    /* out = B * (this * B)^+, the pseudo-inverse damped with tolerance. */
+    /* out = B * (this * B)^+, the pseudo-inverse damped with tolerance. cxNMMatrix_errBadSize
+     * if B.rows != cols; out untouched on failure. */
     ORBMATH_API long getMinimalInverse(const cxNMMatrix& B, double tolerance, cxNMMatrix& out) const;
     /* X = A^+ * B, with A^+ the damped pseudo-inverse of A. */
     ORBMATH_API static long pseudoSolve(const cxNMMatrix& A, const cxNMMatrix& B, double tolerance,
@@ -317,20 +319,27 @@ public:
 
     /* ---- solves and constrained minimization --------------------------------------------- */
 
-    /* X = A^-1 * b (b the first column of B) when A's condition number cond <= maxCond;
-     * cxNMMatrix_errSingular (cond written, X untouched) above the limit. */
+    /* X = A^-1 * B, every column of B solved through one LU decomposition, when A's condition
+     * number cond (see getConditionNumber) is <= maxCond. cxNMMatrix_errNotSquare (cond untouched);
+     * cxNMMatrix_errSingular (cond written, X untouched) above the limit or when the
+     * decomposition refuses A; cxNMMatrix_errBadSize (cond written, X untouched) if B does not
+     * have A.rows rows. */
     ORBMATH_API static long solve(const cxNMMatrix& A, const cxNMMatrix& B, bool symmetric, double& cond,
                                   double maxCond, cxNMMatrix& X);
     /* X = (B - G^T A^-1 G)^-1 (E - G^T A^-1 D), the x part of the block system
-     * (A, G; G^T, B) (y; x) = (D; E), solved with solve(). */
+     * (A, G; G^T, B) (y; x) = (D; E), solved with solve(). cxNMMatrix_errNotSquare unless A and
+     * B are square; cxNMMatrix_errBadSize unless G has A's size, D is A.rows x 1, E B.rows x 1. */
     ORBMATH_API static long partialSolve(const cxNMMatrix& A, const cxNMMatrix& B, const cxNMMatrix& G,
                                          const cxNMMatrix& D, const cxNMMatrix& E, bool symmetric,
                                          double& cond, double maxCond, cxNMMatrix& X);
-    /* X minimising (x - B)^T A (x - B) subject to G x = D, with damped pseudo-inverses. */
+    /* X minimising (x - B)^T A (x - B) subject to G x = D (A n x n, B n x 1, G k x n, D k x 1):
+     * X = B + P G^T (G P G^T)^+ (D - G B), P = A^+, both pseudo-inverses damped with tolerance.
+     * Size errors of the products and sums; X untouched on failure. */
     ORBMATH_API static long constraintMinimization(const cxNMMatrix& A, const cxNMMatrix& B,
                                                    const cxNMMatrix& G, const cxNMMatrix& D,
                                                    double tolerance, cxNMMatrix& X);
-    /* err = c + (G^T (A G - 2 B))(0, 0). */
+    /* err = c + (G^T (A G - 2 B))(0, 0): for a column G the quadratic form G^T A G - 2 G^T B + c.
+     * Size errors of the products and sums; err untouched on failure. */
     ORBMATH_API static long getConstraintError(const cxNMMatrix& A, const cxNMMatrix& B, double c,
                                                const cxNMMatrix& G, double& err);
 
@@ -347,13 +356,6 @@ private:
     long getSymEigenvalues_(cxVector<double>& values, cxNMMatrix& vectors) const;
     long getSymEigenvalues2_(cxVector<double>& values) const;
 
-    /* Alternative solvers without callers. */
-    static long solve2_(const cxNMMatrix& A, const cxNMMatrix& B, bool symmetric, double& cond,
-                        double maxCond, cxNMMatrix& X);
-    long constraintMinimization2_(const cxNMMatrix& A, const cxNMMatrix& B, const cxNMMatrix& G,
-                                  const cxNMMatrix& D, double tolerance, cxNMMatrix& X) const;
-    long oldConstraintMinimization_(const cxNMMatrix& A, const cxNMMatrix& B, const cxNMMatrix& G,
-                                    const cxNMMatrix& D, double tolerance, cxNMMatrix& X) const;
 
     /* Internal kernels on row tables (not exported). */
     static long luDecompose(double** a, int n, int* perm, double& parity);
@@ -361,7 +363,8 @@ private:
     static long svdDecompose(double** a, int m, int n, double* w, double** v);
     static void hessenbergReduce(double** a, int n);
     static bool hessenbergEigenvalues(double** a, int n, double* wr, double* wi);
-    static void tridiagonalize(double** a, int n, double* d, double* e, bool withVectors);
+    /* work: n doubles of scratch, used only withVectors (may be null without). */
+    static void tridiagonalize(double** a, int n, double* d, double* e, bool withVectors, double* work);
     static bool tridiagonalEigenvalues(double* d, double* e, int n, double** z);
 
     double** m_ = nullptr; /* row table, null while no storage is held */
