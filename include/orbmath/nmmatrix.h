@@ -268,8 +268,9 @@ public:
                              int numRows, int numCols);
     /* Sizes this matrix to (dstRow + numRows) x (dstCol + numCols), then copySub with the same
      * arguments. All checks (the new size below 1: cxNMMatrix_errBadSize, then those of copySub)
-     * are made before the resize, so a failed check leaves this matrix unchanged. Elements outside
-     * the block are undefined after a size change. src may be this matrix. */
+     * are made before the resize, so a failed check leaves this matrix unchanged; a failed
+     * allocation leaves it empty, as initResize. Elements outside the block are undefined after a
+     * size change. src may be this matrix (then a failed allocation changes nothing). */
     ORBMATH_API long initCopyRange(const cxNMMatrix& src, int srcRow, int srcCol, int dstRow,
                                    int dstCol, int numRows, int numCols);
     /* Row i += row j (i == j doubles the row). cxNMMatrix_errBadRow if i or j is out of range. */
