@@ -4,6 +4,7 @@
 #include <orbmath/geometry.h>
 #include <orbmath/support.h>
 
+#include "geometry/linear_map.hpp"
 #include "support/cleanup.hpp"
 
 #include <cmath>
@@ -12,21 +13,15 @@ namespace {
 
 cmath_status compose(cmath_xformLinear* target, const cmath_xformLinear& a, const cmath_xformLinear& b)
 {
-    // trans = a.matrix * b.trans + a.trans, matrix = a.matrix * b.matrix.
+    // trans = a.matrix * b.trans + a.trans, matrix = a.matrix * b.matrix: the arithmetic of
+    // cmath_matrix_mapPoint, cmath_vect_initAdd and cmath_matrix_initMultiply, spelt out so
+    // that composing makes no calls.
     cmath_vect t;
-    cmath_status st = cmath_matrix_mapPoint(&a.matrix, &b.trans, &t);
-    if (st < 0) {
-        return st;
-    }
-    st = cmath_vect_initAdd(&t, &t, &a.trans);
-    if (st < 0) {
-        return st;
-    }
-    cmath_matrix m;
-    st = cmath_matrix_initMultiply(&m, &a.matrix, &b.matrix);
-    if (st < 0) {
-        return st;
-    }
+    orb::mapLinear(a, &b.trans, &t);
+    const cmath_matrix& p = a.matrix;
+    const cmath_matrix& q = b.matrix;
+    const cmath_matrix m{p.e11 * q.e11 + p.e12 * q.e21, p.e11 * q.e12 + p.e12 * q.e22,
+                         p.e21 * q.e11 + p.e22 * q.e21, p.e21 * q.e12 + p.e22 * q.e22};
     target->trans = t;
     target->matrix = m;
     return 0;
@@ -253,11 +248,7 @@ ORBMATH_API cmath_status cmath_xformLinear_mapPoint(const cmath_xformLinear* x, 
 {
     cmath_status st = 0;
     orb::Cleanup cl(st);
-    cmath_vect q;
-    st = cmath_matrix_mapPoint(&x->matrix, p, &q);
-    if (st >= 0) {
-        st = cmath_vect_initAdd(out, &q, &x->trans);
-    }
+    orb::mapLinear(*x, p, out); // matrix * p, then + trans: no calls on the hot path
     return cl.close();
 }
 

@@ -46,7 +46,7 @@ private:
     }
 
     cmath_status& status_;
-    csys_cleanupRecord records_[kCapacity] = {};
+    csys_cleanupRecord records_[kCapacity]; // only [0, count_) is ever read: no clearing on hot paths
     int32_t count_ = 0;
 };
 

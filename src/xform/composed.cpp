@@ -1,5 +1,6 @@
 // The composed transform: a chain of shared parts applied from head to tail, mapped point by
 // point, linearised by the chain rule and inverted by reversing the chain.
+#include "geometry/linear_map.hpp"
 #include "support/cleanup.hpp"
 #include "xform/xform_internal.hpp"
 
@@ -337,8 +338,19 @@ ORBMATH_API cmath_status cmath_xfcomposed_defaultCompose(const void* self, const
 ORBMATH_API cmath_status cmath_xfcomposed_mapPoint(const cmath_xfcomposed* c, const cmath_vect* in, cmath_vect* out)
 {
     *out = *in;
+    // Each part as cmath_xformPtrhConst_mapPoint maps it, without the exported calls: an empty
+    // part is the identity, a plain one is mapped inline, a derived kind through its slot.
     for (const cmath_xfcomposedNode* node = c->head; node != nullptr; node = node->next) {
-        const cmath_status st = cmath_xformPtrhConst_mapPoint(&node->part, out, out);
+        const cstd_shared* header = node->part.handle.header;
+        if (header == nullptr) {
+            continue;
+        }
+        const cmath_xform* x = orb::xf::xformOfHeader(header);
+        if (x->ops == nullptr) {
+            orb::mapLinear(x->linear, out, out);
+            continue;
+        }
+        const cmath_status st = x->ops->mapPoint(orb::xf::outerOf(x), out, out);
         if (st < 0) {
             return st;
         }

@@ -1,6 +1,7 @@
 // Transform handles: the support layer's handles typed "cmath_xform", handles to new plain and
 // composed transforms, and the transform operations that work through a handle (an empty handle
 // is the identity).
+#include "geometry/linear_map.hpp"
 #include "support/cleanup.hpp"
 #include "xform/xform_internal.hpp"
 
@@ -304,7 +305,11 @@ ORBMATH_API cmath_status cmath_xformPtrhConst_mapPoint(const cmath_xformPtrhCons
         *out = *in;
         return 0;
     }
-    return cmath_xform_mapPoint(x, in, out);
+    if (x->ops != nullptr) {
+        return x->ops->mapPoint(outerOf(x), in, out);
+    }
+    orb::mapLinear(x->linear, in, out); // a plain transform, as cmath_xform_mapPoint maps it
+    return 0;
 }
 
 ORBMATH_API cmath_status cmath_xformPtrh_mapPoint(const cmath_xformPtrh* h, const cmath_vect* in, cmath_vect* out)

@@ -1,5 +1,6 @@
 // The polymorphic transform base: construction, value assignment, dispatch to a kind's slots,
 // plain composition and the query by type name.
+#include "geometry/linear_map.hpp"
 #include "support/cleanup.hpp"
 #include "xform/xform_internal.hpp"
 
@@ -113,7 +114,8 @@ ORBMATH_API cmath_status cmath_xform_mapPoint(const cmath_xform* x, const cmath_
     if (x->ops != nullptr) {
         return x->ops->mapPoint(outerOf(x), in, out);
     }
-    return cmath_xformLinear_mapPoint(&x->linear, in, out);
+    orb::mapLinear(x->linear, in, out); // what cmath_xformLinear_mapPoint computes
+    return 0;
 }
 
 ORBMATH_API cmath_status cmath_xform_getIsLinear(const cmath_xform* x, int32_t* out)
