@@ -10,6 +10,7 @@
 #define ORBMATH_RANGE_H
 
 #include "common.h"
+#include "geometry.h"
 #include "vect.h"
 
 ORBMATH_C_BEGIN
@@ -47,6 +48,10 @@ ORBMATH_API cmath_status cmath_range_initFull(cmath_range* target);
  * above 0 (NaN included, tested first), cmath_errBadRange when the scaled start lies above the
  * scaled end. The target is untouched on failure. */
 ORBMATH_API cmath_status cmath_range_initScale(cmath_range* target, double scale, const cmath_range* source);
+/* target = source mapped by xf (empty and full copied): kind 0, both bounds through
+ * cmath_xformLinear1_mapValue, exchanged when the end comes out below the start. A failure of the
+ * mapping is returned unchanged and leaves the target partly written (kind 0 is written first). */
+ORBMATH_API cmath_status cmath_range_map(const cmath_range* source, const cmath_xformLinear1* xf, cmath_range* target);
 /* *out = (start + end) * 0.5 whatever the kind (full gives NaN, empty -inf). */
 ORBMATH_API cmath_status cmath_range_getMiddle(const cmath_range* r, double* out);
 /* *out = 1 when start <= value <= end (bounded), 0 for empty, 1 for full; NaN is not within. */

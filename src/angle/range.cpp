@@ -113,6 +113,31 @@ ORBMATH_API cmath_status cmath_range_initScale(cmath_range* target, double scale
     return 0;
 }
 
+ORBMATH_API cmath_status cmath_range_map(const cmath_range* source, const cmath_xformLinear1* xf, cmath_range* target)
+{
+    if (source->kind != cmath_rangeKind_bounded) {
+        *target = *source;
+        return 0;
+    }
+    // Both bounds are read before anything is written: the target may be the source.
+    const double start = source->start, end = source->end;
+    target->kind = cmath_rangeKind_bounded;
+    cmath_status st = cmath_xformLinear1_mapValue(xf, start, &target->start);
+    if (st < 0) {
+        return st;
+    }
+    st = cmath_xformLinear1_mapValue(xf, end, &target->end);
+    if (st < 0) {
+        return st;
+    }
+    if (target->end < target->start) {
+        const double low = target->end;
+        target->end = target->start;
+        target->start = low;
+    }
+    return 0;
+}
+
 ORBMATH_API cmath_status cmath_range_getMiddle(const cmath_range* r, double* out)
 {
     *out = (r->start + r->end) * 0.5;

@@ -112,6 +112,34 @@ TEST(Range, ScaleChecksTheScaleFirstAndKeepsSpecialKinds)
     EXPECT_TRUE(same(self, bounded(0.25, 1.0)));
 }
 
+TEST(Range, MapThroughAOneDimensionalTransform)
+{
+    cmath_xformLinear1 flip, stretch;
+    cmath_xformLinear1_initMatrixTransElements(&flip, -1.0, 0.0);
+    cmath_xformLinear1_initMatrixTransElements(&stretch, 0.1, 0.3);
+    const cmath_range src = bounded(1.0, 2.0), e = emptyRange(), f = fullRange();
+    cmath_range r = kSentinel;
+    ASSERT_EQ(cmath_range_map(&src, &flip, &r), 0);
+    EXPECT_TRUE(same(r, bounded(-2.0, -1.0)));
+    ASSERT_EQ(cmath_range_map(&src, &stretch, &r), 0);
+    EXPECT_TRUE(same(r, bounded(1.0 * 0.1 + 0.3, 2.0 * 0.1 + 0.3)));
+    ASSERT_EQ(cmath_range_map(&e, &stretch, &r), 0);
+    EXPECT_TRUE(same(r, e));
+    ASSERT_EQ(cmath_range_map(&f, &flip, &r), 0);
+    EXPECT_TRUE(same(r, f));
+    cmath_range self = bounded(-3.0, 5.0);
+    ASSERT_EQ(cmath_range_map(&self, &flip, &self), 0);
+    EXPECT_TRUE(same(self, bounded(-5.0, 3.0)));
+    // An infinite bound maps to NaN through a zero scale; the kind stays bounded.
+    cmath_xformLinear1 zero;
+    cmath_xformLinear1_initMatrixTransElements(&zero, 0.0, 1.0);
+    const cmath_range half = bounded(0.0, std::numeric_limits<double>::infinity());
+    ASSERT_EQ(cmath_range_map(&half, &zero, &r), 0);
+    EXPECT_EQ(r.kind, cmath_rangeKind_bounded);
+    EXPECT_EQ(r.start, 1.0);
+    EXPECT_TRUE(std::isnan(r.end));
+}
+
 TEST(Range, MiddleContainmentAndOverlap)
 {
     double m = 0.0;
