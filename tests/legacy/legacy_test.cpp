@@ -12,135 +12,73 @@
 namespace {
 
 // The two editions behind one name, so that each test runs for float and for double.
-struct FloatEdition {
-    using T = float;
-    using Vec = csFVec;
-    using Matrix = csFMatrix;
-    using Xform = csFXform;
-    using Rform = csFRform;
-    static constexpr auto VecCT = csFVecCT;
-    static constexpr auto VecX = csFVecX;
-    static constexpr auto VecY = csFVecY;
-    static constexpr auto VecAdd = csFVecAdd;
-    static constexpr auto VecSub = csFVecSub;
-    static constexpr auto VecScale = csFVecScale;
-    static constexpr auto VecDot = csFVecDot;
-    static constexpr auto VecCross = csFVecCross;
-    static constexpr auto VecLen = csFVecLen;
-    static constexpr auto VecAng = csFVecAng;
-    static constexpr auto VecUnit = csFVecUnit;
-    static constexpr auto VecPerp = csFVecPerp;
-    static constexpr auto VecTranspose = csFVecTranspose;
-    static constexpr auto MatrixCT = csFMatrixCT;
-    static constexpr auto MatrixDet = csFMatrixDet;
-    static constexpr auto MatrixMul = csFMatrixMul;
-    static constexpr auto MatrixInv = csFMatrixInv;
-    static constexpr auto MatrixVecMul = csFMatrixVecMul;
-    static constexpr auto MatrixVecInv = csFMatrixVecInv;
-    static constexpr auto MatrixTranspose = csFMatrixTranspose;
-    static constexpr auto MatrixAng = csFMatrixAng;
-    static constexpr auto MatrixScale = csFMatrixScale;
-    static constexpr auto MatrixAspect = csFMatrixAspect;
-    static constexpr auto MatrixSkew = csFMatrixSkew;
-    static constexpr auto XformCT = csFXformCT;
-    static constexpr auto XformElemCT = csFXformElemCT;
-    static constexpr auto XformMapPt = csFXformMapPt;
-    static constexpr auto XformMapVec = csFXformMapVec;
-    static constexpr auto XformInvMapPt = csFXformInvMapPt;
-    static constexpr auto XformInvMapVec = csFXformInvMapVec;
-    static constexpr auto XformCompose = csFXformCompose;
-    static constexpr auto XformInv = csFXformInv;
-    static constexpr auto XformTranspose = csFXformTranspose;
-    static constexpr auto XformJacob = csFXformJacob;
-    static constexpr auto XformMapOrg = csFXformMapOrg;
-    static constexpr auto XformAng = csFXformAng;
-    static constexpr auto XformScale = csFXformScale;
-    static constexpr auto XformAspect = csFXformAspect;
-    static constexpr auto XformSkew = csFXformSkew;
-    static constexpr auto RformCT = csFRformCT;
-    static constexpr auto RformElemCT = csFRformElemCT;
-    static constexpr auto RformMapPt = csFRformMapPt;
-    static constexpr auto RformMapVec = csFRformMapVec;
-    static constexpr auto RformInvMapPt = csFRformInvMapPt;
-    static constexpr auto RformInvMapVec = csFRformInvMapVec;
-    static constexpr auto RformCompose = csFRformCompose;
-    static constexpr auto RformInv = csFRformInv;
-    static constexpr auto RformJacob = csFRformJacob;
-    static constexpr auto RformMapOrg = csFRformMapOrg;
-    static constexpr auto RformAng = csFRformAng;
-    static constexpr auto RformScale = csFRformScale;
-    static const Vec& vecNull() { return csFVecNull; }
-    static const Vec& unitX() { return csFVecUnitX; }
-    static const Vec& unitY() { return csFVecUnitY; }
-    static const Matrix& matrixI() { return csFMatrixI; }
-    static const Xform& xformI() { return csFXformI; }
-    static const Rform& rformI() { return csFRformI; }
-};
-
-struct DoubleEdition {
-    using T = double;
-    using Vec = csDVec;
-    using Matrix = csDMatrix;
-    using Xform = csDXform;
-    using Rform = csDRform;
-    static constexpr auto VecCT = csDVecCT;
-    static constexpr auto VecX = csDVecX;
-    static constexpr auto VecY = csDVecY;
-    static constexpr auto VecAdd = csDVecAdd;
-    static constexpr auto VecSub = csDVecSub;
-    static constexpr auto VecScale = csDVecScale;
-    static constexpr auto VecDot = csDVecDot;
-    static constexpr auto VecCross = csDVecCross;
-    static constexpr auto VecLen = csDVecLen;
-    static constexpr auto VecAng = csDVecAng;
-    static constexpr auto VecUnit = csDVecUnit;
-    static constexpr auto VecPerp = csDVecPerp;
-    static constexpr auto VecTranspose = csDVecTranspose;
-    static constexpr auto MatrixCT = csDMatrixCT;
-    static constexpr auto MatrixDet = csDMatrixDet;
-    static constexpr auto MatrixMul = csDMatrixMul;
-    static constexpr auto MatrixInv = csDMatrixInv;
-    static constexpr auto MatrixVecMul = csDMatrixVecMul;
-    static constexpr auto MatrixVecInv = csDMatrixVecInv;
-    static constexpr auto MatrixTranspose = csDMatrixTranspose;
-    static constexpr auto MatrixAng = csDMatrixAng;
-    static constexpr auto MatrixScale = csDMatrixScale;
-    static constexpr auto MatrixAspect = csDMatrixAspect;
-    static constexpr auto MatrixSkew = csDMatrixSkew;
-    static constexpr auto XformCT = csDXformCT;
-    static constexpr auto XformElemCT = csDXformElemCT;
-    static constexpr auto XformMapPt = csDXformMapPt;
-    static constexpr auto XformMapVec = csDXformMapVec;
-    static constexpr auto XformInvMapPt = csDXformInvMapPt;
-    static constexpr auto XformInvMapVec = csDXformInvMapVec;
-    static constexpr auto XformCompose = csDXformCompose;
-    static constexpr auto XformInv = csDXformInv;
-    static constexpr auto XformTranspose = csDXformTranspose;
-    static constexpr auto XformJacob = csDXformJacob;
-    static constexpr auto XformMapOrg = csDXformMapOrg;
-    static constexpr auto XformAng = csDXformAng;
-    static constexpr auto XformScale = csDXformScale;
-    static constexpr auto XformAspect = csDXformAspect;
-    static constexpr auto XformSkew = csDXformSkew;
-    static constexpr auto RformCT = csDRformCT;
-    static constexpr auto RformElemCT = csDRformElemCT;
-    static constexpr auto RformMapPt = csDRformMapPt;
-    static constexpr auto RformMapVec = csDRformMapVec;
-    static constexpr auto RformInvMapPt = csDRformInvMapPt;
-    static constexpr auto RformInvMapVec = csDRformInvMapVec;
-    static constexpr auto RformCompose = csDRformCompose;
-    static constexpr auto RformInv = csDRformInv;
-    static constexpr auto RformJacob = csDRformJacob;
-    static constexpr auto RformMapOrg = csDRformMapOrg;
-    static constexpr auto RformAng = csDRformAng;
-    static constexpr auto RformScale = csDRformScale;
-    static const Vec& vecNull() { return csDVecNull; }
-    static const Vec& unitX() { return csDVecUnitX; }
-    static const Vec& unitY() { return csDVecUnitY; }
-    static const Matrix& matrixI() { return csDMatrixI; }
-    static const Xform& xformI() { return csDXformI; }
-    static const Rform& rformI() { return csDRformI; }
-};
+#define ORBMATH_TEST_EDITION(Name, P, Scalar)                                                   \
+    struct Name {                                                                              \
+        using T = Scalar;                                                                      \
+        using Vec = cs##P##Vec;                                                                \
+        using Matrix = cs##P##Matrix;                                                          \
+        using Xform = cs##P##Xform;                                                            \
+        using Rform = cs##P##Rform;                                                            \
+        static constexpr auto VecCT = cs##P##VecCT;                                            \
+        static constexpr auto VecX = cs##P##VecX;                                              \
+        static constexpr auto VecY = cs##P##VecY;                                              \
+        static constexpr auto VecAdd = cs##P##VecAdd;                                          \
+        static constexpr auto VecSub = cs##P##VecSub;                                          \
+        static constexpr auto VecScale = cs##P##VecScale;                                      \
+        static constexpr auto VecDot = cs##P##VecDot;                                          \
+        static constexpr auto VecCross = cs##P##VecCross;                                      \
+        static constexpr auto VecLen = cs##P##VecLen;                                          \
+        static constexpr auto VecAng = cs##P##VecAng;                                          \
+        static constexpr auto VecUnit = cs##P##VecUnit;                                        \
+        static constexpr auto VecPerp = cs##P##VecPerp;                                        \
+        static constexpr auto VecTranspose = cs##P##VecTranspose;                              \
+        static constexpr auto MatrixCT = cs##P##MatrixCT;                                      \
+        static constexpr auto MatrixDet = cs##P##MatrixDet;                                    \
+        static constexpr auto MatrixMul = cs##P##MatrixMul;                                    \
+        static constexpr auto MatrixInv = cs##P##MatrixInv;                                    \
+        static constexpr auto MatrixVecMul = cs##P##MatrixVecMul;                              \
+        static constexpr auto MatrixVecInv = cs##P##MatrixVecInv;                              \
+        static constexpr auto MatrixTranspose = cs##P##MatrixTranspose;                        \
+        static constexpr auto MatrixAng = cs##P##MatrixAng;                                    \
+        static constexpr auto MatrixScale = cs##P##MatrixScale;                                \
+        static constexpr auto MatrixAspect = cs##P##MatrixAspect;                              \
+        static constexpr auto MatrixSkew = cs##P##MatrixSkew;                                  \
+        static constexpr auto XformCT = cs##P##XformCT;                                        \
+        static constexpr auto XformElemCT = cs##P##XformElemCT;                                \
+        static constexpr auto XformMapPt = cs##P##XformMapPt;                                  \
+        static constexpr auto XformMapVec = cs##P##XformMapVec;                                \
+        static constexpr auto XformInvMapPt = cs##P##XformInvMapPt;                            \
+        static constexpr auto XformInvMapVec = cs##P##XformInvMapVec;                          \
+        static constexpr auto XformCompose = cs##P##XformCompose;                              \
+        static constexpr auto XformInv = cs##P##XformInv;                                      \
+        static constexpr auto XformTranspose = cs##P##XformTranspose;                          \
+        static constexpr auto XformJacob = cs##P##XformJacob;                                  \
+        static constexpr auto XformMapOrg = cs##P##XformMapOrg;                                \
+        static constexpr auto XformAng = cs##P##XformAng;                                      \
+        static constexpr auto XformScale = cs##P##XformScale;                                  \
+        static constexpr auto XformAspect = cs##P##XformAspect;                                \
+        static constexpr auto XformSkew = cs##P##XformSkew;                                    \
+        static constexpr auto RformCT = cs##P##RformCT;                                        \
+        static constexpr auto RformElemCT = cs##P##RformElemCT;                                \
+        static constexpr auto RformMapPt = cs##P##RformMapPt;                                  \
+        static constexpr auto RformMapVec = cs##P##RformMapVec;                                \
+        static constexpr auto RformInvMapPt = cs##P##RformInvMapPt;                            \
+        static constexpr auto RformInvMapVec = cs##P##RformInvMapVec;                          \
+        static constexpr auto RformCompose = cs##P##RformCompose;                              \
+        static constexpr auto RformInv = cs##P##RformInv;                                      \
+        static constexpr auto RformJacob = cs##P##RformJacob;                                  \
+        static constexpr auto RformMapOrg = cs##P##RformMapOrg;                                \
+        static constexpr auto RformAng = cs##P##RformAng;                                      \
+        static constexpr auto RformScale = cs##P##RformScale;                                  \
+        static const Vec& vecNull() { return cs##P##VecNull; }                                 \
+        static const Vec& unitX() { return cs##P##VecUnitX; }                                  \
+        static const Vec& unitY() { return cs##P##VecUnitY; }                                  \
+        static const Matrix& matrixI() { return cs##P##MatrixI; }                              \
+        static const Xform& xformI() { return cs##P##XformI; }                                 \
+        static const Rform& rformI() { return cs##P##RformI; }                                 \
+    };
+ORBMATH_TEST_EDITION(FloatEdition, F, float)
+ORBMATH_TEST_EDITION(DoubleEdition, D, double)
 
 template <class E>
 class Legacy : public ::testing::Test {};
