@@ -295,7 +295,7 @@ public:
      * are damped. A copy of this matrix when that threshold is not >= 1e-9. Errors of decompose. */
     ORBMATH_API long getPseudoinverse(double tolerance, cxNMMatrix& out) const;
     /* out = B * (this * B)^+, the pseudo-inverse damped with tolerance. cxNMMatrix_errBadSize
-     * if B.rows != cols; out untouched on failure. */
+     * if B.rows != cols. out is written only by the last product. */
     ORBMATH_API long getMinimalInverse(const cxNMMatrix& B, double tolerance, cxNMMatrix& out) const;
     /* X = A^+ * B, with A^+ the damped pseudo-inverse of A. */
     ORBMATH_API static long pseudoSolve(const cxNMMatrix& A, const cxNMMatrix& B, double tolerance,
@@ -334,7 +334,7 @@ public:
                                          double& cond, double maxCond, cxNMMatrix& X);
     /* X minimising (x - B)^T A (x - B) subject to G x = D (A n x n, B n x 1, G k x n, D k x 1):
      * X = B + P G^T (G P G^T)^+ (D - G B), P = A^+, both pseudo-inverses damped with tolerance.
-     * Size errors of the products and sums; X untouched on failure. */
+     * Size errors of the products and sums; X is written only by the last step (B + correction). */
     ORBMATH_API static long constraintMinimization(const cxNMMatrix& A, const cxNMMatrix& B,
                                                    const cxNMMatrix& G, const cxNMMatrix& D,
                                                    double tolerance, cxNMMatrix& X);
