@@ -26,9 +26,7 @@ Dense spd(std::mt19937& rng, int n)
 
 TEST(Solve, ConditionLimit)
 {
-    cxNMMatrix a;
-    cxNMMatrix b;
-    cxNMMatrix x;
+    cxNMMatrix a, b, x;
     setRows(a, {{2, 0}, {0, 4}});
     setRows(b, {{2}, {4}});
     double cond = 0.0;
@@ -55,9 +53,7 @@ TEST(Solve, ConditionLimit)
 
 TEST(Solve, SizeRules)
 {
-    cxNMMatrix a;
-    cxNMMatrix b;
-    cxNMMatrix x;
+    cxNMMatrix a, b, x;
     nmtest::sentinel(x, 1, 1);
     double cond = -1.0;
     setRows(a, {{1, 2, 3}, {4, 5, 6}});
@@ -83,9 +79,7 @@ TEST(Solve, EveryColumnOfRandomSystems)
         for (bool symmetric : {false, true}) {
             const Dense a = symmetric ? spd(rng, n) : latest::randomDense(rng, n, n);
             const Dense b = latest::randomDense(rng, n, 3);
-            cxNMMatrix ma;
-            cxNMMatrix mb;
-            cxNMMatrix x;
+            cxNMMatrix ma, mb, x;
             latest::fromDense(ma, a);
             latest::fromDense(mb, b);
             double cond = 0.0;
@@ -102,12 +96,7 @@ TEST(Solve, EveryColumnOfRandomSystems)
 
 TEST(PartialSolve, SmallSystemAndSizeErrors)
 {
-    cxNMMatrix a;
-    cxNMMatrix b;
-    cxNMMatrix g;
-    cxNMMatrix d;
-    cxNMMatrix e;
-    cxNMMatrix x;
+    cxNMMatrix a, b, g, d, e, x;
     ASSERT_EQ(cxNMMatrix::I(2, a), 0);
     ASSERT_EQ(g.initResize(2, 2, 0.0), 0);
     setRows(b, {{2, 0}, {0, 2}});
@@ -159,19 +148,12 @@ TEST(PartialSolve, MatchesTheFullBlockSystem)
             rhs(i, 0) = d(i, 0);
             rhs(n + i, 0) = e(i, 0);
         }
-        cxNMMatrix mk;
-        cxNMMatrix mr;
-        cxNMMatrix full;
+        cxNMMatrix mk, mr, full;
         latest::fromDense(mk, k);
         latest::fromDense(mr, rhs);
         double cond = 0.0;
         ASSERT_EQ(cxNMMatrix::solve(mk, mr, false, cond, 1e14, full), 0);
-        cxNMMatrix ma;
-        cxNMMatrix mb;
-        cxNMMatrix mg;
-        cxNMMatrix md;
-        cxNMMatrix me;
-        cxNMMatrix x;
+        cxNMMatrix ma, mb, mg, md, me, x;
         latest::fromDense(ma, a);
         latest::fromDense(mb, b);
         latest::fromDense(mg, g);
@@ -188,11 +170,7 @@ TEST(PartialSolve, MatchesTheFullBlockSystem)
 
 TEST(ConstraintMinimization, SmallCaseAndQuadraticForm)
 {
-    cxNMMatrix a;
-    cxNMMatrix b;
-    cxNMMatrix g;
-    cxNMMatrix d;
-    cxNMMatrix x;
+    cxNMMatrix a, b, g, d, x;
     ASSERT_EQ(cxNMMatrix::I(2, a), 0);
     ASSERT_EQ(b.initResize(2, 1, 0.0), 0);
     setRows(g, {{1, 1}});
@@ -236,11 +214,7 @@ TEST(ConstraintMinimization, RandomProblemsAreFeasibleAndOptimal)
             }
             const Dense g = latest::mul(latest::randomOrthogonal(rng, k), latest::transpose(qk));
             const Dense d = latest::randomDense(rng, k, 1);
-            cxNMMatrix ma;
-            cxNMMatrix mb;
-            cxNMMatrix mg;
-            cxNMMatrix md;
-            cxNMMatrix x;
+            cxNMMatrix ma, mb, mg, md, x;
             latest::fromDense(ma, a);
             latest::fromDense(mb, b);
             latest::fromDense(mg, g);
@@ -268,12 +242,7 @@ TEST(ConstraintMinimization, RandomProblemsAreFeasibleAndOptimal)
 TEST(SolveFaults, EveryAllocationFailureIsReported)
 {
     std::mt19937 rng(61);
-    cxNMMatrix a;
-    cxNMMatrix b;
-    cxNMMatrix g;
-    cxNMMatrix d;
-    cxNMMatrix e;
-    cxNMMatrix c;
+    cxNMMatrix a, b, g, d, e, c;
     latest::fromDense(a, spd(rng, 4));
     latest::fromDense(b, spd(rng, 4));
     latest::fromDense(g, latest::randomDense(rng, 4, 4));
@@ -313,9 +282,7 @@ TEST(SolveFaults, EveryAllocationFailureIsReported)
 TEST(SolveNonFinite, NaNMatrixEndsWithAStatusOrNaN)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    cxNMMatrix a;
-    cxNMMatrix b;
-    cxNMMatrix x;
+    cxNMMatrix a, b, x;
     setRows(a, {{1, 2}, {nan, 3}}); // in the lower triangle, which both flavours read
     setRows(b, {{1}, {1}});
     for (bool symmetric : {false, true}) {
