@@ -148,6 +148,13 @@ private:
 /* The library's instance; its members and virtual table are compiled into liborbmath. */
 extern template class ORBMATH_API cxVector<double>;
 
+/* Keeps a member of an exported class out of the library's interface. */
+#if defined(__GNUC__)
+#  define ORBMATH_HIDDEN_ __attribute__((visibility("hidden")))
+#else
+#  define ORBMATH_HIDDEN_
+#endif
+
 /* A dense matrix of doubles with any number of rows and columns.
  *
  * Storage: one contiguous block of rows * cols doubles in row-major order, plus a table of
@@ -159,12 +166,15 @@ extern template class ORBMATH_API cxVector<double>;
  * Copies are made only through assign() and the init... operations: copy construction and
  * copy assignment are deleted (a copy could not report a failed allocation).
  *
+ * The class's virtual table and type information are exported with its public members (so
+ * typeid and the sanitizers' type checks work in callers); private members stay internal.
+ *
  * init... operations, getTranspose and getSquare compute the whole result before the target
  * changes, so the target may be one of the operands. Size and index checks come first; when
  * one fails, no matrix and no out-parameter is written. Element comparisons (operator==,
  * isSymmetric) use the element tolerance: a and b are equal unless
  * |a - b| > 1e-12 * max(1, |a| + |b|) (so a NaN difference counts as equal). */
-class cxNMMatrix : public cxObject {
+class ORBMATH_API cxNMMatrix : public cxObject {
 public:
     /* ---- life cycle, size and elements ---------------------------------------------- */
 
@@ -258,8 +268,9 @@ public:
                              int numRows, int numCols);
     /* Sizes this matrix to (dstRow + numRows) x (dstCol + numCols), then copySub with the same
      * arguments. All checks (the new size below 1: cxNMMatrix_errBadSize, then those of copySub)
-     * are made before the resize, so a failed check leaves this matrix unchanged. Elements outside
-     * the block are undefined after a size change. src may be this matrix. */
+     * are made before the resize, so a failed check leaves this matrix unchanged; a failed
+     * allocation leaves it empty, as initResize. Elements outside the block are undefined after a
+     * size change. src may be this matrix (then a failed allocation changes nothing). */
     ORBMATH_API long initCopyRange(const cxNMMatrix& src, int srcRow, int srcCol, int dstRow,
                                    int dstCol, int numRows, int numCols);
     /* Row i += row j (i == j doubles the row). cxNMMatrix_errBadRow if i or j is out of range. */
@@ -347,25 +358,24 @@ private:
     friend struct cxNMMatrixAccess; /* the library's internal kernels */
 
     /* Storage and size (not exported). */
-    long allocate_(int rows, int cols);
-    long deallocate();
+    ORBMATH_HIDDEN_ long allocate_(int rows, int cols);
+    ORBMATH_HIDDEN_ long deallocate();
 
     /* Eigenvalue helpers. */
-    long genEigenvalues_(cxVector<double>& re, cxVector<double>& im) const;
-    long getSymEigenvalues_(cxVector<double>& values) const;
-    long getSymEigenvalues_(cxVector<double>& values, cxNMMatrix& vectors) const;
-    long getSymEigenvalues2_(cxVector<double>& values) const;
-
+    ORBMATH_HIDDEN_ long genEigenvalues_(cxVector<double>& re, cxVector<double>& im) const;
+    ORBMATH_HIDDEN_ long getSymEigenvalues_(cxVector<double>& values) const;
+    ORBMATH_HIDDEN_ long getSymEigenvalues_(cxVector<double>& values, cxNMMatrix& vectors) const;
+    ORBMATH_HIDDEN_ long getSymEigenvalues2_(cxVector<double>& values) const;
 
     /* Internal kernels on row tables (not exported). */
-    static long luDecompose(double** a, int n, int* perm, double& parity);
-    static void luBackSubstitute(const double* const* a, int n, const int* perm, double* b);
-    static long svdDecompose(double** a, int m, int n, double* w, double** v);
-    static void hessenbergReduce(double** a, int n);
-    static bool hessenbergEigenvalues(double** a, int n, double* wr, double* wi);
+    ORBMATH_HIDDEN_ static long luDecompose(double** a, int n, int* perm, double& parity);
+    ORBMATH_HIDDEN_ static void luBackSubstitute(const double* const* a, int n, const int* perm, double* b);
+    ORBMATH_HIDDEN_ static long svdDecompose(double** a, int m, int n, double* w, double** v);
+    ORBMATH_HIDDEN_ static void hessenbergReduce(double** a, int n);
+    ORBMATH_HIDDEN_ static bool hessenbergEigenvalues(double** a, int n, double* wr, double* wi);
     /* work: n doubles of scratch, used only withVectors (may be null without). */
-    static void tridiagonalize(double** a, int n, double* d, double* e, bool withVectors, double* work);
-    static bool tridiagonalEigenvalues(double* d, double* e, int n, double** z);
+    ORBMATH_HIDDEN_ static void tridiagonalize(double** a, int n, double* d, double* e, bool withVectors, double* work);
+    ORBMATH_HIDDEN_ static bool tridiagonalEigenvalues(double* d, double* e, int n, double** z);
 
     double** m_ = nullptr; /* row table, null while no storage is held */
     int32_t rows_ = 0;

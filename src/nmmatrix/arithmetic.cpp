@@ -2,8 +2,10 @@
 // the Gram matrix.
 //
 // Every result is computed completely before the target changes, so the target may be one of
-// the operands. When the target is none of the operands and already has the result's size,
-// the result is written straight into its storage and nothing is allocated. Otherwise it is
+// the operands. When the target already has the result's size and is none of the operands,
+// the result is written straight into its storage and nothing is allocated; the element-wise
+// operations (sums, scaling) and the transpose of a square matrix do so even when the target
+// is an operand, since every element they write depends only on elements already read. Otherwise it is
 // computed into a temporary element block (the first request); the target then either copies
 // it (size already right: the target keeps its storage) or takes it over with a new row table
 // (the second request). A failure of either request leaves the target unchanged.
@@ -170,7 +172,8 @@ long elementWise(cxNMMatrix& target, const cxNMMatrix& A, const cxNMMatrix& B, O
     const size_t n = elementCount(A.rows(), A.cols());
     const double* a = Access::block(A);
     const double* b = Access::block(B);
-    return produce(target, A.rows(), A.cols(), &target == &A || &target == &B, [&](double* out) {
+    // out[k] depends on a[k] and b[k] only: safe in place.
+    return produce(target, A.rows(), A.cols(), false, [&](double* out) {
         for (size_t k = 0; k < n; ++k) {
             out[k] = op(a[k], b[k]);
         }
@@ -196,7 +199,7 @@ long cxNMMatrix::initMultiply(const cxNMMatrix& A, double s)
     }
     const size_t n = elementCount(A.rows_, A.cols_);
     const double* a = A.m_[0];
-    return produce(*this, A.rows_, A.cols_, this == &A, [&](double* out) {
+    return produce(*this, A.rows_, A.cols_, false, [&](double* out) { // in place is safe
         for (size_t k = 0; k < n; ++k) {
             out[k] = s * a[k];
         }
@@ -244,6 +247,14 @@ long cxNMMatrix::getTranspose(cxNMMatrix& out) const
         return cxNMMatrix_errBadSize;
     }
     const int r = rows_, c = cols_;
+    if (&out == this && r == c) {
+        for (int i = 0; i < r; ++i) {
+            for (int j = i + 1; j < c; ++j) {
+                std::swap(m_[i][j], m_[j][i]);
+            }
+        }
+        return 0;
+    }
     const double* src = m_[0];
     // Tiles keep both the rows read and the rows written in cache.
     constexpr int kTile = 32;

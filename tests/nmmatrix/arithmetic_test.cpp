@@ -57,7 +57,8 @@ V reference(const cxNMMatrix& A, const cxNMMatrix& B, Kind kind)
 
 bool bitEqual(const V& x, const V& y)
 {
-    return x.size() == y.size() && std::memcmp(x.data(), y.data(), x.size() * sizeof(double)) == 0;
+    return x.size() == y.size() &&
+           (x.empty() || std::memcmp(x.data(), y.data(), x.size() * sizeof(double)) == 0);
 }
 
 } // namespace
@@ -285,7 +286,15 @@ TEST(NMMatrixArithmetic, AllocationFailuresLeaveTheTargetUnchanged)
     const int64_t before = csys_memory_testRequests();
     EXPECT_EQ(t.initAdd(A, C) | t.initMultiply(A, 0.5) | t.copySub(A, 0, 0, 0, 0, 3, 4), 0);
     EXPECT_EQ(t.initCopyRange(A, 0, 0, 0, 0, 3, 4) | t.swapRows(0, 2), 0);
+    // Element-wise results and a square transpose go in place even into an operand.
+    EXPECT_EQ(t.initAdd(t, A) | t.initSubtract(C, t) | t.initDivide(t, 3.0), 0);
     EXPECT_EQ(csys_memory_testRequests(), before);
+    cxNMMatrix sq;
+    setRows(sq, {{1, 2}, {3, 4}});
+    const int64_t mid = csys_memory_testRequests();
+    EXPECT_EQ(sq.getTranspose(sq), 0);
+    EXPECT_EQ(values(sq), (V{1, 3, 2, 4}));
+    EXPECT_EQ(csys_memory_testRequests(), mid);
 }
 
 TEST(NMMatrixArithmetic, SubBlockCopies)
