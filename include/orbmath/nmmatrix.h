@@ -339,7 +339,8 @@ public:
                                   double maxCond, cxNMMatrix& X);
     /* X = (B - G^T A^-1 G)^-1 (E - G^T A^-1 D), the x part of the block system
      * (A, G; G^T, B) (y; x) = (D; E), solved with solve(). cxNMMatrix_errNotSquare unless A and
-     * B are square; cxNMMatrix_errBadSize unless G has A's size, D is A.rows x 1, E B.rows x 1. */
+     * B are square; cxNMMatrix_errBadSize unless G has A's size, D is A.rows x 1, E B.rows x 1;
+     * cxNMMatrix_errSizeMismatch if B's size differs from A's. Errors of getInverse and solve. */
     ORBMATH_API static long partialSolve(const cxNMMatrix& A, const cxNMMatrix& B, const cxNMMatrix& G,
                                          const cxNMMatrix& D, const cxNMMatrix& E, bool symmetric,
                                          double& cond, double maxCond, cxNMMatrix& X);

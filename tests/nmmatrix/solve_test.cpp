@@ -115,6 +115,11 @@ TEST(PartialSolve, SmallSystemAndSizeErrors)
     EXPECT_EQ(cxNMMatrix::partialSolve(a, b, g, e, wideG, false, cond, 10.0, x), cxNMMatrix_errBadSize);
     EXPECT_EQ(cxNMMatrix::partialSolve(a, wideG, g, d, e, false, cond, 10.0, x), cxNMMatrix_errNotSquare);
     EXPECT_EQ(cxNMMatrix::partialSolve(wideG, b, g, d, e, false, cond, 10.0, x), cxNMMatrix_errNotSquare);
+    // B square but not of A's size: the Schur complement's difference refuses it.
+    cxNMMatrix b3, e3;
+    ASSERT_EQ(cxNMMatrix::I(3, b3), 0);
+    ASSERT_EQ(e3.initResize(3, 1, 1.0), 0);
+    EXPECT_EQ(cxNMMatrix::partialSolve(a, b3, g, d, e3, false, cond, 10.0, x), cxNMMatrix_errSizeMismatch);
     // A singular A fails in its inverse; the Schur complement above the limit in the solve.
     cxNMMatrix zero;
     ASSERT_EQ(zero.initResize(2, 2, 0.0), 0);
