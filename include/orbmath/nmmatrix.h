@@ -18,6 +18,13 @@
 #include <new>
 #include <type_traits>
 
+/* Keeps a member of an exported class out of the library's interface. */
+#if defined(__GNUC__)
+#  define ORBMATH_HIDDEN_ __attribute__((visibility("hidden")))
+#else
+#  define ORBMATH_HIDDEN_
+#endif
+
 /* A growable contiguous array of trivially copyable T, owned by the caller and resized by the
  * library. Fields: begin, end and capacity end; the array comes from the standard allocator.
  * Not copyable (a copy could not report a failed allocation); movable. */
@@ -147,13 +154,6 @@ private:
 
 /* The library's instance; its members and virtual table are compiled into liborbmath. */
 extern template class ORBMATH_API cxVector<double>;
-
-/* Keeps a member of an exported class out of the library's interface. */
-#if defined(__GNUC__)
-#  define ORBMATH_HIDDEN_ __attribute__((visibility("hidden")))
-#else
-#  define ORBMATH_HIDDEN_
-#endif
 
 /* A dense matrix of doubles with any number of rows and columns.
  *
