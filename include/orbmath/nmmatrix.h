@@ -306,7 +306,7 @@ public:
      * are damped. A copy of this matrix when that threshold is not >= 1e-9. Errors of decompose. */
     ORBMATH_API long getPseudoinverse(double tolerance, cxNMMatrix& out) const;
     /* out = B * (this * B)^+, the pseudo-inverse damped with tolerance. cxNMMatrix_errBadSize
-     * if B.rows != cols; out untouched on failure. */
+     * if B.rows != cols. out is written only by the last product. */
     ORBMATH_API long getMinimalInverse(const cxNMMatrix& B, double tolerance, cxNMMatrix& out) const;
     /* X = A^+ * B, with A^+ the damped pseudo-inverse of A. */
     ORBMATH_API static long pseudoSolve(const cxNMMatrix& A, const cxNMMatrix& B, double tolerance,
@@ -339,13 +339,14 @@ public:
                                   double maxCond, cxNMMatrix& X);
     /* X = (B - G^T A^-1 G)^-1 (E - G^T A^-1 D), the x part of the block system
      * (A, G; G^T, B) (y; x) = (D; E), solved with solve(). cxNMMatrix_errNotSquare unless A and
-     * B are square; cxNMMatrix_errBadSize unless G has A's size, D is A.rows x 1, E B.rows x 1. */
+     * B are square; cxNMMatrix_errBadSize unless G has A's size, D is A.rows x 1, E B.rows x 1;
+     * cxNMMatrix_errSizeMismatch if B's size differs from A's. Errors of getInverse and solve. */
     ORBMATH_API static long partialSolve(const cxNMMatrix& A, const cxNMMatrix& B, const cxNMMatrix& G,
                                          const cxNMMatrix& D, const cxNMMatrix& E, bool symmetric,
                                          double& cond, double maxCond, cxNMMatrix& X);
     /* X minimising (x - B)^T A (x - B) subject to G x = D (A n x n, B n x 1, G k x n, D k x 1):
      * X = B + P G^T (G P G^T)^+ (D - G B), P = A^+, both pseudo-inverses damped with tolerance.
-     * Size errors of the products and sums; X untouched on failure. */
+     * Size errors of the products and sums; X is written only by the last step (B + correction). */
     ORBMATH_API static long constraintMinimization(const cxNMMatrix& A, const cxNMMatrix& B,
                                                    const cxNMMatrix& G, const cxNMMatrix& D,
                                                    double tolerance, cxNMMatrix& X);

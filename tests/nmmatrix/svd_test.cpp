@@ -28,9 +28,7 @@ void checkDecomposition(const Dense& m, const std::string& what)
     SCOPED_TRACE(what);
     cxNMMatrix a;
     latest::fromDense(a, m);
-    cxNMMatrix u;
-    cxNMMatrix w;
-    cxNMMatrix v;
+    cxNMMatrix u, w, v;
     ASSERT_EQ(a.decompose(u, w, v), 0);
     const int n = m.c;
     ASSERT_TRUE(u.isSizeEqual(m.r, n));
@@ -81,9 +79,7 @@ TEST(SvdDecompose, SmallExactCases)
 {
     cxNMMatrix m;
     setRows(m, {{-3}});
-    cxNMMatrix u;
-    cxNMMatrix w;
-    cxNMMatrix v;
+    cxNMMatrix u, w, v;
     ASSERT_EQ(m.decompose(u, w, v), 0);
     EXPECT_EQ(nmtest::values(u), std::vector<double>{-1.0});
     EXPECT_EQ(nmtest::values(w), std::vector<double>{3.0});
@@ -149,10 +145,7 @@ TEST(SvdDecompose, ReconstructsManyShapes)
 
 TEST(SvdDecompose, SizeErrorsAndNonFinite)
 {
-    cxNMMatrix empty;
-    cxNMMatrix u;
-    cxNMMatrix w;
-    cxNMMatrix v;
+    cxNMMatrix empty, u, w, v;
     nmtest::sentinel(u, 1, 1);
     EXPECT_EQ(empty.decompose(u, w, v), cxNMMatrix_errBadSize);
     EXPECT_EQ(nmtest::values(u), std::vector<double>{-1000.0});
@@ -178,8 +171,7 @@ TEST(SvdDecompose, SizeErrorsAndNonFinite)
 
 TEST(SvdPseudoinverse, DampingRule)
 {
-    cxNMMatrix m;
-    cxNMMatrix p;
+    cxNMMatrix m, p;
     setRows(m, {{4, 0}, {0, 1}});
     // t = 4 / √4 = 2: 4 is inverted, 1 is damped to 1 / 2² = 0.25.
     ASSERT_EQ(m.getPseudoinverse(4.0, p), 0);
@@ -219,8 +211,7 @@ TEST(SvdPseudoinverse, MoorePenroseConditionsOnRankDeficientMatrices)
             sv[static_cast<size_t>(i)] = 1.0 / (i + 1);
         }
         const Dense a = latest::withSingularValues(rng, r, c, sv);
-        cxNMMatrix m;
-        cxNMMatrix p;
+        cxNMMatrix m, p;
         latest::fromDense(m, a);
         // t = wmax·1e-4: the rounding-level values of the null space are damped to ~1e-8.
         ASSERT_EQ(m.getPseudoinverse(1e8, p), 0);
@@ -240,9 +231,7 @@ TEST(SvdPseudoinverse, SolveAndMinimalInverse)
     std::mt19937 rng(13);
     const Dense a = latest::randomDense(rng, 5, 5);
     const Dense b = latest::randomDense(rng, 5, 2);
-    cxNMMatrix ma;
-    cxNMMatrix mb;
-    cxNMMatrix x;
+    cxNMMatrix ma, mb, x;
     latest::fromDense(ma, a);
     latest::fromDense(mb, b);
     // t = wmax·1e-6 lies below every singular value: the plain inverse.
@@ -252,9 +241,7 @@ TEST(SvdPseudoinverse, SolveAndMinimalInverse)
     // B·(M·B)⁺ is a right inverse of M when M·B is invertible.
     const Dense wide = latest::randomDense(rng, 3, 5);
     const Dense right = latest::randomDense(rng, 5, 3);
-    cxNMMatrix mw;
-    cxNMMatrix mr;
-    cxNMMatrix out;
+    cxNMMatrix mw, mr, out;
     latest::fromDense(mw, wide);
     latest::fromDense(mr, right);
     ASSERT_EQ(mw.getMinimalInverse(mr, 1e12, out), 0);
@@ -273,9 +260,7 @@ TEST(SvdFaults, EveryAllocationFailureIsReported)
     std::mt19937 rng(17);
     cxNMMatrix m;
     latest::fromDense(m, latest::randomDense(rng, 4, 3));
-    cxNMMatrix u;
-    cxNMMatrix w;
-    cxNMMatrix v;
+    cxNMMatrix u, w, v;
     nmtest::sentinel(u, 4, 3);
     nmtest::sentinel(w, 3, 3);
     nmtest::sentinel(v, 3, 3); // V is written before the iteration; pre-sized it allocates nothing
