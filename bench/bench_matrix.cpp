@@ -412,6 +412,28 @@ void registerSolve()
     }
 }
 
-[[maybe_unused]] const int registered = (registerProduct(), registerLu(), registerSvd(), registerEigen(), registerSolve(), 0);
+// The floor that the stated algorithms set at small sizes: getInverse makes six requests of the
+// library's allocator (permutation, row scales, the working copy's block and row table, R's block
+// and row table), getDeterminant four. This times that many request/release pairs alone.
+void registerAllocationFloor()
+{
+    for (const int count : {4, 6}) {
+        add("alloc-free-pairs", kOurs, count, [count](benchmark::State& st) {
+            void* blocks[6];
+            AllocCounter ac(st);
+            for (auto _ : st) {
+                for (int i = 0; i < count; ++i) {
+                    csys_memory_alloc_internal(128, &blocks[i]);
+                }
+                for (int i = count - 1; i >= 0; --i) {
+                    csys_memory_free_internal(&blocks[i]);
+                }
+                benchmark::ClobberMemory();
+            }
+        });
+    }
+}
+
+[[maybe_unused]] const int registered = (registerAllocationFloor(), registerProduct(), registerLu(), registerSvd(), registerEigen(), registerSolve(), 0);
 
 } // namespace

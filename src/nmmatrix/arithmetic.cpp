@@ -14,6 +14,7 @@
 // without fused multiply-add. The loops run i-k-j over tiles, so the innermost loop runs
 // along a row of the result and vectorises, while every element still sees its terms in
 // increasing k (tiles of k are visited in increasing order for each element).
+#include "nmmatrix/gemm.hpp"
 #include "nmmatrix/internal.hpp"
 #include "support/cleanup.hpp"
 
@@ -87,6 +88,9 @@ struct Operand {
     ptrdiff_t sy;
 };
 
+// Products of at least this many multiply-adds use the vector kernel.
+constexpr long long kVectorKernelWork = 8 * 8 * 8;
+
 constexpr int kTileK = 64;
 constexpr int kTileJ = 64;
 
@@ -117,6 +121,12 @@ void addRow1(double* __restrict c0, const double* __restrict b, double a0, int j
 void product(double* C, int n, int q, int m, Operand A, Operand B, bool upperOnly)
 {
     std::memset(C, 0, elementCount(n, q) * sizeof(double));
+    // Larger products go to the register-blocked vector kernel, which keeps the same order of
+    // operations for every element (see gemm.hpp).
+    if (static_cast<long long>(n) * q * m >= kVectorKernelWork && orb::nm::gemmAvailable()) {
+        orb::nm::gemmAccumulate(C, n, q, m, A.p, A.sx, A.sy, B.p, B.sx, B.sy, upperOnly);
+        return;
+    }
     double tile[kTileK * kTileJ]; // b(kb .. kb+kw, jb .. jb+jw), rows of kTileJ
     for (int jb = 0; jb < q; jb += kTileJ) {
         const int jw = std::min(kTileJ, q - jb);
