@@ -13,28 +13,27 @@ using orb::trig::kSinCosRecords;
 using orb::trig::kVecTable;
 
 // Quadrant folding of the quarter-wave Q30 table: q = a / Q; T[a], T[H - a], -T[a - H], -T[F - a].
-int32_t q30Sin16(uint32_t a)
+// Written without a branch on the quadrant (random angles would mispredict it): with r = a mod Q
+// the index is r in the even quadrants and Q - r in the odd ones (H - a and F - a are exactly
+// that), and the lower half-turn negates the entry.
+template <uint32_t kBits>
+int32_t q30Fold(const int32_t* table, uint32_t a)
 {
-    switch (a >> 14) {
-    case 0: return kQ30Sin16[a];
-    case 1: return kQ30Sin16[32768u - a];
-    case 2: return -kQ30Sin16[a - 32768u];
-    default: return -kQ30Sin16[65536u - a];
-    }
+    constexpr uint32_t kQuarter = 1u << (kBits - 2);
+    const uint32_t r = a & (kQuarter - 1u);
+    const uint32_t odd = (a >> (kBits - 2)) & 1u;
+    const uint32_t index = odd != 0 ? kQuarter - r : r;
+    const int32_t v = table[index];
+    const int32_t negate = -static_cast<int32_t>((a >> (kBits - 1)) & 1u); // 0 or all ones
+    return (v ^ negate) - negate;
 }
+
+int32_t q30Sin16(uint32_t a) { return q30Fold<16>(kQ30Sin16, a); }
 
 // The cosine is the sine of a quarter turn minus the angle.
 int32_t q30Cos16(uint32_t a) { return q30Sin16((16384u - a) & 0xFFFFu); }
 
-int32_t q30Sin8(uint32_t a)
-{
-    switch (a >> 6) {
-    case 0: return kQ30Sin8[a];
-    case 1: return kQ30Sin8[128u - a];
-    case 2: return -kQ30Sin8[a - 128u];
-    default: return -kQ30Sin8[256u - a];
-    }
-}
+int32_t q30Sin8(uint32_t a) { return q30Fold<8>(kQ30Sin8, a); }
 
 int32_t q30Cos8(uint32_t a) { return q30Sin8((64u - a) & 0xFFu); }
 
