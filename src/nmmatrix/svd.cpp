@@ -62,6 +62,29 @@ void rotateColumns(double* const* x, int rows, int p, int q, double c, double s)
     }
 }
 
+// For j = l .. last in order, rotates columns j and j + 1 of every row as rotateColumns does,
+// with c = rot[4 (j - l)] and s = rot[4 (j - l) + 1]. Rows go in blocks that stay in cache
+// while all the rotations pass over them; rows are independent, so the order is unchanged
+// for each of them.
+void applyRotations(double* const* x, int rows, int l, int last, const double* rot)
+{
+    constexpr int kBlock = 8;
+    for (int r0 = 0; r0 < rows; r0 += kBlock) {
+        const int r1 = r0 + kBlock < rows ? r0 + kBlock : rows;
+        for (int j = l; j <= last; ++j) {
+            const double c = rot[4 * (j - l)];
+            const double s = rot[4 * (j - l) + 1];
+            for (int r = r0; r < r1; ++r) {
+                double* row = x[r];
+                const double y = row[j];
+                const double z = row[j + 1];
+                row[j] = y * c + z * s;
+                row[j + 1] = z * c - y * s;
+            }
+        }
+    }
+}
+
 } // namespace
 
 // In place on the m x n array a (m >= n): a becomes U, w the singular values, v (n x n) V.
@@ -73,14 +96,16 @@ long cxNMMatrix::svdDecompose(double** a, int m, int n, double* w, double** v)
     }
     cmath_status st = 0;
     orb::Cleanup cl(st);
-    // The superdiagonal, then scratch for column sums gathered row by row.
+    // The superdiagonal, scratch for column sums gathered row by row, and the rotations of
+    // one QR sweep (four numbers per step), all in the one work block.
     double* rv1 = nullptr;
-    st = csys_memory_alloc_internal(sizeof(double) * 2 * static_cast<size_t>(n), reinterpret_cast<void**>(&rv1));
+    st = csys_memory_alloc_internal(sizeof(double) * 6 * static_cast<size_t>(n), reinterpret_cast<void**>(&rv1));
     if (st < 0) {
         return st;
     }
     cl.workBlock(reinterpret_cast<void**>(&rv1));
     double* sc = rv1 + n;
+    double* rot = sc + n;
 
     double g = 0.0;
     double scale = 0.0;
@@ -326,7 +351,8 @@ long cxNMMatrix::svdDecompose(double** a, int m, int n, double* w, double** v)
                 g = g * c - x * s;
                 h = y * s;
                 y *= c;
-                rotateColumns(v, n, j, i, c, s);
+                rot[4 * (j - l)] = c; // the rotation of columns j, i of v
+                rot[4 * (j - l) + 1] = s;
                 z = hypotSafe(f, h);
                 w[j] = z;
                 if (z != 0.0) {
@@ -336,8 +362,14 @@ long cxNMMatrix::svdDecompose(double** a, int m, int n, double* w, double** v)
                 }
                 f = c * g + s * y;
                 x = c * y - s * g;
-                rotateColumns(a, m, j, i, c, s);
+                rot[4 * (j - l) + 2] = c; // the rotation of columns j, i of a
+                rot[4 * (j - l) + 3] = s;
             }
+            // The sweep's rotations read only w and rv1, so they are applied to v and a
+            // afterwards, row block by row block: every row sees the same operations in the
+            // same order as when each rotation swept all rows at once.
+            applyRotations(v, n, l, nm, rot);
+            applyRotations(a, m, l, nm, rot + 2);
             rv1[l] = 0.0;
             rv1[k] = f;
             w[k] = x;
