@@ -1,4 +1,5 @@
-/* orbmath: containers (not yet part of the library). */
+/** @file
+ * orbmath: containers (not yet part of the library). */
 #ifndef ORBMATH_CONTAINERS_H
 #define ORBMATH_CONTAINERS_H
 
