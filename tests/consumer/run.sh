@@ -2,7 +2,7 @@
 # Installs the built library into a scratch prefix, then checks that installed copy as a user
 # meets it: the shared library's SONAME and links, the CMake package (with its version rule:
 # the project's version is accepted, a later major version is refused), and a C program built
-# through pkg-config.
+# through pkg-config (the one README.md shows).
 set -euo pipefail
 build=$1
 src=$2
@@ -39,5 +39,11 @@ export PKG_CONFIG_SYSROOT_DIR=
 # The prefix in the .pc file is the configured one; point pkg-config at the scratch prefix.
 flags=$(pkg-config --define-variable=prefix="$work/prefix" --cflags --libs orbmath)
 ${CC:-cc} -std=c11 -Wall -Wextra -Wpedantic -Werror "$src/main.c" -o "$work/cconsumer" $flags
-LD_LIBRARY_PATH="$libdir" "$work/cconsumer"
+out=$(LD_LIBRARY_PATH="$libdir" "$work/cconsumer")
+echo "$out"
+[[ $out == $'(1, 0) maps to (10, 1)\nunit of (0, 0): cmath_errZeroVector, unit still (0, 0)' ]] ||
+  { echo "unexpected output of the C program"; exit 1; }
+# main.c is the C program of README.md: the two must not drift apart.
+awk '/^\*\*A C program\*\*/{f=1;next} f&&/^```c$/{p=1;next} p&&/^```$/{exit} p' "$src/../../README.md" |
+  diff - "$src/main.c" || { echo "README.md's C program differs from main.c"; exit 1; }
 echo "pkg-config orbmath $version"
