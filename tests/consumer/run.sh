@@ -36,8 +36,10 @@ echo "version $((major + 1)).0 refused"
 export PKG_CONFIG_PATH="$libdir/pkgconfig"
 export PKG_CONFIG_SYSROOT_DIR=
 [[ $(pkg-config --modversion orbmath) == "$version" ]] || { echo "pkg-config version differs"; exit 1; }
-# The prefix in the .pc file is the configured one; point pkg-config at the scratch prefix.
-flags=$(pkg-config --define-variable=prefix="$work/prefix" --cflags --libs orbmath)
+# The .pc file finds the prefix from its own place: nothing to redefine.
+flags=$(pkg-config --cflags --libs orbmath)
+[[ $(realpath "$(pkg-config --variable=includedir orbmath)") == $(realpath "$work/prefix/include") ]] ||
+  { echo "pkg-config's include directory is not the installed one: $flags"; exit 1; }
 ${CC:-cc} -std=c11 -Wall -Wextra -Wpedantic -Werror "$src/main.c" -o "$work/cconsumer" $flags
 out=$(LD_LIBRARY_PATH="$libdir" "$work/cconsumer")
 echo "$out"
