@@ -159,7 +159,7 @@ ORBMATH_API cmath_status cstd_ptrhConst_destruct(cstd_ptrhConst* h);
 ORBMATH_API cmath_status cstd_ptrh_assign(cstd_ptrh* dst, const cstd_ptrh* src);
 /** As cstd_ptrh_assign, for const handles. */
 ORBMATH_API cmath_status cstd_ptrhConst_assign(cstd_ptrhConst* dst, const cstd_ptrhConst* src);
-/** The same, a const handle from a mutable one. */
+/** As cstd_ptrh_assign, a const handle from a mutable one. */
 ORBMATH_API cmath_status cstd_ptrhConst_assignConst(cstd_ptrhConst* dst, const cstd_ptrh* src);
 
 /** h refers to header's object (null: h becomes empty), adding one reference and releasing its

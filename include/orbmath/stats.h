@@ -57,20 +57,22 @@ ORBMATH_API cmath_status cmath_statistics_getSumSquares(const cmath_statistics* 
 ORBMATH_API cmath_status cmath_statistics_getMinimum(const cmath_statistics* s, double* out);
 /** *out = maximum; cmath_errNoValues when empty. */
 ORBMATH_API cmath_status cmath_statistics_getMaximum(const cmath_statistics* s, double* out);
-/** *out = sum / n. */
+/** *out = sum / n; cmath_errNoValues when empty. */
 ORBMATH_API cmath_status cmath_statistics_getMean(const cmath_statistics* s, double* out);
 /** Sample variance (sumSquares - (sum/n)*sum) / (n - 1), negative rounding clamped to 0.0
- * (a NaN is passed on); 0.0 for n = 1. */
+ * (a NaN is passed on); 0.0 for n = 1; cmath_errNoValues when empty. */
 ORBMATH_API cmath_status cmath_statistics_getVariance(const cmath_statistics* s, double* out);
-/** Square root of the clamped sample variance; 0.0 for n = 1. */
+/** Square root of the clamped sample variance; 0.0 for n = 1; cmath_errNoValues when empty. */
 ORBMATH_API cmath_status cmath_statistics_getStdDev(const cmath_statistics* s, double* out);
-/** Root mean square sqrt(sumSquares / n). */
+/** Root mean square sqrt(sumSquares / n); cmath_errNoValues when empty. */
 ORBMATH_API cmath_status cmath_statistics_getRMS(const cmath_statistics* s, double* out);
 /** Mean, standard deviation and RMS in one pass through r = 1/n (so the last bits may differ
- * from the single getters); each out-pointer may be null and is then skipped. */
+ * from the single getters); each out-pointer may be null and is then skipped. cmath_errNoValues
+ * when empty. */
 ORBMATH_API cmath_status cmath_statistics_getMeanStdDevRms(const cmath_statistics* s, double* mean,
                                                           double* stdDev, double* rms);
-/** Largest magnitude max(-minimum, maximum) and the RMS; each out-pointer may be null. */
+/** Largest magnitude max(-minimum, maximum) and the RMS; each out-pointer may be null.
+ * cmath_errNoValues when empty. */
 ORBMATH_API cmath_status cmath_statistics_getAbsExtremeAndRMS(const cmath_statistics* s, double* absExtreme,
                                                              double* rms);
 
@@ -295,11 +297,12 @@ ORBMATH_API cmath_status cmath_chiSqTestResult_assign(cmath_chiSqTestResult* tar
 ORBMATH_API cmath_status cmath_chiSqTestResult_destruct(cmath_chiSqTestResult* target);
 /** *out = isComputed; always succeeds. */
 ORBMATH_API cmath_status cmath_chiSqTestResult_getIsComputed(const cmath_chiSqTestResult* result, int32_t* out);
-/** The getters below return cmath_errNotComputed and write nothing when not computed. */
+/* The getters below return cmath_errNotComputed and write nothing when not computed. */
+/** *out = passed; cmath_errNotComputed when no test has filled the result. */
 ORBMATH_API cmath_status cmath_chiSqTestResult_getPassed(const cmath_chiSqTestResult* result, int32_t* out);
-/** The p-value, in [0, 1]. */
+/** *out = the p-value, in [0, 1]; cmath_errNotComputed when not computed. */
 ORBMATH_API cmath_status cmath_chiSqTestResult_getTestStatistic(const cmath_chiSqTestResult* result, double* out);
-/** Degrees of freedom: number of groups - 1. */
+/** *out = the degrees of freedom, groups - 1; cmath_errNotComputed when not computed. */
 ORBMATH_API cmath_status cmath_chiSqTestResult_getNumDofs(const cmath_chiSqTestResult* result, int32_t* out);
 
 ORBMATH_C_END
