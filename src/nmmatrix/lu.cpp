@@ -71,6 +71,32 @@ void forwardPass(const double* const* a, int n, const int* perm, double* b)
     }
 }
 
+// Up to this order the inverse interleaves four forward passes (short chains gain from the
+// overlap; longer ones measured faster one at a time).
+constexpr int kInterleavedForwardMax = 32;
+
+// The forward pass for four right-hand sides at once; each gets exactly the operations of
+// forwardPass (its own first non-zero position, its own inner products). The four are
+// independent chains that the processor overlaps.
+void forwardPass4(const double* const* a, int n, const int* perm, double* const b[4])
+{
+    int first[4] = {-1, -1, -1, -1};
+    for (int i = 0; i < n; ++i) {
+        const int p = perm[i];
+        for (int r = 0; r < 4; ++r) {
+            double* br = b[r];
+            double s = br[p];
+            br[p] = br[i];
+            if (first[r] >= 0) {
+                s = s - dot(a[i] + first[r], br + first[r], i - first[r]);
+            } else if (s != 0.0) {
+                first[r] = i;
+            }
+            br[i] = s;
+        }
+    }
+}
+
 // The backward pass of luBackSubstitute for one right-hand side.
 void backwardPass(const double* const* a, int n, double* b)
 {
@@ -263,17 +289,25 @@ long cxNMMatrix::getInverse(cxNMMatrix& out) const
         return cl.close();
     }
     double** rt = cxNMMatrixAccess::table(r);
-    // luBackSubstitute on every row, with the backward passes of four rows run together.
-    for (int i = 0; i < n; ++i) {
-        rt[i][i] = 1.0;
-        forwardPass(a, n, perm, rt[i]);
-    }
+    // luBackSubstitute on every row, four rows at a time (each row with its own operations).
     int i = 0;
     for (; i + 4 <= n; i += 4) {
         double* const rows[4] = {rt[i], rt[i + 1], rt[i + 2], rt[i + 3]};
+        for (int q = 0; q < 4; ++q) {
+            rows[q][i + q] = 1.0;
+        }
+        if (n <= kInterleavedForwardMax) {
+            forwardPass4(a, n, perm, rows);
+        } else {
+            for (int q = 0; q < 4; ++q) {
+                forwardPass(a, n, perm, rows[q]);
+            }
+        }
         backwardPass4(a, n, rows);
     }
     for (; i < n; ++i) {
+        rt[i][i] = 1.0;
+        forwardPass(a, n, perm, rt[i]);
         backwardPass(a, n, rt[i]);
     }
     st = static_cast<cmath_status>(r.getTranspose(out));
