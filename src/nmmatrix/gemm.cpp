@@ -14,9 +14,12 @@ namespace orb::nm {
 namespace {
 
 constexpr int kKc = 128; // k steps per block
-constexpr int kNc = 96;   // columns of B packed at once (a multiple of both NR)
+constexpr int kNc = 96;    // columns of B packed at once (a multiple of both NR)
 
 using Micro = void (*)(const double* ap, const double* bp, int kc, double* c, std::ptrdiff_t ldc);
+// The same with A in place (row stride lda, k stride 1); null when the kernel has no such form.
+using MicroRows = void (*)(const double* a, std::ptrdiff_t lda, const double* bp, int kc, double* c,
+                           std::ptrdiff_t ldc);
 
 // c[r][0..16) += sum over k of ap[k * 8 + r] * bp[k * 16 + 0..16), k = 0 .. kc-1 in order.
 __attribute__((target("avx512f"))) void microAvx512(const double* ap, const double* bp, int kc, double* c,
@@ -35,6 +38,36 @@ __attribute__((target("avx512f"))) void microAvx512(const double* ap, const doub
             const __m512d a = _mm512_set1_pd(ap[8 * k + r]);
             acc[r][0] = _mm512_add_pd(acc[r][0], _mm512_mul_pd(a, b0));
             acc[r][1] = _mm512_add_pd(acc[r][1], _mm512_mul_pd(a, b1));
+        }
+    }
+    for (int r = 0; r < 8; ++r) {
+        _mm512_storeu_pd(c + r * ldc, acc[r][0]);
+        _mm512_storeu_pd(c + r * ldc + 8, acc[r][1]);
+    }
+}
+
+// As microAvx512, with A read in place: row r of the tile is a[r * lda + k], k = 0 .. kc-1
+// (a row-major operand needs no packing; the eight rows are eight sequential streams).
+__attribute__((target("avx512f"))) void microAvx512Rows(const double* a, std::ptrdiff_t lda, const double* bp,
+                                                        int kc, double* c, std::ptrdiff_t ldc)
+{
+    const double* ar[8];
+    for (int r = 0; r < 8; ++r) {
+        ar[r] = a + r * lda;
+    }
+    __m512d acc[8][2];
+    for (int r = 0; r < 8; ++r) {
+        acc[r][0] = _mm512_loadu_pd(c + r * ldc);
+        acc[r][1] = _mm512_loadu_pd(c + r * ldc + 8);
+    }
+#pragma GCC unroll 4
+    for (int k = 0; k < kc; ++k) {
+        const __m512d b0 = _mm512_loadu_pd(bp + 16 * k);
+        const __m512d b1 = _mm512_loadu_pd(bp + 16 * k + 8);
+        for (int r = 0; r < 8; ++r) {
+            const __m512d x = _mm512_set1_pd(ar[r][k]);
+            acc[r][0] = _mm512_add_pd(acc[r][0], _mm512_mul_pd(x, b0));
+            acc[r][1] = _mm512_add_pd(acc[r][1], _mm512_mul_pd(x, b1));
         }
     }
     for (int r = 0; r < 8; ++r) {
@@ -69,7 +102,7 @@ __attribute__((target("avx2"))) void microAvx2(const double* ap, const double* b
 }
 
 template <int MR, int NR>
-void blocked(Micro micro, double* C, int n, int q, int m, const double* A, std::ptrdiff_t asx, std::ptrdiff_t asy,
+void blocked(Micro micro, MicroRows microRows, double* C, int n, int q, int m, const double* A, std::ptrdiff_t asx, std::ptrdiff_t asy,
              const double* B, std::ptrdiff_t bsx, std::ptrdiff_t bsy, bool upperOnly)
 {
     static_assert(kNc % NR == 0, "whole panels");
@@ -90,6 +123,10 @@ void blocked(Micro micro, double* C, int n, int q, int m, const double* A, std::
                     const double* src = B + (kb + k) * bsx + (jc + p) * bsy;
                     double* row = dst + k * NR;
                     int j = 0;
+                    if (bsy == 1 && w == NR) {
+                        std::memcpy(row, src, NR * sizeof(double)); // a fixed size: inline moves
+                        j = w;
+                    }
                     for (; j < w; ++j) {
                         row[j] = src[j * bsy];
                     }
@@ -100,7 +137,9 @@ void blocked(Micro micro, double* C, int n, int q, int m, const double* A, std::
             }
             for (int i = 0; i < iEnd; i += MR) {
                 const int h = std::min(MR, n - i);
-                for (int k = 0; k < kc; ++k) {
+                // Whole tiles of a row-major A are read in place; others go through a packed panel.
+                const bool inPlace = microRows != nullptr && asy == 1 && h == MR && nc % NR == 0;
+                for (int k = 0; k < (inPlace ? 0 : kc); ++k) {
                     const double* src = A + i * asx + (kb + k) * asy;
                     double* col = apack + k * MR;
                     int r = 0;
@@ -120,7 +159,11 @@ void blocked(Micro micro, double* C, int n, int q, int m, const double* A, std::
                     double* c = C + static_cast<std::ptrdiff_t>(i) * q + j;
                     const double* bp = bpack + static_cast<std::ptrdiff_t>(p) * kc;
                     if (h == MR && w == NR) {
-                        micro(apack, bp, kc, c, q);
+                        if (inPlace) {
+                            microRows(A + i * asx + kb, asx, bp, kc, c, q);
+                        } else {
+                            micro(apack, bp, kc, c, q);
+                        }
                         continue;
                     }
                     // A partial tile runs through a full-size copy.
@@ -158,9 +201,9 @@ void gemmAccumulate(double* C, int n, int q, int m, const double* A, std::ptrdif
                     const double* B, std::ptrdiff_t bsx, std::ptrdiff_t bsy, bool upperOnly)
 {
     if (hasAvx512()) {
-        blocked<8, 16>(microAvx512, C, n, q, m, A, asx, asy, B, bsx, bsy, upperOnly);
+        blocked<8, 16>(microAvx512, microAvx512Rows, C, n, q, m, A, asx, asy, B, bsx, bsy, upperOnly);
     } else {
-        blocked<4, 8>(microAvx2, C, n, q, m, A, asx, asy, B, bsx, bsy, upperOnly);
+        blocked<4, 8>(microAvx2, nullptr, C, n, q, m, A, asx, asy, B, bsx, bsy, upperOnly);
     }
 }
 
