@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <immintrin.h>
 
 #include "nmmatrix/internal.hpp"
 #include "nmmatrix/kernels.hpp"
@@ -50,39 +51,93 @@ double maxKeepNan(double acc, double v)
     return (v > acc || v != v) ? v : acc;
 }
 
-// Rotates columns p and q of the rows x rows array: (col p, col q) <- (p·c + q·s, q·c − p·s).
-void rotateColumns(double* const* x, int rows, int p, int q, double c, double s)
+// y[j] = y[j] + x[j]·a for j < n: each element one multiplication and one addition, so any
+// vector width gives the same bits. The machine's widest form is chosen once per decomposition.
+using AddScaled = void (*)(double* y, const double* x, double a, int n);
+
+void addScaledBase(double* y, const double* x, double a, int n)
 {
-    for (int r = 0; r < rows; ++r) {
-        double* row = x[r];
-        const double y = row[p];
-        const double z = row[q];
-        row[p] = y * c + z * s;
-        row[q] = z * c - y * s;
+    for (int j = 0; j < n; ++j) {
+        y[j] += x[j] * a;
     }
 }
 
-// For j = l .. last in order, rotates columns j and j + 1 of every row as rotateColumns does,
-// with c = rot[4 (j - l)] and s = rot[4 (j - l) + 1]. Rows go in blocks that stay in cache
-// while all the rotations pass over them; rows are independent, so the order is unchanged
-// for each of them.
-void applyRotations(double* const* x, int rows, int l, int last, const double* rot)
+__attribute__((target("avx512f"))) void addScaledAvx512(double* y, const double* x, double a, int n)
 {
-    constexpr int kBlock = 8;
-    for (int r0 = 0; r0 < rows; r0 += kBlock) {
-        const int r1 = r0 + kBlock < rows ? r0 + kBlock : rows;
-        for (int j = l; j <= last; ++j) {
-            const double c = rot[4 * (j - l)];
-            const double s = rot[4 * (j - l) + 1];
-            for (int r = r0; r < r1; ++r) {
-                double* row = x[r];
-                const double y = row[j];
-                const double z = row[j + 1];
-                row[j] = y * c + z * s;
-                row[j + 1] = z * c - y * s;
-            }
+    const __m512d av = _mm512_set1_pd(a);
+    int j = 0;
+    for (; j + 8 <= n; j += 8) {
+        _mm512_storeu_pd(y + j, _mm512_add_pd(_mm512_loadu_pd(y + j), _mm512_mul_pd(_mm512_loadu_pd(x + j), av)));
+    }
+    for (; j < n; ++j) {
+        y[j] += x[j] * a;
+    }
+}
+
+AddScaled chooseAddScaled()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") ? addScaledAvx512 : addScaledBase;
+}
+
+// Column copies for the QR sweeps: col[i * rows + r] = x[r][i], and back.
+void toColumns(const double* const* x, int rows, int cols, double* col)
+{
+    for (int r = 0; r < rows; ++r) {
+        const double* row = x[r];
+        for (int i = 0; i < cols; ++i) {
+            col[static_cast<size_t>(i) * rows + r] = row[i];
         }
     }
+}
+
+void fromColumns(const double* col, int rows, int cols, double* const* x)
+{
+    for (int r = 0; r < rows; ++r) {
+        double* row = x[r];
+        for (int i = 0; i < cols; ++i) {
+            row[i] = col[static_cast<size_t>(i) * rows + r];
+        }
+    }
+}
+
+// Rotates two columns held as contiguous copies: (p, q) <- (p·c + q·s, q·c − p·s),
+// element by element, so the vector form gives the same bits.
+using RotatePair = void (*)(double* p, double* q, int rows, double c, double s);
+
+void rotatePairBase(double* p, double* q, int rows, double c, double s)
+{
+    for (int r = 0; r < rows; ++r) {
+        const double y = p[r];
+        const double z = q[r];
+        p[r] = y * c + z * s;
+        q[r] = z * c - y * s;
+    }
+}
+
+__attribute__((target("avx512f"))) void rotatePairAvx512(double* p, double* q, int rows, double c, double s)
+{
+    const __m512d cv = _mm512_set1_pd(c);
+    const __m512d sv = _mm512_set1_pd(s);
+    int r = 0;
+    for (; r + 8 <= rows; r += 8) {
+        const __m512d y = _mm512_loadu_pd(p + r);
+        const __m512d z = _mm512_loadu_pd(q + r);
+        _mm512_storeu_pd(p + r, _mm512_add_pd(_mm512_mul_pd(y, cv), _mm512_mul_pd(z, sv)));
+        _mm512_storeu_pd(q + r, _mm512_sub_pd(_mm512_mul_pd(z, cv), _mm512_mul_pd(y, sv)));
+    }
+    for (; r < rows; ++r) {
+        const double y = p[r];
+        const double z = q[r];
+        p[r] = y * c + z * s;
+        q[r] = z * c - y * s;
+    }
+}
+
+RotatePair chooseRotatePair()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") ? rotatePairAvx512 : rotatePairBase;
 }
 
 } // namespace
@@ -96,16 +151,23 @@ long cxNMMatrix::svdDecompose(double** a, int m, int n, double* w, double** v)
     }
     cmath_status st = 0;
     orb::Cleanup cl(st);
-    // The superdiagonal, scratch for column sums gathered row by row, and the rotations of
-    // one QR sweep (four numbers per step), all in the one work block.
+    // The superdiagonal, scratch for column sums gathered row by row, the rotations of one QR
+    // sweep (four numbers per step) and the column copies, all in the one work block.
     double* rv1 = nullptr;
-    st = csys_memory_alloc_internal(sizeof(double) * 6 * static_cast<size_t>(n), reinterpret_cast<void**>(&rv1));
+    // The QR iteration works on the columns of a and v, each copied into contiguous storage
+    // (at, vt) after the block above, so the block holds n (m + n) more doubles.
+    const size_t nm2 = static_cast<size_t>(n) * (static_cast<size_t>(m) + static_cast<size_t>(n));
+    st = csys_memory_alloc_internal(sizeof(double) * (6 * static_cast<size_t>(n) + nm2),
+                                    reinterpret_cast<void**>(&rv1));
     if (st < 0) {
         return st;
     }
     cl.workBlock(reinterpret_cast<void**>(&rv1));
     double* sc = rv1 + n;
     double* rot = sc + n;
+    double* at = rot + 4 * static_cast<size_t>(n); // column i of a at at + i m
+    double* vt = at + static_cast<size_t>(n) * static_cast<size_t>(m); // column i of v at vt + i n
+    const AddScaled addScaled = chooseAddScaled();
 
     double g = 0.0;
     double scale = 0.0;
@@ -137,21 +199,13 @@ long cxNMMatrix::svdDecompose(double** a, int m, int n, double* w, double** v)
                     sc[j] = 0.0;
                 }
                 for (int k = i; k < m; ++k) {
-                    const double aki = a[k][i];
-                    const double* row = a[k];
-                    for (int j = l; j < n; ++j) {
-                        sc[j] += aki * row[j];
-                    }
+                    addScaled(sc + l, a[k] + l, a[k][i], n - l); // sc[j] += a(k, i)·a(k, j)
                 }
                 for (int j = l; j < n; ++j) {
                     sc[j] = sc[j] / h;
                 }
                 for (int k = i; k < m; ++k) {
-                    const double aki = a[k][i];
-                    double* row = a[k];
-                    for (int j = l; j < n; ++j) {
-                        row[j] += sc[j] * aki;
-                    }
+                    addScaled(a[k] + l, sc + l, a[k][i], n - l); // a(k, j) += sc[j]·a(k, i)
                 }
             }
             for (int k = i; k < m; ++k) {
@@ -182,9 +236,7 @@ long cxNMMatrix::svdDecompose(double** a, int m, int n, double* w, double** v)
                 for (int j = l; j < m; ++j) {
                     double* rowj = a[j];
                     const double sj = dot(rowj + l, rowi + l, n - l);
-                    for (int k = l; k < n; ++k) {
-                        rowj[k] += sj * rv1[k];
-                    }
+                    addScaled(rowj + l, rv1 + l, sj, n - l); // a(j, k) += sj·rv1[k]
                 }
                 for (int k = l; k < n; ++k) {
                     rowi[k] *= scale;
@@ -207,18 +259,10 @@ long cxNMMatrix::svdDecompose(double** a, int m, int n, double* w, double** v)
                     sc[j] = 0.0;
                 }
                 for (int k = l; k < n; ++k) {
-                    const double aik = rowi[k];
-                    const double* vk = v[k];
-                    for (int j = l; j < n; ++j) {
-                        sc[j] += aik * vk[j];
-                    }
+                    addScaled(sc + l, v[k] + l, rowi[k], n - l); // sc[j] += a(i, k)·v(k, j)
                 }
                 for (int k = l; k < n; ++k) {
-                    double* vk = v[k];
-                    const double vki = vk[i];
-                    for (int j = l; j < n; ++j) {
-                        vk[j] += sc[j] * vki;
-                    }
+                    addScaled(v[k] + l, sc + l, v[k][i], n - l); // v(k, j) += sc[j]·v(k, i)
                 }
             }
             for (int j = l; j < n; ++j) {
@@ -246,22 +290,14 @@ long cxNMMatrix::svdDecompose(double** a, int m, int n, double* w, double** v)
                     sc[j] = 0.0;
                 }
                 for (int k = l; k < m; ++k) {
-                    const double aki = a[k][i];
-                    const double* row = a[k];
-                    for (int j = l; j < n; ++j) {
-                        sc[j] += aki * row[j];
-                    }
+                    addScaled(sc + l, a[k] + l, a[k][i], n - l); // sc[j] += a(k, i)·a(k, j)
                 }
                 const double aii = rowi[i];
                 for (int j = l; j < n; ++j) {
                     sc[j] = (sc[j] / aii) * g;
                 }
                 for (int k = i; k < m; ++k) {
-                    double* row = a[k];
-                    const double aki = row[i];
-                    for (int j = l; j < n; ++j) {
-                        row[j] += sc[j] * aki;
-                    }
+                    addScaled(a[k] + l, sc + l, a[k][i], n - l); // a(k, j) += sc[j]·a(k, i)
                 }
             }
             for (int j = i; j < m; ++j) {
@@ -274,6 +310,14 @@ long cxNMMatrix::svdDecompose(double** a, int m, int n, double* w, double** v)
         }
         rowi[i] += 1.0;
     }
+
+    // The QR sweeps rotate pairs of columns of a and v; they work on column copies, where a
+    // rotation runs over contiguous memory and vectorises across rows (every element still
+    // receives the same operations in the same order). The copies go back before either return
+    // (the work block that holds them is released by the clean-up list).
+    toColumns(a, m, n, at);
+    toColumns(v, n, n, vt);
+    const RotatePair rotatePair = chooseRotatePair();
 
     // Diagonalisation of the bidiagonal form: for each singular value, QR sweeps until the
     // superdiagonal element above it is negligible.
@@ -308,20 +352,23 @@ long cxNMMatrix::svdDecompose(double** a, int m, int n, double* w, double** v)
                     h = 1.0 / h;
                     c = g * h;
                     s = -f * h;
-                    rotateColumns(a, m, nm, i, c, s);
+                    rotatePair(at + static_cast<size_t>(nm) * m, at + static_cast<size_t>(i) * m, m, c, s);
                 }
             }
             double z = w[k];
             if (l == k) {
                 if (!(z >= 0.0)) {
                     w[k] = -z;
+                    double* vk = vt + static_cast<size_t>(k) * n;
                     for (int j = 0; j < n; ++j) {
-                        v[j][k] = -v[j][k];
+                        vk[j] = -vk[j];
                     }
                 }
                 break;
             }
             if (its == 100) {
+                fromColumns(at, m, n, a);
+                fromColumns(vt, n, n, v);
                 st = cxNMMatrix_errSingular;
                 return cl.close();
             }
@@ -365,16 +412,20 @@ long cxNMMatrix::svdDecompose(double** a, int m, int n, double* w, double** v)
                 rot[4 * (j - l) + 2] = c; // the rotation of columns j, i of a
                 rot[4 * (j - l) + 3] = s;
             }
-            // The sweep's rotations read only w and rv1, so they are applied to v and a
-            // afterwards, row block by row block: every row sees the same operations in the
-            // same order as when each rotation swept all rows at once.
-            applyRotations(v, n, l, nm, rot);
-            applyRotations(a, m, l, nm, rot + 2);
+            // The sweep's rotations read only w and rv1, so they are applied to the columns of v
+            // and a afterwards, in the same order.
+            for (int j = l; j <= nm; ++j) {
+                const double* r = rot + 4 * (j - l);
+                rotatePair(vt + static_cast<size_t>(j) * n, vt + static_cast<size_t>(j + 1) * n, n, r[0], r[1]);
+                rotatePair(at + static_cast<size_t>(j) * m, at + static_cast<size_t>(j + 1) * m, m, r[2], r[3]);
+            }
             rv1[l] = 0.0;
             rv1[k] = f;
             w[k] = x;
         }
     }
+    fromColumns(at, m, n, a);
+    fromColumns(vt, n, n, v);
     return cl.close();
 }
 
