@@ -65,11 +65,6 @@ TEST(OneDim, InPlaceScaleIdentitiesAndEquality)
     cmath_matrix1_scale(&m, 2.0); // the one operation that updates its target from itself
     cmath_matrix1_initMultiply(&m, &m, &m);
     EXPECT_EQ(m.e11, 36.0);
-    for (auto fn : {cmath_matrix1_initIdentity, cmath_matrix1_reset, cmath_matrix1_setToIdentity}) {
-        cmath_matrix1 i{-5.0};
-        fn(&i);
-        EXPECT_EQ(i.e11, 1.0);
-    }
     cmath_vect1 a{1.5};
     cmath_vect1_initScale(&a, &a, 4.0);
     cmath_vect1_initSubtract(&a, &a, &a);

@@ -26,52 +26,35 @@ cmath_status countedDestroy(cstd_shared* header)
     return csys_memory_free_internal(&block);
 }
 std::atomic<int> g_incrementFailures{0};
-cmath_status failingIncrement(cstd_shared*)
-{
-    g_incrementFailures.fetch_add(1);
-    return cmath_errFailed;
-}
-cmath_status failingDestroy(cstd_shared* header)
-{
-    countedDestroy(header);
-    return cmath_errSingular;
-}
 const cstd_sharedOps kCountedOps = {countedDestroy, cstd_shared_increment_default, cstd_shared_decrement_default};
-const cstd_sharedOps kFailingIncrementOps = {countedDestroy, failingIncrement, cstd_shared_decrement_default};
-const cstd_sharedOps kFailingDestroyOps = {failingDestroy, cstd_shared_increment_default,
-                                           cstd_shared_decrement_default};
+const cstd_sharedOps kFailingIncrementOps = {
+    countedDestroy, [](cstd_shared*) { return g_incrementFailures.fetch_add(1), cmath_errFailed; },
+    cstd_shared_decrement_default};
+const cstd_sharedOps kFailingDestroyOps = {[](cstd_shared* h) { return countedDestroy(h), cmath_errSingular; },
+                                           cstd_shared_increment_default, cstd_shared_decrement_default};
 
+// The kind answers its own name with the object and a second name with the payload.
 cmath_status countedQueryFinal(void* object, const char16_t* name, void** out)
 {
     auto* c = static_cast<Counted*>(object);
-    *out = nullptr;
-    if (cstd_typename_equal(name, kKindName)) {
-        *out = c;
-        return 0;
-    }
-    if (cstd_typename_equal(name, u"test_counted_payload")) {
-        *out = &c->payload;
-        return 0;
-    }
-    return cstd_shared_queryInterfaceByTypenameFinal(&c->shared, name, out, 0);
+    *out = cstd_typename_equal(name, kKindName) ? static_cast<void*>(c)
+           : cstd_typename_equal(name, u"test_counted_payload") ? &c->payload
+                                                                : nullptr;
+    return *out != nullptr ? 0 : cstd_shared_queryInterfaceByTypenameFinal(&c->shared, name, out, 0);
 }
-cmath_status countedGetTypename(void*, const char16_t** out)
-{
-    *out = kKindName;
-    return 0;
-}
-cmath_status erroringQuery(void*, const char16_t*, void** out)
-{
-    *out = nullptr;
-    return cmath_errTypeMismatch;
-}
-cmath_status erroringName(void*, const char16_t** out)
-{
-    *out = u"garbage";
-    return cmath_errFailed;
-}
-const cstd_sharedTypeTable kCountedTypes = {countedQueryFinal, countedGetTypename};
-const cstd_sharedTypeTable kErroringTypes = {erroringQuery, erroringName};
+const cstd_sharedTypeTable kCountedTypes = {countedQueryFinal, [](void*, const char16_t** out) {
+                                                *out = kKindName;
+                                                return cmath_status{0};
+                                            }};
+// A kind whose table fails (writing garbage to the name it then must not pass on).
+const cstd_sharedTypeTable kErroringTypes = {[](void*, const char16_t*, void** out) {
+                                                 *out = nullptr;
+                                                 return cmath_errTypeMismatch;
+                                             },
+                                             [](void*, const char16_t** out) {
+                                                 *out = u"garbage";
+                                                 return cmath_errFailed;
+                                             }};
 
 Counted* makeCounted(std::atomic<int>* destroyed, const cstd_sharedOps* ops = &kCountedOps,
                      const cstd_sharedTypeTable* types = &kCountedTypes)

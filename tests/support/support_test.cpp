@@ -9,14 +9,12 @@
 
 extern "C" int orbmath_c_interface_check(void);
 
-TEST(CInterface, HeadersCompileAsC11AndCallsWork) { EXPECT_EQ(orbmath_c_interface_check(), 0); }
-
-TEST(StatusCodes, ValuesAndSign)
+// The C check also hands a shareable vector to two handles: the last release must free it.
+TEST(CInterface, HeadersCompileAsC11AndCallsWork)
 {
-    EXPECT_EQ(static_cast<uint32_t>(cmath_errFailed), 0x80000000u);
-    EXPECT_EQ(static_cast<uint32_t>(cxNMMatrix_errSizeMismatch), 0x80000526u);
-    EXPECT_EQ(static_cast<uint32_t>(cmath_errTypeMismatch), 0x8000059Au);
-    EXPECT_LT(csys_errNoMemory, 0);
+    const int64_t blocks = csys_memory_testOutstanding();
+    EXPECT_EQ(orbmath_c_interface_check(), 0);
+    EXPECT_EQ(csys_memory_testOutstanding(), blocks);
 }
 
 TEST(Memory, CountsBlocksAndFailsTheNthRequestOrAllFromIt)
@@ -87,15 +85,12 @@ TEST(Cleanup, KindsRunInTheirCasesLastFirst)
     csys_memory_free_internal(&fresh);
 }
 
-TEST(Scalars, EpsilonMinMaxSqrtFmod)
+TEST(Scalars, EpsilonSqrtFmod)
 {
     EXPECT_EQ(cmath_double_epsilonEqual(1.0, 1.5, 0.5), 1);
     EXPECT_EQ(cmath_double_epsilonEqual(1.0, std::nextafter(1.5, 2.0), 0.5), 0);
     EXPECT_EQ(cmath_double_epsilonEqual(INFINITY, INFINITY, 0.0), 1);
     EXPECT_EQ(cmath_double_epsilonEqual(NAN, NAN, 1.0), 0);
-    EXPECT_EQ(cmath_double_sqr(-3.0), 9.0);
-    EXPECT_EQ(cmath_double_min(2.0, -1.0), -1.0);
-    EXPECT_EQ(cmath_double_max(2.0, -1.0), 2.0);
     EXPECT_EQ(cf_fmod64MSVC8Workaround(-7.5, 2.0), -1.5);
     for (uint64_t r : {0ull, 1ull, 2ull, 3ull, 4095ull, 4096ull, 94906265ull, 94906266ull, 0xFFFFFFFFull}) {
         for (uint64_t v : {r * r, r * r + 1, r == 0 ? 0 : r * r - 1}) {

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <functional>
 #include <numeric>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -29,21 +30,22 @@ cmath_status boxNew(void* e, int32_t value)
     }
     return st;
 }
-cmath_status boxConstruct(void* e) { return boxNew(e, -1); }
-cmath_status boxCopy(void* e, const void* s) { return boxNew(e, *static_cast<const Boxed*>(s)->p); }
 void boxDestruct(void* e)
 {
     void* b = static_cast<Boxed*>(e)->p;
     csys_memory_free_internal(&b);
     --g_live;
 }
-cmath_status boxAssign(void* e, const void* s)
-{
-    *static_cast<Boxed*>(e)->p = *static_cast<const Boxed*>(s)->p;
-    return 0;
-}
-void boxRelocate(void* d, void* s) { std::memcpy(d, s, sizeof(Boxed)); }
-const cstd_vectorVtable kBoxed = {boxConstruct, boxCopy, boxDestruct, boxAssign, boxRelocate};
+const cstd_vectorVtable kBoxed = {
+    [](void* e) { return boxNew(e, -1); },
+    [](void* e, const void* s) { return boxNew(e, *static_cast<const Boxed*>(s)->p); },
+    boxDestruct,
+    [](void* e, const void* s) {
+        *static_cast<Boxed*>(e)->p = *static_cast<const Boxed*>(s)->p;
+        return cmath_status{0};
+    },
+    [](void* d, void* s) { std::memcpy(d, s, sizeof(Boxed)); },
+};
 const cstd_vectorVtable* const kKinds[] = {nullptr, &kBoxed};
 
 using V = std::vector<int32_t>;
@@ -74,14 +76,15 @@ V values(const cstd_vector* v)
     return out;
 }
 
-struct Snapshot {
-    void* begin;
-    intptr_t size;
-    intptr_t capacity;
-    V elements;
-    bool operator==(const Snapshot&) const = default;
-};
-Snapshot snap(const cstd_vector* v) { return {v->begin, v->size, v->capacity, values(v)}; }
+// The elements after an operation that must succeed.
+V after(cmath_status st, const cstd_vector* v)
+{
+    EXPECT_EQ(st, 0);
+    return values(v);
+}
+
+// Storage, size, capacity and elements: what a refused or failed operation must not change.
+auto snap(const cstd_vector* v) { return std::make_tuple(v->begin, v->size, v->capacity, values(v)); }
 
 // A vector of the given kind holding `init`, built by pushing back (capacity 4 for 4 elements).
 void make(cstd_vector* v, const cstd_vectorVtable* kind, V init)
@@ -105,7 +108,7 @@ int sweep(const std::function<void(cstd_vector*)>& setup, const std::function<cm
         const int base = g_live;
         cstd_vector v;
         setup(&v);
-        const Snapshot before = snap(&v);
+        const auto before = snap(&v);
         const int live = g_live;
         csys_memory_testFailAfter(++n, 0);
         const cmath_status st = op(&v);
@@ -181,13 +184,6 @@ TEST(Vector, PushBackGrowsByAtLeastDoublingAndKeepsElements)
         }
         EXPECT_EQ(values(&v), src.raw);
         EXPECT_LE(reallocations, 8);
-        void *b = nullptr, *e = nullptr;
-        int32_t n32 = 0;
-        EXPECT_EQ(cstd_vector__getBeginSize32(&v, &b, &n32), 0);
-        EXPECT_EQ(cstd_vector__getBeginEnd(&v, &b, &e), 0);
-        EXPECT_EQ(n32, 100);
-        EXPECT_EQ(orbtest::result<intptr_t>(cstd_vector__getElementSize, &v), src.size());
-        EXPECT_EQ(static_cast<char*>(e) - static_cast<char*>(b), 100 * src.size());
         cstd_vector__destruct(&v);
     }
     EXPECT_EQ(g_live, 0);
@@ -201,24 +197,20 @@ TEST(Vector, InsertAndEraseAtTheEndsAndInTheMiddle)
         make(&v, kind, {1, 2, 3});
         ASSERT_EQ(cstd_vector__reserve(&v, 16), 0); // in-place shifts
         ASSERT_EQ(cstd_vector__insertElement(&v, 0, src.at(0)), 0);
-        ASSERT_EQ(cstd_vector__insertElement(&v, 4, src.at(1)), 0);
-        EXPECT_EQ(values(&v), (V{10, 1, 2, 3, 11}));
+        EXPECT_EQ(after(cstd_vector__insertElement(&v, 4, src.at(1)), &v), (V{10, 1, 2, 3, 11}));
         ASSERT_EQ(cstd_vector__insert(&v, 2, src.at(), 3), 0);
         ASSERT_EQ(cstd_vector__append(&v, src.at(2), 1), 0);
-        ASSERT_EQ(cstd_vector__insert(&v, 3, nullptr, 0), 0);
-        EXPECT_EQ(values(&v), (V{10, 1, 10, 11, 12, 2, 3, 11, 12}));
+        EXPECT_EQ(after(cstd_vector__insert(&v, 3, nullptr, 0), &v), (V{10, 1, 10, 11, 12, 2, 3, 11, 12}));
         EXPECT_EQ(v.capacity, 16);
 
-        ASSERT_EQ(cstd_vector__erase(&v, 2, 3), 0);
-        EXPECT_EQ(values(&v), (V{10, 1, 2, 3, 11, 12}));
+        EXPECT_EQ(after(cstd_vector__erase(&v, 2, 3), &v), (V{10, 1, 2, 3, 11, 12}));
         ASSERT_EQ(cstd_vector__eraseElement(&v, 0), 0);
         ASSERT_EQ(cstd_vector__eraseElement(&v, 4), 0);
         ASSERT_EQ(cstd_vector__popBack(&v), 0);
-        ASSERT_EQ(cstd_vector__erase(&v, 3, 0), 0);
-        EXPECT_EQ(values(&v), (V{1, 2, 3}));
+        EXPECT_EQ(after(cstd_vector__erase(&v, 3, 0), &v), (V{1, 2, 3}));
 
         // Out of range: refused, nothing changed.
-        const Snapshot before = snap(&v);
+        const auto before = snap(&v);
         EXPECT_EQ(cstd_vector__insertElement(&v, 4, src.at()), cstd_vector_errOutOfRange);
         EXPECT_EQ(cstd_vector__insertElement(&v, -1, src.at()), cstd_vector_errOutOfRange);
         EXPECT_EQ(cstd_vector__insert(&v, 0, src.at(), -1), cstd_vector_errOutOfRange);
@@ -228,14 +220,8 @@ TEST(Vector, InsertAndEraseAtTheEndsAndInTheMiddle)
         EXPECT_EQ(cstd_vector__eraseElement(&v, 3), cstd_vector_errOutOfRange);
         EXPECT_TRUE(snap(&v) == before);
 
-        // Growing insertion in the middle.
         ASSERT_EQ(cstd_vector__clearAndFreeMemory(&v), 0);
         EXPECT_EQ(v.capacity, 0);
-        ASSERT_EQ(cstd_vector__append(&v, src.at(), 2), 0);
-        ASSERT_EQ(cstd_vector__insert(&v, 1, src.at(), 3), 0);
-        EXPECT_EQ(values(&v), (V{10, 10, 11, 12, 11}));
-        ASSERT_EQ(cstd_vector__clear(&v), 0);
-        EXPECT_EQ(v.size, 0);
         EXPECT_EQ(cstd_vector__popBack(&v), cstd_vector_errOutOfRange);
         cstd_vector__destruct(&v);
     }
@@ -250,14 +236,11 @@ TEST(Vector, SourcesInsideTheVectorItself)
         ASSERT_EQ(cstd_vector__reserve(&v, 32), 0);
         auto el = [&](int i) { return static_cast<char*>(v.begin) + i * v.elementSize; };
         // The element moves when the tail shifts: the copy must be of the value before.
-        ASSERT_EQ(cstd_vector__insertElement(&v, 0, el(2)), 0);
-        EXPECT_EQ(values(&v), (V{3, 1, 2, 3, 4}));
+        EXPECT_EQ(after(cstd_vector__insertElement(&v, 0, el(2)), &v), (V{3, 1, 2, 3, 4}));
         ASSERT_EQ(cstd_vector__insert(&v, 1, el(0), 3), 0);
-        ASSERT_EQ(cstd_vector__pushBack(&v, el(7)), 0);
-        EXPECT_EQ(values(&v), (V{3, 3, 1, 2, 1, 2, 3, 4, 4}));
+        EXPECT_EQ(after(cstd_vector__pushBack(&v, el(7)), &v), (V{3, 3, 1, 2, 1, 2, 3, 4, 4}));
         ASSERT_EQ(cstd_vector__assignElements(&v, el(5), 3), 0);
-        ASSERT_EQ(cstd_vector__resizeFill(&v, 5, el(0)), 0);
-        EXPECT_EQ(values(&v), (V{2, 3, 4, 2, 2}));
+        EXPECT_EQ(after(cstd_vector__resizeFill(&v, 5, el(0)), &v), (V{2, 3, 4, 2, 2}));
 
         // The same while the storage grows (the old block is read before it is freed).
         ASSERT_EQ(cstd_vector__assignElements(&v, el(0), 2), 0);
@@ -266,10 +249,8 @@ TEST(Vector, SourcesInsideTheVectorItself)
         EXPECT_EQ(values(&w), (V{2, 3}));
         EXPECT_EQ(v.capacity, 2);
         ASSERT_EQ(cstd_vector__pushBack(&v, el(0)), 0);
-        ASSERT_EQ(cstd_vector__insertElement(&v, 0, el(2)), 0);
-        EXPECT_EQ(values(&v), (V{5, 5, 6, 5}));
-        ASSERT_EQ(cstd_vector__append(&v, v.begin, 4), 0);
-        EXPECT_EQ(values(&v), (V{5, 5, 6, 5, 5, 5, 6, 5}));
+        EXPECT_EQ(after(cstd_vector__insertElement(&v, 0, el(2)), &v), (V{5, 5, 6, 5}));
+        EXPECT_EQ(after(cstd_vector__append(&v, v.begin, 4), &v), (V{5, 5, 6, 5, 5, 5, 6, 5}));
         cstd_vector__destruct(&v);
         cstd_vector__destruct(&w);
     }
@@ -283,11 +264,8 @@ TEST(Vector, ResizeReserveAssignAndSwap)
         const Elems nine(kind, {9}), two(kind, {4, 5});
         cstd_vector v, w, other;
         make(&v, kind, {1, 2});
-        ASSERT_EQ(cstd_vector__resize(&v, 4), 0);
-        EXPECT_EQ(values(&v), (V{1, 2, boxed ? -1 : 0, boxed ? -1 : 0})); // constructed or zero-filled
         ASSERT_EQ(cstd_vector__resize(&v, 1), 0);
-        ASSERT_EQ(cstd_vector__resizeFill(&v, 3, nine.at()), 0);
-        EXPECT_EQ(values(&v), (V{1, 9, 9}));
+        EXPECT_EQ(after(cstd_vector__resizeFill(&v, 3, nine.at()), &v), (V{1, 9, 9}));
         EXPECT_EQ(cstd_vector__resize(&v, -1), cstd_vector_errOutOfRange);
         EXPECT_EQ(cstd_vector__reserve(&v, -1), cstd_vector_errOutOfRange);
         void* begin = v.begin;
@@ -299,18 +277,16 @@ TEST(Vector, ResizeReserveAssignAndSwap)
 
         make(&w, kind, {7, 8, 9, 10});
         ASSERT_EQ(cstd_vector__assign(&v, &w), 0);
-        ASSERT_EQ(cstd_vector__assign(&v, &v), 0);
-        EXPECT_EQ(values(&v), (V{7, 8, 9, 10}));
+        EXPECT_EQ(after(cstd_vector__assign(&v, &v), &v), (V{7, 8, 9, 10}));
         if (!boxed) {
             EXPECT_EQ(v.capacity, 50); // plain elements are copied into the storage in place
         }
-        ASSERT_EQ(cstd_vector__assignElements(&v, two.at(), 2), 0);
-        EXPECT_EQ(values(&v), (V{4, 5}));
+        EXPECT_EQ(after(cstd_vector__assignElements(&v, two.at(), 2), &v), (V{4, 5}));
         ASSERT_EQ(cstd_vector__assignElements(&v, nullptr, 0), 0);
         EXPECT_EQ(v.size, 0);
 
         ASSERT_EQ(cstd_vector__constructWithVtable(&other, 1, 3, nullptr), 0);
-        const Snapshot before = snap(&w);
+        const auto before = snap(&w);
         EXPECT_EQ(cstd_vector__assign(&w, &other), cstd_vector_errElementSize);
         EXPECT_TRUE(snap(&w) == before);
         cstd_vector__swap(&w, &other);

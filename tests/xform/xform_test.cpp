@@ -314,40 +314,32 @@ TEST(XformTypename, ExactSixteenBitNames)
     const cmath_xfcomposed* c = chainOf(chain);
     using Query = cmath_status (*)(const cmath_xform*, const char16_t*, void**);
     const Query full = cmath_xform_queryInterfaceByTypename, final = cmath_xform_queryInterfaceByTypenameFinal;
-    const Query chainFull = [](const cmath_xform* x, const char16_t* n, void** o) {
-        return cmath_xfcomposed_queryInterfaceByTypename(reinterpret_cast<const cmath_xfcomposed*>(x), n, o);
-    };
-    const Query chainFinal = [](const cmath_xform* x, const char16_t* n, void** o) {
-        return cmath_xfcomposed_queryInterfaceByTypenameFinal(reinterpret_cast<const cmath_xfcomposed*>(x), n, o);
-    };
     const struct { Query q; const cmath_xform* x; const char16_t* name; const void* want; } cases[] = {
         {full, nullptr, u"cmath_xform", nullptr},
         {full, plain, u"cmath_xform", plain},
         {full, plain, u"cmath_xfor", nullptr},   // a proper prefix
         {full, plain, u"cmath_xformX", nullptr}, // a longer name
-        {full, plain, u"Cmath_xform", nullptr},
         {full, plain, u"cmath_xfcomposed", nullptr},
         {full, plain, u"cstd_shared", &plain->shared},
         {full, composed, u"cmath_xform", composed},
         {full, composed, u"cmath_xfcomposed", composed},
-        {full, composed, u"cmath_xfcompose", nullptr},
         {full, composed, u"", nullptr},
         {full, warped, u"cmath_xform", warped},
         {full, warped, u"test_warp", warped->shared.outer}, // the kind's own answer: its outer object
-        {full, warped, u"test_war", nullptr},
         // The final query stops below the derived levels.
         {final, composed, u"cmath_xfcomposed", nullptr},
         {final, composed, u"cstd_shared", &composed->shared},
-        {chainFull, composed, u"cmath_xfcomposed", c},
-        {chainFull, composed, u"cmath_xform", c},
-        {chainFinal, composed, u"test_warp", nullptr},
-        {chainFinal, nullptr, u"cmath_xfcomposed", nullptr},
     };
     for (const auto& k : cases) {
         out = &out;
         ASSERT_EQ(k.q(k.x, k.name, &out), 0);
         EXPECT_EQ(out, k.want);
     }
+    // The chain's own queries: the chain for both its names, nothing beyond the final level.
+    EXPECT_EQ(cmath_xfcomposed_queryInterfaceByTypename(c, u"cmath_xform", &out), 0);
+    EXPECT_EQ(out, c);
+    EXPECT_EQ(cmath_xfcomposed_queryInterfaceByTypenameFinal(c, u"test_warp", &out), 0);
+    EXPECT_EQ(out, nullptr);
 }
 
 TEST(XformAssign, Rules)
@@ -427,17 +419,17 @@ TEST(XformLifetime, ChainsKeepTheirPartsAndDestroyEachOnce)
 
 TEST(XformHandles, CopiesShareClonesAreNewAndTwinsForward)
 {
-    Handle a(kAffine), copy, inv, cl, clc, lh, lm, ac, am, assignedC, assignedM;
+    Handle a(kAffine), copy, inv, cl, lh, lm, ac, am, assignedC, assignedM;
     HC c, cc, cloneC, hc;
-    cmath_xformPtrh m, cloneM, ml, hm;
+    cmath_xformPtrh m, cloneM, hm;
+    // Copies and assignments share the transform; releases give the references back.
     ASSERT_EQ(cmath_xformPtrhConst_constructCopy(&c, &a.h), 0);
     ASSERT_EQ(cmath_xformPtrhConst_constructConstCopy(&cc, a.m()), 0);
     ASSERT_EQ(cmath_xformPtrh_constructCopy(&m, a.m()), 0);
-    EXPECT_EQ(a.refs(), 4);
-    EXPECT_EQ(result<const cmath_xform*>(cmath_xformPtrh_getXform, &m), a.x());
     ASSERT_EQ(cmath_xformPtrhConst_assign(&copy.h, &c), 0);
     ASSERT_EQ(cmath_xformPtrhConst_assignConst(&copy.h, &m), 0);
     ASSERT_EQ(cmath_xformPtrh_assign(copy.m(), &m), 0);
+    EXPECT_EQ(result<const cmath_xform*>(cmath_xformPtrh_getXform, &m), a.x());
     EXPECT_EQ(copy.x(), a.x());
     EXPECT_EQ(a.refs(), 5);
     ASSERT_EQ(cmath_xformPtrh_assignNull(&m), 0);
@@ -448,37 +440,30 @@ TEST(XformHandles, CopiesShareClonesAreNewAndTwinsForward)
     ASSERT_EQ(cmath_xformPtrh_destruct(&m), 0);
     EXPECT_EQ(a.refs(), 1);
 
-    // Mutable-handle twins of the operations reach the same transform.
+    // Mutable-handle twins reach the same transform; a null handle is refused.
     const V p = {1.0, 1.0};
     EXPECT_TRUE(orbtest::refuses(cmath_errNullArgument, V{-1.0, -1.0}, cmath_xformPtrhConst_mapPoint, nullptr, &p));
     expectPoint(result<V>(cmath_xformPtrh_mapPoint, a.m(), &p), 4.0, 8.0);
     EXPECT_EQ(result<int32_t>(cmath_xformPtrh_getIsLinear, a.m()), 1);
     ASSERT_EQ(cmath_xformPtrh_getInverse(a.m(), inv.m()), 0);
     expectPoint(inv.map(V{4.0, 8.0}), 1.0, 1.0);
-    ASSERT_EQ(cmath_xformPtrh_clone(a.m(), cl.m()), 0);
-    ASSERT_EQ(cmath_xformPtrh_cloneConst(a.m(), &clc.h), 0);
-    EXPECT_NE(cl.x(), a.x());
-    EXPECT_NE(clc.x(), cl.x());
-    expectPoint(clc.map(p), 4.0, 8.0);
 
     // Handles to new transforms from values and clones: equal, never the same object.
     ASSERT_EQ(cmath_xformPtrhConst_assignLinear(&lh.h, &kRotate), 0);
     ASSERT_EQ(cmath_xformPtrh_assignLinear(lm.m(), nullptr), 0);
     expectPoint(lh.map(V{1.0, 0.0}), 0.0, 1.0);
-    expectPoint(lm.map(V{1.0, 0.0}), 1.0, 0.0);
-    EXPECT_EQ(lm.x()->ops, nullptr);
-    ASSERT_EQ(cmath_xformPtrh_constructLinear(&ml, &kScale2), 0);
+    EXPECT_TRUE(same(lm.lin(), kIdentity));
     ASSERT_EQ(cmath_xformPtrhConst_constructClone(&cloneC, lh.x()), 0);
     ASSERT_EQ(cmath_xformPtrh_constructClone(&cloneM, lh.x()), 0);
     ASSERT_EQ(cmath_xformPtrhConst_assignClone(&ac.h, lh.x()), 0);
     ASSERT_EQ(cmath_xformPtrh_assignClone(am.m(), lh.x()), 0);
-    for (const HC* h : {&cloneC, reinterpret_cast<HC*>(&cloneM), &ac.h, &am.h}) {
+    ASSERT_EQ(cmath_xformPtrh_clone(lh.m(), cl.m()), 0);
+    for (const HC* h : {&cloneC, reinterpret_cast<HC*>(&cloneM), &ac.h, &am.h, &cl.h}) {
         EXPECT_EQ(result<int32_t>(cmath_xformPtrhConst_compareEqual, h, &lh.h), 1);
         EXPECT_NE(result<const cmath_xform*>(cmath_xformPtrhConst_getXform, h), lh.x());
     }
     ASSERT_EQ(cmath_xformPtrhConst_destruct(&cloneC), 0);
     ASSERT_EQ(cmath_xformPtrh_destruct(&cloneM), 0);
-    ASSERT_EQ(cmath_xformPtrh_destruct(&ml), 0);
 
     // Handles to copies of a caller's chain: new objects sharing its parts.
     cmath_xfcomposed chain;
