@@ -10,7 +10,7 @@ TEST(Fixed, CrossLengthAndUnitOfStatedCases)
     // Each product is shifted on its own (flooring: -3 >> 1 = -2) before the subtraction.
     const struct { V3 a, b; int32_t s; V3 want; } cross[] = {
         {{256, 0, 0}, {0, 256, 0}, 8, {0, 0, 256}}, {{0, 256, 0}, {256, 0, 0}, 8, {0, 0, -256}},
-        {{-3, 0, 0}, {0, 1, 0}, 1, {0, 0, -2}},     {{3, 3, 0}, {1, 1, 0}, 1, {0, 0, 0}},
+        {{-3, 0, 0}, {0, 1, 0}, 1, {0, 0, -2}},     {{2, 1, 0}, {1, 1, 0}, 1, {0, 0, 1}}, // (2 >> 1) - (1 >> 1)
         {{1, 2, 3}, {4, 5, 6}, 0, {-3, 6, -3}},
     };
     for (const auto& c : cross) {
