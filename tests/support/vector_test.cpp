@@ -126,9 +126,14 @@ int sweep(const std::function<void(cstd_vector*)>& setup, const std::function<cm
     });
 }
 
+// Every test leaves no boxed element alive.
+class Vector : public ::testing::Test {
+    void TearDown() override { EXPECT_EQ(g_live, 0); }
+};
+
 } // namespace
 
-TEST(Vector, ConstructorsAndRefusals)
+TEST_F(Vector, ConstructorsAndRefusals)
 {
     const int64_t blocks = csys_memory_testOutstanding();
     cstd_vector v, copy;
@@ -164,7 +169,7 @@ TEST(Vector, ConstructorsAndRefusals)
     EXPECT_EQ(cstd_vector__destruct(&v), 0);
 }
 
-TEST(Vector, PushBackGrowsByAtLeastDoublingAndKeepsElements)
+TEST_F(Vector, PushBackGrowsByAtLeastDoublingAndKeepsElements)
 {
     for (const cstd_vectorVtable* kind : kKinds) {
         V seq(100);
@@ -186,10 +191,9 @@ TEST(Vector, PushBackGrowsByAtLeastDoublingAndKeepsElements)
         EXPECT_LE(reallocations, 8);
         cstd_vector__destruct(&v);
     }
-    EXPECT_EQ(g_live, 0);
 }
 
-TEST(Vector, InsertAndEraseAtTheEndsAndInTheMiddle)
+TEST_F(Vector, InsertAndEraseAtTheEndsAndInTheMiddle)
 {
     for (const cstd_vectorVtable* kind : kKinds) {
         const Elems src(kind, {10, 11, 12});
@@ -225,10 +229,9 @@ TEST(Vector, InsertAndEraseAtTheEndsAndInTheMiddle)
         EXPECT_EQ(cstd_vector__popBack(&v), cstd_vector_errOutOfRange);
         cstd_vector__destruct(&v);
     }
-    EXPECT_EQ(g_live, 0);
 }
 
-TEST(Vector, SourcesInsideTheVectorItself)
+TEST_F(Vector, SourcesInsideTheVectorItself)
 {
     for (const cstd_vectorVtable* kind : kKinds) {
         cstd_vector v, w;
@@ -254,10 +257,9 @@ TEST(Vector, SourcesInsideTheVectorItself)
         cstd_vector__destruct(&v);
         cstd_vector__destruct(&w);
     }
-    EXPECT_EQ(g_live, 0);
 }
 
-TEST(Vector, ResizeReserveAssignAndSwap)
+TEST_F(Vector, ResizeReserveAssignAndSwap)
 {
     for (const cstd_vectorVtable* kind : kKinds) {
         const bool boxed = kind == &kBoxed;
@@ -298,10 +300,9 @@ TEST(Vector, ResizeReserveAssignAndSwap)
             cstd_vector__destruct(x);
         }
     }
-    EXPECT_EQ(g_live, 0);
 }
 
-TEST(Vector, ElementAccessIterationAndEquality)
+TEST_F(Vector, ElementAccessIterationAndEquality)
 {
     cstd_vector v, empty;
     make(&v, nullptr, {5, 6, 7});
@@ -355,7 +356,7 @@ TEST(Vector, ElementAccessIterationAndEquality)
     }
 }
 
-TEST(Vector, EveryAllocationFailureLeavesTheVectorUnchanged)
+TEST_F(Vector, EveryAllocationFailureLeavesTheVectorUnchanged)
 {
     for (const cstd_vectorVtable* kind : kKinds) {
         const bool boxed = kind == &kBoxed;
@@ -391,10 +392,9 @@ TEST(Vector, EveryAllocationFailureLeavesTheVectorUnchanged)
                   boxed ? 2 : 0);
         cstd_vector__destruct(&w);
     }
-    EXPECT_EQ(g_live, 0);
 }
 
-TEST(Vector, ConstructorsBuildTheirElementsOrWriteAndLeakNothing)
+TEST_F(Vector, ConstructorsBuildTheirElementsOrWriteAndLeakNothing)
 {
     for (const cstd_vectorVtable* kind : kKinds) {
         const bool boxed = kind == &kBoxed;
@@ -430,5 +430,4 @@ TEST(Vector, ConstructorsBuildTheirElementsOrWriteAndLeakNothing)
         }
         cstd_vector__destruct(&source);
     }
-    EXPECT_EQ(g_live, 0);
 }
