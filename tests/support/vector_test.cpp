@@ -410,7 +410,9 @@ TEST_F(Vector, ConstructorsBuildTheirElementsOrWriteAndLeakNothing)
              V{1, 2, 3}},
             {[&](cstd_vector* v) { return cstd_vector__constructCopy(v, &source); }, V{4, 5, 6}},
         };
-        for (const auto& [ctor, want] : ctors) {
+        for (const auto& entry : ctors) {
+            const auto& ctor = entry.first; // (a structured binding could not be captured below)
+            const V& want = entry.second;
             const int covered = orbtest::sweepAllocations([&](bool) {
                 cstd_vector v;
                 std::memset(&v, 0xCD, sizeof v);

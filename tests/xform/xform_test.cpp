@@ -487,6 +487,7 @@ TEST(XformHandles, UsableFromC) { EXPECT_EQ(xform_c_translateAfterRotate(), 0); 
 
 using OutOp = std::function<cmath_status(HC*)>;
 #define OUT_OP(expr) [&](HC* out) -> cmath_status { return expr; }
+#define OUT_OP_COPY(expr) [=](HC* out) -> cmath_status { return expr; } // for loop-local operands
 
 // Runs op(out) with every allocation failing in turn. On failure the status is the allocator's,
 // out still holds its transform and the operands' reference counts are as before.
@@ -540,14 +541,14 @@ TEST(XformAllocation, ComposeCloneAndInverseKeepTheirOutput)
     for (const Handle* h : all) {
         const HC* hh = &h->h;
         const cmath_xform* x = h->x();
-        ops.push_back(OUT_OP(cmath_xformPtrhConst_clone(hh, mut(out))));
-        ops.push_back(OUT_OP(cmath_xformPtrhConst_cloneConst(hh, out)));
-        ops.push_back(OUT_OP(cmath_xformPtrhConst_assignClone(out, x)));
-        ops.push_back(OUT_OP(cmath_xformPtrh_assignClone(mut(out), x)));
-        ops.push_back(OUT_OP(cmath_xform_cloneConst(x, out)));
-        ops.push_back(OUT_OP(cmath_xformPtrhConst_getInverse(hh, mut(out))));
-        ops.push_back(OUT_OP(cmath_xformPtrhConst_getInverseConst(hh, out)));
-        ops.push_back(OUT_OP(cmath_xform_getInverseConst(x, out)));
+        ops.push_back(OUT_OP_COPY(cmath_xformPtrhConst_clone(hh, mut(out))));
+        ops.push_back(OUT_OP_COPY(cmath_xformPtrhConst_cloneConst(hh, out)));
+        ops.push_back(OUT_OP_COPY(cmath_xformPtrhConst_assignClone(out, x)));
+        ops.push_back(OUT_OP_COPY(cmath_xformPtrh_assignClone(mut(out), x)));
+        ops.push_back(OUT_OP_COPY(cmath_xform_cloneConst(x, out)));
+        ops.push_back(OUT_OP_COPY(cmath_xformPtrhConst_getInverse(hh, mut(out))));
+        ops.push_back(OUT_OP_COPY(cmath_xformPtrhConst_getInverseConst(hh, out)));
+        ops.push_back(OUT_OP_COPY(cmath_xform_getInverseConst(x, out)));
     }
     for (const OutOp& op : ops) {
         sweepKeepsOutput(all, op);
