@@ -6,14 +6,6 @@
 
 #include <cmath>
 
-// GCC 12's straight-line vectoriser pairs the "a*x - b*y" and "a*y + b*x" of the similarity
-// transforms into a fused multiply-add-subtract when the target has FMA (-march=native),
-// although the build asks for no contraction. That would round differently from the stated
-// operation order, so the pairing is switched off for this file.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC optimize("no-tree-slp-vectorize")
-#endif
-
 namespace {
 
 template <class T, class Vec, class Matrix, class Xform, class Rform>
