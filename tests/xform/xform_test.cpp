@@ -236,6 +236,7 @@ TEST(XformInverse, PlainChainAndSingular)
     expectPoint(result<V>(cmath_xfcomposed_mapPoint, &c, &p), 5.0, -7.0);
     EXPECT_EQ(result<int32_t>(cmath_xfcomposed_getIsLinear, &c), 1);
     EXPECT_TRUE(same(result<L>(cmath_xfcomposed_getLinearXform, &c, &p), kIdentity));
+    EXPECT_TRUE(orbtest::refuses(cmath_errNullArgument, kAffine, cmath_xfcomposed_getLinearXform, &c, nullptr));
     ASSERT_EQ(cmath_xfcomposed_getInverse(&c, &target), 0);
     EXPECT_EQ(target.head, nullptr);
     ASSERT_EQ(cmath_xfcomposed_destruct(&target), 0);
