@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 using nmtest::setRows;
+using nmtest::V;
 
 #if defined(__SANITIZE_ADDRESS__)
 #define NM_UNDER_ASAN 1
