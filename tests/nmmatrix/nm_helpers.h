@@ -234,49 +234,6 @@ inline Dense withSingularValues(std::mt19937& rng, int r, int c, const V& s)
     return mul(mul(q, d), transpose(p));
 }
 
-// Eigenvalues of a symmetric matrix by the cyclic Jacobi method, ascending.
-inline V jacobiEigenvalues(Dense a)
-{
-    const int n = a.r;
-    for (int sweep = 0; sweep < 100; ++sweep) {
-        double off = 0.0;
-        for (int i = 0; i < n; ++i) {
-            for (int j = i + 1; j < n; ++j) {
-                off += a(i, j) * a(i, j);
-            }
-        }
-        if (off < 1e-300) {
-            break;
-        }
-        for (int p = 0; p < n; ++p) {
-            for (int q = p + 1; q < n; ++q) {
-                if (a(p, q) == 0.0) {
-                    continue;
-                }
-                const double theta = (a(q, q) - a(p, p)) / (2.0 * a(p, q));
-                const double t = (theta >= 0 ? 1.0 : -1.0) / (std::fabs(theta) + std::sqrt(theta * theta + 1.0));
-                const double c = 1.0 / std::sqrt(t * t + 1.0), s = t * c;
-                for (int k = 0; k < n; ++k) {
-                    const double akp = a(k, p), akq = a(k, q);
-                    a(k, p) = c * akp - s * akq;
-                    a(k, q) = s * akp + c * akq;
-                }
-                for (int k = 0; k < n; ++k) {
-                    const double apk = a(p, k), aqk = a(q, k);
-                    a(p, k) = c * apk - s * aqk;
-                    a(q, k) = s * apk + c * aqk;
-                }
-            }
-        }
-    }
-    V out;
-    for (int i = 0; i < n; ++i) {
-        out.push_back(a(i, i));
-    }
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
 // Residual ‖A·v − λ·v‖ / ‖v‖ for the vector v of one inverse-iteration step with the complex
 // shift λ (Gaussian elimination with partial pivoting in complex arithmetic). Small only when
 // λ is an eigenvalue of A.
