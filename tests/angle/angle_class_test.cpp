@@ -210,7 +210,6 @@ TEST(RealAngle, PlainDoubleArithmetic)
     r += cxRadian(0.5);
     r *= 2.0;
     r /= cxRadian(3.0);
-    EXPECT_EQ(r.plain(), 1.0);
     r -= cxRadian(0.25);
     r *= cxRadian(4.0);
     r /= 3.0;
