@@ -159,44 +159,51 @@ TYPED_TEST(Legacy, AffineTransforms)
     using T = typename E::T;
     using V = std::vector<T>;
     typename E::Xform X, Y, out;
-    EXPECT_EQ(E::XformElemCT(&X, v<T>(1.1), v<T>(0.3), v<T>(-0.7), v<T>(2.9), v<T>(5.5), v<T>(-6.25)), &X);
-    EXPECT_EQ(fields<T>(X), (V{v<T>(5.5), v<T>(-6.25), v<T>(1.1), v<T>(0.3), v<T>(-0.7), v<T>(2.9)}));
-    typename E::Matrix ym{v<T>(0.5), v<T>(-1.3), v<T>(0.2), v<T>(0.9)};
-    typename E::Vec yt{v<T>(0.125), v<T>(3.3)};
-    EXPECT_EQ(E::XformCT(&Y, &ym, &yt), &Y);
-    EXPECT_EQ(fields<T>(Y), (V{yt.x, yt.y, ym.e11, ym.e12, ym.e21, ym.e22}));
+    // Fixed values first, then random ones, so that any change of association shows.
+    std::mt19937 rng(17);
+    std::uniform_real_distribution<double> dist(-3.0, 3.0);
+    for (int trial = 0; trial < 100; ++trial) {
+        const auto v = [&](double x) { return T(trial == 0 ? x : dist(rng)); };
+        const T e[6] = {v(1.1), v(0.3), v(-0.7), v(2.9), v(5.5), v(-6.25)};
+        EXPECT_EQ(E::XformElemCT(&X, e[0], e[1], e[2], e[3], e[4], e[5]), &X);
+        EXPECT_EQ(fields<T>(X), (V{e[4], e[5], e[0], e[1], e[2], e[3]}));
+        typename E::Matrix ym{v(0.5), v(-1.3), v(0.2), v(0.9)};
+        typename E::Vec yt{v(0.125), v(3.3)};
+        EXPECT_EQ(E::XformCT(&Y, &ym, &yt), &Y);
+        EXPECT_EQ(fields<T>(Y), (V{yt.x, yt.y, ym.e11, ym.e12, ym.e21, ym.e22}));
 
-    const auto& M = X.matrix;
-    typename E::Vec p{v<T>(0.4), v<T>(-1.7)}, q, r, viaMatrix, t;
-    E::XformMapPt(&X, &p, &q);
-    EXPECT_EQ(q.x, T(T(T(M.e11 * p.x) + T(M.e12 * p.y)) + X.trans.x));
-    EXPECT_EQ(q.y, T(T(T(M.e21 * p.x) + T(M.e22 * p.y)) + X.trans.y));
-    E::XformMapVec(&X, &p, &r);
-    EXPECT_TRUE(r.x == T(T(M.e11 * p.x) + T(M.e12 * p.y)) && r.y == T(T(M.e21 * p.x) + T(M.e22 * p.y)));
-    // The inverse maps subtract the translation, then solve with the matrix.
-    const typename E::Vec d{T(q.x - X.trans.x), T(q.y - X.trans.y)};
-    E::MatrixVecInv(&M, &d, &viaMatrix);
-    E::XformInvMapPt(&X, &q, &r);
-    EXPECT_TRUE(r.x == viaMatrix.x && r.y == viaMatrix.y);
-    EXPECT_NEAR(r.x, p.x, 1e-5);
-    E::XformInvMapVec(&X, &d, &r);
-    EXPECT_TRUE(r.x == viaMatrix.x && r.y == viaMatrix.y);
+        const auto& M = X.matrix;
+        typename E::Vec p{v(0.4), v(-1.7)}, q, r, viaMatrix, t;
+        E::XformMapPt(&X, &p, &q);
+        EXPECT_EQ(q.x, T(T(T(M.e11 * p.x) + T(M.e12 * p.y)) + X.trans.x));
+        EXPECT_EQ(q.y, T(T(T(M.e21 * p.x) + T(M.e22 * p.y)) + X.trans.y));
+        E::XformMapVec(&X, &p, &r);
+        EXPECT_TRUE(r.x == T(T(M.e11 * p.x) + T(M.e12 * p.y)) && r.y == T(T(M.e21 * p.x) + T(M.e22 * p.y)));
+        // The inverse maps subtract the translation, then solve with the matrix.
+        const typename E::Vec d{T(q.x - X.trans.x), T(q.y - X.trans.y)};
+        E::MatrixVecInv(&M, &d, &viaMatrix);
+        E::XformInvMapPt(&X, &q, &r);
+        EXPECT_TRUE(r.x == viaMatrix.x && r.y == viaMatrix.y);
+        E::XformInvMapVec(&X, &d, &r);
+        EXPECT_TRUE(r.x == viaMatrix.x && r.y == viaMatrix.y);
 
-    // Composition applies Y first; the translation is A.matrix * B.trans + A.trans.
-    E::XformCompose(&X, &Y, &out);
-    typename E::Matrix mm, inv;
-    E::MatrixVecMul(&M, &Y.trans, &t);
-    E::MatrixMul(&M, &Y.matrix, &mm);
-    EXPECT_EQ(fields<T>(out), (V{T(t.x + X.trans.x), T(t.y + X.trans.y), mm.e11, mm.e12, mm.e21, mm.e22}));
-    typename E::Xform alias = X;
-    E::XformCompose(&alias, &Y, &alias);
-    EXPECT_EQ(fields<T>(alias), fields<T>(out));
+        // Composition applies Y first; the translation is A.matrix * B.trans + A.trans.
+        E::XformCompose(&X, &Y, &out);
+        typename E::Matrix mm, inv;
+        E::MatrixVecMul(&M, &Y.trans, &t);
+        E::MatrixMul(&M, &Y.matrix, &mm);
+        const V composed{T(t.x + X.trans.x), T(t.y + X.trans.y), mm.e11, mm.e12, mm.e21, mm.e22};
+        EXPECT_EQ(fields<T>(out), composed);
+        typename E::Xform alias = X;
+        E::XformCompose(&alias, &Y, &alias);
+        EXPECT_EQ(fields<T>(alias), fields<T>(out));
 
-    // Inverse: the inverted matrix times the old translation, both components negated.
-    E::XformInv(&X, &out);
-    E::MatrixInv(&M, &inv);
-    E::MatrixVecMul(&inv, &X.trans, &t);
-    EXPECT_EQ(fields<T>(out), (V{-t.x, -t.y, inv.e11, inv.e12, inv.e21, inv.e22}));
+        // Inverse: the inverted matrix times the old translation, both components negated.
+        E::XformInv(&X, &out);
+        E::MatrixInv(&M, &inv);
+        E::MatrixVecMul(&inv, &X.trans, &t);
+        EXPECT_EQ(fields<T>(out), (V{-t.x, -t.y, inv.e11, inv.e12, inv.e21, inv.e22}));
+    }
 
     typename E::Xform tr;
     E::XformElemCT(&tr, 1, 2, 3, 4, 5, 6);
@@ -205,10 +212,10 @@ TYPED_TEST(Legacy, AffineTransforms)
 
     EXPECT_EQ(static_cast<void*>(E::XformJacob(&X)), static_cast<void*>(&X.matrix));
     EXPECT_EQ(static_cast<void*>(E::XformMapOrg(&X)), static_cast<void*>(&X));
-    EXPECT_EQ(E::XformAng(&X), E::MatrixAng(&M));
-    EXPECT_EQ(E::XformScale(&X), E::MatrixScale(&M));
-    EXPECT_EQ(E::XformAspect(&X), E::MatrixAspect(&M));
-    EXPECT_EQ(E::XformSkew(&X), E::MatrixSkew(&M));
+    EXPECT_EQ(E::XformAng(&X), E::MatrixAng(&X.matrix));
+    EXPECT_EQ(E::XformScale(&X), E::MatrixScale(&X.matrix));
+    EXPECT_EQ(E::XformAspect(&X), E::MatrixAspect(&X.matrix));
+    EXPECT_EQ(E::XformSkew(&X), E::MatrixSkew(&X.matrix));
     // A singular matrix gives non-finite elements and no error.
     E::XformElemCT(&tr, 1, 2, 2, 4, 1, 1);
     E::XformInv(&tr, &out);
@@ -228,47 +235,54 @@ TYPED_TEST(Legacy, SimilarityTransforms)
     EXPECT_TRUE(q.x == 0 && q.y == -1);
     EXPECT_NEAR(E::RformAng(&R), -1.5707963267948966, 1e-7);
 
-    E::RformElemCT(&R, v<T>(0.8), v<T>(-0.35), v<T>(2.5), v<T>(-1.1));
-    EXPECT_EQ(fields<T>(R), (V{v<T>(2.5), v<T>(-1.1), v<T>(0.8), v<T>(-0.35)}));
-    const typename E::Vec ab{v<T>(1.3), v<T>(0.45)}, tr{v<T>(-0.6), v<T>(0.9)};
-    EXPECT_EQ(E::RformCT(&S, &ab, &tr), &S);
-    EXPECT_EQ(fields<T>(S), (V{tr.x, tr.y, ab.x, ab.y}));
-    const T a = R.ab.x, b = R.ab.y, w = T(1) / T(T(a * a) + T(b * b));
-    const typename E::Vec pt{v<T>(0.7), v<T>(-2.2)};
-    E::RformMapPt(&R, &pt, &q);
-    EXPECT_TRUE(q.x == T(T(T(a * pt.x) + T(b * pt.y)) + R.trans.x) &&
-                q.y == T(T(T(a * pt.y) - T(b * pt.x)) + R.trans.y));
-    E::RformMapVec(&R, &pt, &q);
-    EXPECT_TRUE(q.x == T(T(a * pt.x) + T(b * pt.y)) && q.y == T(T(a * pt.y) - T(b * pt.x)));
-    E::RformInvMapVec(&R, &pt, &q);
-    EXPECT_TRUE(q.x == T(T(T(pt.x * a) - T(pt.y * b)) * w) && q.y == T(T(T(pt.y * a) + T(pt.x * b)) * w));
-    E::RformInvMapPt(&R, &pt, &q);
-    const T dx = T(pt.x - R.trans.x), dy = T(pt.y - R.trans.y);
-    EXPECT_TRUE(q.x == T(T(T(dx * a) - T(dy * b)) * w) && q.y == T(T(T(dy * a) + T(dx * b)) * w));
+    // Fixed values first, then random ones, so that any change of association shows.
+    std::mt19937 rng(23);
+    std::uniform_real_distribution<double> dist(-3.0, 3.0);
+    for (int trial = 0; trial < 100; ++trial) {
+        const auto v = [&](double x) { return T(trial == 0 ? x : dist(rng)); };
+        const T e[4] = {v(0.8), v(-0.35), v(2.5), v(-1.1)};
+        E::RformElemCT(&R, e[0], e[1], e[2], e[3]);
+        EXPECT_EQ(fields<T>(R), (V{e[2], e[3], e[0], e[1]}));
+        const typename E::Vec ab{v(1.3), v(0.45)}, tr{v(-0.6), v(0.9)};
+        EXPECT_EQ(E::RformCT(&S, &ab, &tr), &S);
+        EXPECT_EQ(fields<T>(S), (V{tr.x, tr.y, ab.x, ab.y}));
+        const T a = R.ab.x, b = R.ab.y, w = T(1) / T(T(a * a) + T(b * b));
+        const typename E::Vec pt{v(0.7), v(-2.2)};
+        E::RformMapPt(&R, &pt, &q);
+        EXPECT_TRUE(q.x == T(T(T(a * pt.x) + T(b * pt.y)) + R.trans.x) &&
+                    q.y == T(T(T(a * pt.y) - T(b * pt.x)) + R.trans.y));
+        E::RformMapVec(&R, &pt, &q);
+        EXPECT_TRUE(q.x == T(T(a * pt.x) + T(b * pt.y)) && q.y == T(T(a * pt.y) - T(b * pt.x)));
+        E::RformInvMapVec(&R, &pt, &q);
+        EXPECT_TRUE(q.x == T(T(T(pt.x * a) - T(pt.y * b)) * w) && q.y == T(T(T(pt.y * a) + T(pt.x * b)) * w));
+        E::RformInvMapPt(&R, &pt, &q);
+        const T dx = T(pt.x - R.trans.x), dy = T(pt.y - R.trans.y);
+        EXPECT_TRUE(q.x == T(T(T(dx * a) - T(dy * b)) * w) && q.y == T(T(T(dy * a) + T(dx * b)) * w));
 
-    E::RformCompose(&R, &S, &out);
-    const V composed{T(T(T(a * S.trans.x) + T(b * S.trans.y)) + R.trans.x),
-                     T(T(T(a * S.trans.y) - T(b * S.trans.x)) + R.trans.y), T(T(S.ab.x * a) - T(b * S.ab.y)),
-                     T(T(S.ab.x * b) + T(S.ab.y * a))};
-    EXPECT_EQ(fields<T>(out), composed);
-    // Composition maps like S first, then R.
-    typename E::Vec viaBoth, viaS;
-    E::RformMapPt(&S, &pt, &viaS);
-    E::RformMapPt(&R, &viaS, &viaBoth);
-    E::RformMapPt(&out, &pt, &q);
-    EXPECT_NEAR(q.x, viaBoth.x, 1e-5);
-    EXPECT_NEAR(q.y, viaBoth.y, 1e-5);
-    typename E::Rform alias = S;
-    E::RformCompose(&R, &alias, &alias);
-    EXPECT_EQ(fields<T>(alias), composed);
+        E::RformCompose(&R, &S, &out);
+        const V composed{T(T(T(a * S.trans.x) + T(b * S.trans.y)) + R.trans.x),
+                         T(T(T(a * S.trans.y) - T(b * S.trans.x)) + R.trans.y),
+                         T(T(S.ab.x * a) - T(b * S.ab.y)), T(T(S.ab.x * b) + T(S.ab.y * a))};
+        EXPECT_EQ(fields<T>(out), composed);
+        // Composition maps like S first, then R.
+        typename E::Vec viaBoth, viaS;
+        E::RformMapPt(&S, &pt, &viaS);
+        E::RformMapPt(&R, &viaS, &viaBoth);
+        E::RformMapPt(&out, &pt, &q);
+        EXPECT_NEAR(q.x, viaBoth.x, 1e-4 * (1 + std::fabs(q.x)));
+        EXPECT_NEAR(q.y, viaBoth.y, 1e-4 * (1 + std::fabs(q.y)));
+        typename E::Rform alias = S;
+        E::RformCompose(&R, &alias, &alias);
+        EXPECT_EQ(fields<T>(alias), composed);
 
-    E::RformInv(&R, &out);
-    const T a1 = T(w * a), b1 = -T(w * b);
-    const V inverse{-T(T(R.trans.x * a1) + T(R.trans.y * b1)), T(T(R.trans.x * b1) - T(R.trans.y * a1)), a1,
-                    b1};
-    EXPECT_EQ(fields<T>(out), inverse);
-    E::RformInv(&R, &R);
-    EXPECT_EQ(fields<T>(R), inverse);
+        E::RformInv(&R, &out);
+        const T a1 = T(w * a), b1 = -T(w * b);
+        const V inverse{-T(T(R.trans.x * a1) + T(R.trans.y * b1)),
+                        T(T(R.trans.x * b1) - T(R.trans.y * a1)), a1, b1};
+        EXPECT_EQ(fields<T>(out), inverse);
+        E::RformInv(&R, &R);
+        EXPECT_EQ(fields<T>(R), inverse);
+    }
 
     EXPECT_EQ(static_cast<void*>(E::RformJacob(&S)), static_cast<void*>(&S.ab));
     EXPECT_EQ(static_cast<void*>(E::RformMapOrg(&S)), static_cast<void*>(&S));
