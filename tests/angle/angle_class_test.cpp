@@ -114,10 +114,12 @@ TEST(AngleConversion, HalvesRoundUpwards)
     const double twoAndHalf = exactPreimage(2.5, kK8Deg);
     ASSERT_FALSE(std::isnan(twoAndHalf));
     EXPECT_EQ(cxAngle8(cxDegree(twoAndHalf)).plain(), 3);
-    EXPECT_EQ(cxAngle8(cxDegree(stepUntil(twoAndHalf, 0.0, kK8Deg, [](double x) { return x < 3.0; }))).plain(), 2);
+    EXPECT_EQ(
+        cxAngle8(cxDegree(stepUntil(twoAndHalf, 0.0, kK8Deg, [](double x) { return x < 3.0; }))).plain(), 2);
     EXPECT_EQ(cxAngle8(cxDegree(-twoAndHalf)).plain(), 254); // floor(-2.5 + 0.5) = -2
-    EXPECT_EQ(cxAngle8(cxDegree(stepUntil(-twoAndHalf, -10.0, kK8Deg, [](double x) { return x < -2.0; }))).plain(),
-              253);
+    EXPECT_EQ(
+        cxAngle8(cxDegree(stepUntil(-twoAndHalf, -10.0, kK8Deg, [](double x) { return x < -2.0; }))).plain(),
+        253);
 }
 
 TEST(AngleConversion, WrapAroundAndTheThirtyTwoBitEdges)
@@ -232,7 +234,8 @@ TEST(Normalisation, EdgesOfThePeriod)
         EXPECT_TRUE(d.norm().plain() == c[1] && d.signedNorm().plain() == c[2] && d.plain() == c[0]) << c[0];
     }
     for (const auto& c : radians) {
-        EXPECT_TRUE(cxRadian(c[0]).norm().plain() == c[1] && cxRadian(c[0]).signedNorm().plain() == c[2]) << c[0];
+        EXPECT_TRUE(cxRadian(c[0]).norm().plain() == c[1] && cxRadian(c[0]).signedNorm().plain() == c[2])
+            << c[0];
     }
     cmath_degree d{-450.0};
     EXPECT_TRUE(cmath_degree_norm(&d).value == 270.0 && cmath_degree_signedNorm(&d).value == -90.0);

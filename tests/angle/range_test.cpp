@@ -69,7 +69,8 @@ TEST(Range, InitKindsAndFailures)
     EXPECT_TRUE(same(r, kSentinel));
     ASSERT_EQ(cmath_range_init(&r, 1.5, 1.5), 0);
     EXPECT_TRUE(r.kind == cmath_rangeKind_bounded && withinRange(1.5, r) == 1);
-    EXPECT_TRUE(withinRange(std::nextafter(1.5, 2.0), r) == 0 && withinRange(std::nextafter(1.5, 1.0), r) == 0);
+    EXPECT_TRUE(withinRange(std::nextafter(1.5, 2.0), r) == 0 &&
+                withinRange(std::nextafter(1.5, 1.0), r) == 0);
 
     cmath_range_initEmpty(&r);
     EXPECT_TRUE(r.kind == cmath_rangeKind_empty && r.start == -kInf && r.end == -kInf);
@@ -150,7 +151,8 @@ TEST(Range, MiddleContainmentAndOverlap)
         cmath_range x, y;
         int32_t overlap, within;
     } pairs[] = {{a, b, 1, 0}, {b, a, 1, 0}, {a, bounded(1.5, 2.0), 0, 0}, {e, f, 0, 1}, {f, e, 0, 0},
-                 {f, a, 1, 0}, {a, f, 1, 1}, {a, e, 0, 0}, {e, e, 0, 1}, {e, a, 0, 1}, {f, f, 1, 1}, {a, a, 1, 1},
+                 {f, a, 1, 0}, {a, f, 1, 1}, {a, e, 0, 0}, {e, e, 0, 1}, {e, a, 0, 1}, {f, f, 1, 1},
+                 {a, a, 1, 1},
                  {bounded(-1.0, 5.0), bounded(2.0, 3.0), 1, 0}, {bounded(0.25, 1.0), a, 1, 1},
                  {bounded(0.25, 1.5), a, 1, 0}, {bounded(-0.5, 0.5), a, 1, 0}};
     for (size_t k = 0; k < sizeof pairs / sizeof pairs[0]; ++k) {
@@ -209,8 +211,10 @@ TEST(AngleRange, ContainmentAcrossTheWrap)
         {circle, -kPi, 1}, {circle, 0.0, 0}, {circle, kPi, 0}, {farEnd, 0.6, 1}, {farEnd, 1.0, 0},
         // Non-finite and far apart inputs end with 0: a start so large that subtracting a turn
         // no longer changes it, more steps than allowed (a thousand turns is fine).
-        {arc(0.0, 1.0), kNaN, 0}, {arc(0.0, 1.0), kInf, 0}, {arc(0.0, 1.0), -kInf, 0}, {arc(-kInf, 1.0), 0.5, 0},
-        {arc(0.0, kInf), 0.5, 0}, {arc(kNaN, 1.0), 0.5, 0}, {arc(1e300, 1.0), 0.5, 0}, {arc(0.0, 1.0), -1e300, 0},
+        {arc(0.0, 1.0), kNaN, 0}, {arc(0.0, 1.0), kInf, 0}, {arc(0.0, 1.0), -kInf, 0},
+        {arc(-kInf, 1.0), 0.5, 0},
+        {arc(0.0, kInf), 0.5, 0}, {arc(kNaN, 1.0), 0.5, 0}, {arc(1e300, 1.0), 0.5, 0},
+        {arc(0.0, 1.0), -1e300, 0},
         {arc(0.0, 1.0), 0.5 - 1e6 * kTurn, 0}, {arc(0.0, 1.0), 0.5 - 1000 * kTurn, 1}};
     for (const auto& c : cases) {
         EXPECT_EQ(within(c.v, c.r), c.want) << c.r.start << " " << c.r.end << " " << c.v;
@@ -231,7 +235,8 @@ TEST(AngleRange, SameConventionAgreesWithGeometry)
         }
         ASSERT_EQ(within(x, arc(s, e)), offset <= length ? 1 : 0) << s << " " << e << " " << x;
         // Shifted to [-pi, pi) together the answer is the same.
-        const double s2 = s >= kPi ? s - kTurn : s, e2 = e >= kPi ? e - kTurn : e, x2 = x >= kPi ? x - kTurn : x;
+        const double s2 = s >= kPi ? s - kTurn : s, e2 = e >= kPi ? e - kTurn : e,
+                     x2 = x >= kPi ? x - kTurn : x;
         ASSERT_EQ(within(x2, arc(s2, e2)), offset <= length ? 1 : 0) << s2 << " " << e2 << " " << x2;
         ++checked;
     }

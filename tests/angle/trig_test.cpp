@@ -106,8 +106,8 @@ TEST(Q30Trig, EveryCountMatchesTheRule)
     EXPECT_EQ(quarterWave(65536)[16384], 1073741824);
     EXPECT_EQ(quarterWave(256)[1], 26350943);
     EXPECT_EQ(quarterWave(256)[63], 1073418433);
-    checkEveryCount<uint16_t>(65536, cmath_sin16, cmath_cos16, cmath_sin16F, cmath_cos16F, cmath_sin16FixedPoint,
-                              cmath_cos16FixedPoint);
+    checkEveryCount<uint16_t>(65536, cmath_sin16, cmath_cos16, cmath_sin16F, cmath_cos16F,
+                              cmath_sin16FixedPoint, cmath_cos16FixedPoint);
     checkEveryCount<uint8_t>(256, cmath_sin8, cmath_cos8, cmath_sin8F, cmath_cos8F, cmath_sin8FixedPoint,
                              cmath_cos8FixedPoint);
     // The 8-bit table is the 16-bit one at multiples of 256.

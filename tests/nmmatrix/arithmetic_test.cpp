@@ -36,7 +36,8 @@ V reference(const cxNMMatrix& A, const cxNMMatrix& B, Kind kind)
         for (int j = 0; j < q; ++j) {
             double s = 0.0;
             for (int k = 0; k < m; ++k) {
-                s += (kind == Kind::AtB ? a[k * ac + i] : a[i * ac + k]) * (kind == Kind::ABt ? b[j * bc + k] : b[k * bc + j]);
+                s += (kind == Kind::AtB ? a[k * ac + i] : a[i * ac + k]) *
+                     (kind == Kind::ABt ? b[j * bc + k] : b[k * bc + j]);
             }
             out.push_back(s);
         }
@@ -46,12 +47,15 @@ V reference(const cxNMMatrix& A, const cxNMMatrix& B, Kind kind)
 
 long product(cxNMMatrix& t, const cxNMMatrix& a, const cxNMMatrix& b, Kind kind)
 {
-    return kind == Kind::AB ? t.initMultiply(a, b) : kind == Kind::ABt ? t.initMultiplyT(a, b) : t.initTmultiply(a, b);
+    return kind == Kind::AB    ? t.initMultiply(a, b)
+           : kind == Kind::ABt ? t.initMultiplyT(a, b)
+                               : t.initTmultiply(a, b);
 }
 
 bool bitEqual(const V& x, const V& y)
 {
-    return x.size() == y.size() && (x.empty() || std::memcmp(x.data(), y.data(), x.size() * sizeof(double)) == 0);
+    return x.size() == y.size() &&
+           (x.empty() || std::memcmp(x.data(), y.data(), x.size() * sizeof(double)) == 0);
 }
 
 } // namespace
@@ -80,9 +84,11 @@ TEST(NMMatrixArithmetic, SizeRulesAndErrorPrecedence)
         // Sub-blocks outside either matrix, or of negative width.
         CASE(t.copySub(a33, 0, 0, 6, 0, 2, 2), size), CASE(t.copySub(a33, 2, 0, 0, 0, 2, 2), size),
         CASE(t.copySub(a33, -1, 0, 0, 0, 1, 1), size), CASE(t.copySub(a33, 0, 0, 0, -1, 1, 1), size),
-        CASE(t.copySub(a33, 0, 1, 0, 0, 1, -1), size), CASE(t.copySub(a33, 0, 0, 0, 0, INT32_MAX, 1), size),
-        CASE(t.copySub(a33, 0, 0, 0, 0, 1, INT32_MAX), size), CASE(t.initCopyRange(a33, 0, 0, 0, 0, 0, 2), size),
-        CASE(t.initCopyRange(a33, 0, 0, 0, 0, 2, -1), size), CASE(t.initCopyRange(a33, 2, 2, 0, 0, 2, 2), size),
+        CASE(t.copySub(a33, 0, 1, 0, 0, 1, -1), size), CASE(t.copySub(a33, 0, 0, 0, 0, 1, INT32_MAX), size),
+        CASE(t.copySub(a33, 0, 0, 0, 0, INT32_MAX, 1), size),
+        CASE(t.initCopyRange(a33, 0, 0, 0, 0, 0, 2), size),
+        CASE(t.initCopyRange(a33, 0, 0, 0, 0, 2, -1), size),
+        CASE(t.initCopyRange(a33, 2, 2, 0, 0, 2, 2), size),
         CASE(t.initCopyRange(a33, 0, 0, -1, 0, 2, 2), size),
         CASE(t.initCopyRange(a33, 0, 0, INT32_MAX, 0, 1, 1), size),
         // Copies of nothing succeed.
@@ -198,10 +204,14 @@ TEST(NMMatrixArithmetic, AllocationFailuresLeaveTheTargetUnchanged)
     fillRandom(B, 4, 5, rng);
     fillRandom(C, 3, 4, rng);
     const std::vector<Op> ops = {
-        [&](cxNMMatrix& t) { return t.initAdd(A, C); },      [&](cxNMMatrix& t) { return t.initSubtract(A, C); },
-        [&](cxNMMatrix& t) { return t.initMultiply(A, B); }, [&](cxNMMatrix& t) { return t.initMultiplyT(A, C); },
-        [&](cxNMMatrix& t) { return t.initTmultiply(A, C); }, [&](cxNMMatrix& t) { return t.initDivide(A, 3.0); },
-        [&](cxNMMatrix& t) { return A.getTranspose(t); },    [&](cxNMMatrix& t) { return A.getSquare(t); },
+        [&](cxNMMatrix& t) { return t.initAdd(A, C); },
+        [&](cxNMMatrix& t) { return t.initSubtract(A, C); },
+        [&](cxNMMatrix& t) { return t.initMultiply(A, B); },
+        [&](cxNMMatrix& t) { return t.initMultiplyT(A, C); },
+        [&](cxNMMatrix& t) { return t.initTmultiply(A, C); },
+        [&](cxNMMatrix& t) { return t.initDivide(A, 3.0); },
+        [&](cxNMMatrix& t) { return A.getTranspose(t); },
+        [&](cxNMMatrix& t) { return A.getSquare(t); },
         [&](cxNMMatrix& t) { return t.initCopyRange(A, 1, 1, 0, 0, 2, 3); }, // resizes first
     };
     auto sentinelMatrix = [] {

@@ -231,8 +231,10 @@ TEST(EigenNonFinite, NaNAndInfinityEndWithAStatusOrNonFiniteValues)
         for (bool symmetric : {false, true}) {
             cxVector<double> re, im;
             const long st = m.eigenvalues(symmetric, re, im);
-            EXPECT_TRUE(st == 0 ? std::any_of(re.begin(), re.end(), [](double x) { return !std::isfinite(x); })
-                                : st == cxNMMatrix_errSingular) << symmetric;
+            EXPECT_TRUE(st == 0
+                            ? std::any_of(re.begin(), re.end(), [](double x) { return !std::isfinite(x); })
+                            : st == cxNMMatrix_errSingular)
+                << symmetric;
             double cond = -1.0;
             const long sc = m.getConditionNumber(symmetric, cond);
             EXPECT_TRUE((sc == 0 && cond == 1e28) || (sc == cxNMMatrix_errSingular && cond == -1.0))

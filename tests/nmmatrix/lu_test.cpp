@@ -40,7 +40,8 @@ TEST(LuDeterminant, ExactValuesRowTestAndStatuses)
     EXPECT_EQ(empty.getDeterminant(d), cxNMMatrix_errBadSize);
     EXPECT_EQ(d, -12345.0);
     // Non-finite elements end without hanging.
-    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN(),
+                 inf = std::numeric_limits<double>::infinity();
     const auto withNaN = det({{nan, 1}, {2, 3}}), withInf = det({{inf, 1}, {2, 3}});
     EXPECT_TRUE(std::isnan(withNaN.first) && withNaN.second == 0);
     EXPECT_TRUE(!std::isfinite(withInf.first) && withInf.second == 0);

@@ -125,7 +125,8 @@ TEST(NMMatrixCompare, ElementToleranceAtItsBoundary)
         {0.1, 0.1 + 5e-13, true}, {0.1, 0.1 + 2e-12, false}, {0.0, 1e-12, true},
         {0.0, std::nextafter(1e-12, 1.0), false}, {0.5, 0.5 - 1.5e-12, false}, {0.5, 0.5 - 0.9e-12, true},
         // Relative 1e-12 * (|a| + |b|) from magnitude 1 on: 2^-38 = 3.6e-12 <= 4e-12 < 2^-37.
-        {1000.0, 1000.0 + 1e-9, true}, {1000.0, 1000.0 + 2.5e-9, false}, {2.0, 2.0 + std::ldexp(1.0, -38), true},
+        {1000.0, 1000.0 + 1e-9, true}, {1000.0, 1000.0 + 2.5e-9, false},
+        {2.0, 2.0 + std::ldexp(1.0, -38), true},
         {2.0, 2.0 + std::ldexp(1.0, -37), false}, {1.0, -1.0, false},
         // A NaN difference is not "greater", so it counts as equal.
         {1.0, nan, true}, {nan, nan, true}};

@@ -66,7 +66,8 @@ TEST(Solve, ConditionLimitAndSizeRules)
     for (bool symmetric : {false, true}) {
         EXPECT_EQ(cxNMMatrix::solve(a, b, symmetric, cond, 1e20, x), cxNMMatrix_errSingular) << symmetric;
         const long st = cxNMMatrix::solve(a, b, symmetric, cond, 1e30, x);
-        EXPECT_TRUE(st == 0 ? std::isnan(at(x, 0, 0)) || std::isnan(at(x, 1, 0)) : st == cxNMMatrix_errSingular);
+        EXPECT_TRUE(st == 0 ? std::isnan(at(x, 0, 0)) || std::isnan(at(x, 1, 0))
+                            : st == cxNMMatrix_errSingular);
     }
 }
 

@@ -93,7 +93,8 @@ TEST(SvdDecompose, ReconstructsManyShapes)
     std::mt19937 rng(21);
     for (int r = 1; r <= 9; ++r) {
         for (int c = 1; c <= 9; ++c) {
-            checkDecomposition(randomDense(rng, r, c), "random " + std::to_string(r) + "x" + std::to_string(c));
+            checkDecomposition(randomDense(rng, r, c),
+                               "random " + std::to_string(r) + "x" + std::to_string(c));
         }
     }
     checkDecomposition(randomDense(rng, 40, 25), "random 40x25");

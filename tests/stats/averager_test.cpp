@@ -64,7 +64,8 @@ void expectFields(const cmath_matrix& m, double e11, double e12, double e21, dou
 void expectSameAverager(const cmath_matrixAverager& a, const cmath_matrixAverager& b)
 {
     EXPECT_TRUE(a.mode == b.mode && a.count == b.count && a.totalWeight == b.totalWeight);
-    EXPECT_TRUE(a.shearSum == b.shearSum && a.rotationSum.x == b.rotationSum.x && a.rotationSum.y == b.rotationSum.y);
+    EXPECT_TRUE(a.shearSum == b.shearSum && a.rotationSum.x == b.rotationSum.x &&
+                a.rotationSum.y == b.rotationSum.y);
     EXPECT_TRUE(a.scaleProduct == b.scaleProduct && a.aspectProduct == b.aspectProduct);
     EXPECT_EQ(a.aspectSignSum, b.aspectSignSum);
     EXPECT_EQ(std::memcmp(&a.elementSum, &b.elementSum, sizeof a.elementSum), 0);
@@ -118,7 +119,8 @@ TEST(MatrixAverager, ScaleAspectMeansEachParameterItsOwnWay)
     EXPECT_TRUE(r.scale == 2.0 && r.valid == 1);
 
     // Weights 3 and 1, shears 0.2 and 0.6: shear 0.3; aspects 2 and 0.5: (2^3 * 0.5)^(1/4).
-    r = average(averager(1, {{scaleAspect(1.5, 2.0, 0.2, 0.4), 3.0}, {scaleAspect(1.5, 0.5, 0.6, 0.4), 1.0}}));
+    r = average(averager(1, {{scaleAspect(1.5, 2.0, 0.2, 0.4), 3.0},
+                            {scaleAspect(1.5, 0.5, 0.6, 0.4), 1.0}}));
     ASSERT_EQ(r.status, 0);
     EXPECT_EQ(r.valid, 1);
     EXPECT_NEAR(r.scale, 1.5, 1e-14);
@@ -130,7 +132,8 @@ TEST(MatrixAverager, ScaleAspectMeansEachParameterItsOwnWay)
     r = average(averager(1, {{scaleAspect(1.0, -2.0, 0.0, 0.0), 1}, {scaleAspect(1.0, -8.0, 0.0, 0.0), 1}}));
     EXPECT_NEAR(r.aspect, -4.0, 1e-14);
     EXPECT_EQ(r.valid, 1);
-    const cmath_matrixAverager mixed = averager(1, {{scaleAspect(3, 2.0, 0, 0), 1}, {scaleAspect(3, -0.5, 0, 0), 1}});
+    const cmath_matrixAverager mixed = averager(1, {{scaleAspect(3, 2.0, 0, 0), 1},
+                                                   {scaleAspect(3, -0.5, 0, 0), 1}});
     EXPECT_EQ(mixed.aspectSignSum, 0.0);
     r = average(mixed);
     ASSERT_EQ(r.status, 0);
@@ -141,7 +144,8 @@ TEST(MatrixAverager, ScaleAspectMeansEachParameterItsOwnWay)
 
 TEST(MatrixAverager, RotationIsACircularMean)
 {
-    Average r = average(averager(1, {{scaleAspect(1, 1, 0, kPi - 0.1), 1}, {scaleAspect(1, 1, 0, -kPi + 0.1), 1}}));
+    Average r = average(averager(1, {{scaleAspect(1, 1, 0, kPi - 0.1), 1},
+                                    {scaleAspect(1, 1, 0, -kPi + 0.1), 1}}));
     ASSERT_EQ(r.status, 0);
     EXPECT_NEAR(std::fabs(r.rotation), kPi, 1e-12); // the arithmetic mean would give 0
     EXPECT_NEAR(r.m.e11, -1.0, 1e-12);
@@ -149,7 +153,8 @@ TEST(MatrixAverager, RotationIsACircularMean)
 
     // Rotations that cancel exactly: 0 with weight 2, then +pi and -pi (the sines of +pi and
     // -pi cancel bit for bit): rotation 0 is used and the average is not valid.
-    const cmath_matrixAverager c = averager(1, {{{1, 0, 0, 1}, 2.0}, {{-1, 0, 0.0, -1}, 1}, {{-1, 0, -0.0, -1}, 1}});
+    const cmath_matrixAverager c = averager(1, {{{1, 0, 0, 1}, 2.0}, {{-1, 0, 0.0, -1}, 1},
+                                               {{-1, 0, -0.0, -1}, 1}});
     ASSERT_TRUE(c.rotationSum.x == 0.0 && c.rotationSum.y == 0.0);
     r = average(c);
     ASSERT_EQ(r.status, 0);
@@ -208,7 +213,8 @@ TEST(XformAverager, TranslationFollowsTheMatrixPart)
         cmath_xformLinearAverager_constructElement(&d);
         ASSERT_EQ(cmath_xformLinearAverager_assign(&d, &a), 0);
         for (const cmath_xformLinearAverager* x : {&c, &d}) {
-            EXPECT_TRUE(x->translationSum.x == a.translationSum.x && x->translationSum.y == a.translationSum.y);
+            EXPECT_TRUE(x->translationSum.x == a.translationSum.x &&
+                        x->translationSum.y == a.translationSum.y);
             expectSameAverager(x->base, a.base);
         }
         EXPECT_EQ(cmath_xformLinearAverager_destruct(&d), 0);

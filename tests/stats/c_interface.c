@@ -29,7 +29,8 @@ int orbmath_stats_c_check(void)
     csUniformDistributionCT2(&in, 1.0f, 2.0f);
     cmath_chiSqTestParams_construct(&params);
     cmath_chiSqTestResult_construct(&result);
-    if (cmath_statistics_initValues(&s, values, 4) != 0 || cmath_statistics_getMean(&s, &mean) != 0 || mean != 2.5 ||
+    if (cmath_statistics_initValues(&s, values, 4) != 0 || cmath_statistics_getMean(&s, &mean) != 0 ||
+        mean != 2.5 ||
         randomSample2(scaleModel, 3, 10, 1, &in, 1, 1, nominal, threshold, stats, buffer, 2.0) != stats ||
         csStats2N(&stats[0]) != 10u || csStats2Min(&stats[0]) < 2.0 || csStats2Max(&stats[0]) >= 4.0 ||
         cmath_chiSqTest(observed, 3, &params, flatExpected, &perBin, &result) != 0 || result.passed != 1) {

@@ -47,7 +47,8 @@ struct Reference {
         ix3 = (4561 * ix3 + 51349) % 243000;
         const auto j = static_cast<size_t>((97 * ix3) / 243000);
         const double u = table.at(j);
-        table.at(j) = (static_cast<double>(ix2) * (1.0 / 134456.0) + static_cast<double>(ix1)) * (1.0 / 259200.0);
+        table.at(j) =
+            (static_cast<double>(ix2) * (1.0 / 134456.0) + static_cast<double>(ix1)) * (1.0 / 259200.0);
         return (high - low) * u + low;
     }
 };
@@ -162,7 +163,8 @@ TEST(Sampler, AccumulatesDrawsAndPassesFurtherArgumentsUntouched)
     const float nominal[2] = {0.0f, 0.0f}, thresholds[2] = {1e9f, 1e9f};
     csStats2 stats[2], want[2];
     ModelLog log;
-    ASSERT_EQ(randomSample2(sumModel, 11, 50, 2, inputs, 2, 1, nominal, thresholds, stats, &log, 0.5, 3), stats);
+    ASSERT_EQ(randomSample2(sumModel, 11, 50, 2, inputs, 2, 1, nominal, thresholds, stats, &log, 0.5, 3),
+              stats);
     EXPECT_EQ(log.calls, 50);
     EXPECT_TRUE(log.offsets == std::vector<double>(50, 0.5) && log.factors == std::vector<int>(50, 3));
 
@@ -177,7 +179,8 @@ TEST(Sampler, AccumulatesDrawsAndPassesFurtherArgumentsUntouched)
         csStats2Add(&want[1], static_cast<double>(b * 3.0f));
     }
     for (int j = 0; j < 2; ++j) {
-        EXPECT_TRUE(stats[j].n == 50u && stats[j].sum == want[j].sum && stats[j].sumSquares == want[j].sumSquares);
+        EXPECT_TRUE(stats[j].n == 50u && stats[j].sum == want[j].sum &&
+                    stats[j].sumSquares == want[j].sumSquares);
         EXPECT_TRUE(stats[j].minimum == want[j].minimum && stats[j].maximum == want[j].maximum);
         EXPECT_TRUE(stats[j].last == want[j].last && stats[j].outliers == 0u);
     }
@@ -203,7 +206,8 @@ TEST(Sampler, NullStatsZeroIterationsZeroOutputsAndTooManyInputs)
     EXPECT_EQ(randomSample2(fixedModel, 1, 3, 101, many.data(), 1, 1, nullptr, nullptr, stats, &f), nullptr);
     EXPECT_TRUE(stats[0].n == 9u && f.calls == 7);
     const float nominal = 1.0f, threshold = 0.0f;
-    EXPECT_EQ(randomSample2(fixedModel, 1, 3, 100, many.data(), 1, 1, &nominal, &threshold, stats, &f), stats);
+    EXPECT_EQ(randomSample2(fixedModel, 1, 3, 100, many.data(), 1, 1, &nominal, &threshold, stats, &f),
+              stats);
     EXPECT_TRUE(stats[0].n == 3u && f.calls == 10);
 }
 
@@ -227,10 +231,11 @@ TEST(Sampler, OutlierModes)
     csRandomUniform2 g;
     csRandomUniformInit2(&g, 5);
     char expected[256];
-    std::snprintf(expected, sizeof expected,
-                  "unimplemented csDistribution type 1\nError!!! Config%8.4f %8.4f result %7.3f nomResult %7.3f "
-                  "threshResult %7.3f\n",
-                  static_cast<double>(randomSampleVar2(&g, &in[0])), 0.0, 4.0, 1.0, 0.5);
+    std::snprintf(
+        expected, sizeof expected,
+        "unimplemented csDistribution type 1\nError!!! Config%8.4f %8.4f result %7.3f nomResult %7.3f "
+        "threshResult %7.3f\n",
+        static_cast<double>(randomSampleVar2(&g, &in[0])), 0.0, 4.0, 1.0, 0.5);
     EXPECT_EQ(run(1, 2, 0), expected);
     EXPECT_EQ(stats[1].outliers, 0u);
     EXPECT_EQ(run(3, 0, 5), " unknown outlierMode) unknown outlierMode) unknown outlierMode)");

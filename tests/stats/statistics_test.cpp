@@ -83,24 +83,22 @@ TEST(Statistics, EmptyStateAndGettersRefuseIt)
 
 TEST(Statistics, StatedValues)
 {
+    const cmath_statistics one = filled({-3.5}), s = filled({1, 2, 3, 4});
+    const cmath_statistics e = filled({-5, 3}), p = filled({-1, 7});
     const struct {
-        cmath_statistics s;
+        const cmath_statistics& s;
         Getter g;
         double want;
-    } cases[] = {
-        {filled({-3.5}), cmath_statistics_getVariance, 0.0}, {filled({-3.5}), cmath_statistics_getStdDev, 0.0},
-        {filled({-3.5}), cmath_statistics_getRMS, 3.5},      {filled({-3.5}), cmath_statistics_getMinimum, -3.5},
-        {filled({-3.5}), cmath_statistics_getMaximum, -3.5}, {filled({1, 2, 3, 4}), cmath_statistics_getSum, 10.0},
-        {filled({1, 2, 3, 4}), cmath_statistics_getSumSquares, 30.0},
-        {filled({1, 2, 3, 4}), cmath_statistics_getMean, 2.5},
-        {filled({1, 2, 3, 4}), cmath_statistics_getVariance, 1.6666666666666667},
-        {filled({1, 2, 3, 4}), cmath_statistics_getStdDev, 1.2909944487358056},
-        {filled({1, 2, 3, 4}), cmath_statistics_getRMS, 2.7386127875258306},
-    };
+    } cases[] = {{one, cmath_statistics_getVariance, 0.0}, {one, cmath_statistics_getStdDev, 0.0},
+                 {one, cmath_statistics_getRMS, 3.5},      {one, cmath_statistics_getMinimum, -3.5},
+                 {one, cmath_statistics_getMaximum, -3.5}, {s, cmath_statistics_getSum, 10.0},
+                 {s, cmath_statistics_getSumSquares, 30.0}, {s, cmath_statistics_getMean, 2.5},
+                 {s, cmath_statistics_getVariance, 1.6666666666666667},
+                 {s, cmath_statistics_getStdDev, 1.2909944487358056},
+                 {s, cmath_statistics_getRMS, 2.7386127875258306}};
     for (const auto& c : cases) {
         EXPECT_EQ(get(c.g, c.s), c.want) << c.s.n;
     }
-    const cmath_statistics s = filled({1, 2, 3, 4}), e = filled({-5, 3}), p = filled({-1, 7});
     double m = kSentinel, sd = kSentinel, r = kSentinel, ext = kSentinel;
     ASSERT_EQ(cmath_statistics_getMeanStdDevRms(&s, &m, &sd, &r), 0);
     EXPECT_TRUE(m == 2.5 && sd == 1.2909944487358056 && r == 2.7386127875258306);
