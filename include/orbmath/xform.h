@@ -279,7 +279,8 @@ ORBMATH_API cmath_status cmath_xfcomposed_defaultCompose(const void* self, const
 ORBMATH_API cmath_status cmath_xfcomposed_mapPoint(const cmath_xfcomposed* c, const cmath_vect* in, cmath_vect* out);
 /** *out = 1 when every part is linear (an empty chain is); a failure leaves 1. */
 ORBMATH_API cmath_status cmath_xfcomposed_getIsLinear(const cmath_xfcomposed* c, int32_t* out);
-/** The chain rule about *point (not null): each part linearised where the chain reaches it. */
+/** The chain rule about *point: each part linearised where the chain reaches it; a null point is
+ *  refused with cmath_errNullArgument and out is untouched. */
 ORBMATH_API cmath_status cmath_xfcomposed_getLinearXform(const cmath_xfcomposed* c, const cmath_vect* point,
                                                          cmath_xformLinear* out);
 /** out (constructed) receives the inverse chain [Pn^-1, ..., P1^-1]; on failure out is unchanged. */
