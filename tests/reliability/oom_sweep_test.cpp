@@ -177,7 +177,9 @@ TEST(OomSweep, TransformsThroughEveryEntryPoint)
     }
 
     // Compositions of two operands; each must map the probe like a(b(p)).
-    for (const auto& [ha, hb] : w.binary()) {
+    for (const auto& operands : w.binary()) {
+        const Handle* ha = operands.first;
+        const Handle* hb = operands.second;
         const std::string on =
             " of " + rel::describe(ha, w.a, w.chain, w.nested) + ", " + rel::describe(hb, w.a, w.chain, w.nested);
         const cmath_xform* xa = ha->x();
@@ -259,7 +261,9 @@ TEST(OomSweep, ComposedTransformsConstructAndAssign)
     };
     construct("cmath_xfcomposed_constructCopy", [=](cmath_xfcomposed* m) { return cmath_xfcomposed_constructCopy(m, c); }, 2);
     construct("cmath_xfcomposed_constructCopy of a nested chain", [=](cmath_xfcomposed* m) { return cmath_xfcomposed_constructCopy(m, nested); }, 2);
-    for (const auto& [ha, hb] : w.binary()) {
+    for (const auto& operands : w.binary()) {
+        const Handle* ha = operands.first;
+        const Handle* hb = operands.second;
         const cmath_xform* xa = ha->x();
         const cmath_xform* xb = hb->x();
         if (xa != nullptr && xb != nullptr) {
