@@ -303,6 +303,28 @@ int tourTransforms()
     return failures;
 }
 
+int tourAngles()
+{
+    std::puts("== Angles, table trigonometry and angle ranges");
+    const cxAngle16 a(cxDegree(30.0));
+    std::printf("30 degrees is 16-bit count %u; back: %.10f degrees\n", a.plain(), cxDegree(a).plain());
+    std::printf("table sine %.9f, interpolated float sine %.7f, 8-bit count %u\n", cmath_sin16(&a.value),
+                static_cast<double>(cfSinBin(a.plain())), cxAngle8(a).plain());
+    std::printf("count 65000 + 1000 wraps to %u; 540 degrees normalised: %g, signed: %g\n",
+                (cxAngle16(65000) + cxAngle16(1000)).plain(), cxDegree(540.0).norm().plain(),
+                cxDegree(540.0).signedNorm().plain());
+    std::printf("direction of (-3, 4) in 8-bit steps: %u\n", cfAtanBin8(4, -3));
+    const cmath_radian from{3.0}, to{-3.0}, pi{3.141592653589793}, zero{0.0};
+    cmath_angleRange arc{};
+    int32_t hasPi = 0, hasZero = 0;
+    if (cmath_angleRange_init(&arc, &from, &to) < 0 || cmath_angleRange_isValueWithin(&pi, &arc, &hasPi) < 0 ||
+        cmath_angleRange_isValueWithin(&zero, &arc, &hasZero) < 0) {
+        return 1;
+    }
+    std::printf("arc from 3 to -3 rad (through pi): contains pi %d, contains 0 %d\n", hasPi, hasZero);
+    return 0;
+}
+
 } // namespace
 
 int main()
@@ -312,5 +334,6 @@ int main()
     failures += tourGeometry();
     failures += tourStatistics();
     failures += tourTransforms();
+    failures += tourAngles();
     return failures == 0 ? 0 : 1;
 }

@@ -1,0 +1,654 @@
+// Eigenvalues of square matrices and condition numbers.
+//
+// General matrices: reduction to upper Hessenberg form by Gaussian elimination with pivoting
+// (no balancing), then the Francis double-shift QR iteration; complex pairs come back with the
+// negative imaginary part first. Symmetric matrices: Householder reduction to tridiagonal
+// form, then QL with implicit shifts, optionally accumulating the eigenvectors. Nothing is
+// sorted: values stay where the iterations leave them. Reference: Wilkinson & Reinsch,
+// Handbook for Automatic Computation II (elmhes, hqr, tred2, tql2).
+#include <orbmath/nmmatrix.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "nmmatrix/internal.hpp"
+#include "nmmatrix/kernels.hpp"
+#include "support/cleanup.hpp"
+
+using orb::nm::dot;
+
+// Upper Hessenberg form by elimination with pivoting (the first of equal maxima is kept);
+// the multipliers stay below the subdiagonal. Nothing happens for n < 3.
+void cxNMMatrix::hessenbergReduce(double** a, int n)
+{
+    for (int m = 1; m < n - 1; ++m) {
+        double x = 0.0;
+        int i = m;
+        for (int j = m; j < n; ++j) {
+            if (std::fabs(a[j][m - 1]) > std::fabs(x)) {
+                x = a[j][m - 1];
+                i = j;
+            }
+        }
+        if (i != m) {
+            std::swap_ranges(a[i] + m - 1, a[i] + n, a[m] + m - 1);
+            for (int j = 0; j < n; ++j) {
+                std::swap(a[j][i], a[j][m]);
+            }
+        }
+        if (x != 0.0) {
+            const double* rowm = a[m];
+            for (i = m + 1; i < n; ++i) {
+                double* rowi = a[i];
+                double y = rowi[m - 1];
+                if (y != 0.0) {
+                    y /= x;
+                    rowi[m - 1] = y;
+                    for (int j = m; j < n; ++j) {
+                        rowi[j] -= y * rowm[j];
+                    }
+                    for (int j = 0; j < n; ++j) {
+                        a[j][m] += y * a[j][i];
+                    }
+                }
+            }
+        }
+    }
+}
+
+namespace {
+
+double withSign(double a, double b)
+{
+    return b >= 0.0 ? std::fabs(a) : -std::fabs(a);
+}
+
+} // namespace
+
+// Francis double-shift QR on the Hessenberg part of a (destroyed); false when an eigenvalue
+// or pair would need a 31st sweep. Exceptional shifts at sweeps 10 and 20.
+bool cxNMMatrix::hessenbergEigenvalues(double** a, int n, double* wr, double* wi)
+{
+    double anorm = std::fabs(a[0][0]);
+    for (int i = 1; i < n; ++i) {
+        for (int j = i - 1; j < n; ++j) {
+            anorm += std::fabs(a[i][j]);
+        }
+    }
+    int nn = n - 1;
+    double t = 0.0;
+    double p = 0.0;
+    double q = 0.0;
+    double r = 0.0;
+    while (nn >= 0) {
+        int its = 0;
+        int l = 0;
+        do {
+            // Look for a single small subdiagonal element.
+            for (l = nn; l >= 1; --l) {
+                double s = std::fabs(a[l - 1][l - 1]) + std::fabs(a[l][l]);
+                if (s == 0.0) {
+                    s = anorm;
+                }
+                if (std::fabs(a[l][l - 1]) + s == s) {
+                    break;
+                }
+            }
+            double x = a[nn][nn];
+            if (l == nn) {
+                // One root.
+                wr[nn] = x + t;
+                wi[nn] = 0.0;
+                --nn;
+                continue;
+            }
+            double y = a[nn - 1][nn - 1];
+            double w = a[nn][nn - 1] * a[nn - 1][nn];
+            if (l == nn - 1) {
+                // Two roots.
+                p = 0.5 * (y - x);
+                q = p * p + w;
+                double z = std::sqrt(std::fabs(q));
+                x += t;
+                if (q >= 0.0) {
+                    z = p > 0.0 ? p + z : p - z;
+                    wr[nn - 1] = wr[nn] = x + z;
+                    if (z != 0.0) {
+                        wr[nn] = x - w / z;
+                    }
+                    wi[nn - 1] = wi[nn] = 0.0;
+                } else {
+                    wr[nn - 1] = wr[nn] = x + p;
+                    wi[nn] = z;
+                    wi[nn - 1] = -z;
+                }
+                nn -= 2;
+                continue;
+            }
+            // No roots found yet: another sweep.
+            if (its == 30) {
+                return false;
+            }
+            if (its == 10 || its == 20) {
+                // Exceptional shift.
+                t += x;
+                for (int i = 0; i <= nn; ++i) {
+                    a[i][i] -= x;
+                }
+                const double s = std::fabs(a[nn][nn - 1]) + std::fabs(a[nn - 1][nn - 2]);
+                y = x = 0.75 * s;
+                w = -0.4375 * s * s;
+            }
+            ++its;
+            // Form the shift and look for two consecutive small subdiagonal elements.
+            int m = nn - 2;
+            double z = 0.0;
+            for (; m >= l; --m) {
+                z = a[m][m];
+                r = x - z;
+                double s = y - z;
+                p = (r * s - w) / a[m + 1][m] + a[m][m + 1];
+                q = a[m + 1][m + 1] - z - r - s;
+                r = a[m + 2][m + 1];
+                s = std::fabs(p) + std::fabs(q) + std::fabs(r);
+                p /= s;
+                q /= s;
+                r /= s;
+                if (m == l) {
+                    break;
+                }
+                const double u = std::fabs(a[m][m - 1]) * (std::fabs(q) + std::fabs(r));
+                const double v = std::fabs(p) * (std::fabs(a[m - 1][m - 1]) + std::fabs(z) + std::fabs(a[m + 1][m + 1]));
+                if (u + v == v) {
+                    break;
+                }
+            }
+            for (int i = m + 2; i <= nn; ++i) {
+                a[i][i - 2] = 0.0;
+                if (i != m + 2) {
+                    a[i][i - 3] = 0.0;
+                }
+            }
+            // Double QR step on rows l..nn and columns m..nn.
+            for (int k = m; k <= nn - 1; ++k) {
+                if (k != m) {
+                    p = a[k][k - 1];
+                    q = a[k + 1][k - 1];
+                    r = 0.0;
+                    if (k != nn - 1) {
+                        r = a[k + 2][k - 1];
+                    }
+                    x = std::fabs(p) + std::fabs(q) + std::fabs(r);
+                    if (x != 0.0) {
+                        p /= x;
+                        q /= x;
+                        r /= x;
+                    }
+                }
+                const double s = withSign(std::sqrt(p * p + q * q + r * r), p);
+                if (s != 0.0) {
+                    if (k == m) {
+                        if (l != m) {
+                            a[k][k - 1] = -a[k][k - 1];
+                        }
+                    } else {
+                        a[k][k - 1] = -s * x;
+                    }
+                    p += s;
+                    x = p / s;
+                    y = q / s;
+                    z = r / s;
+                    q /= p;
+                    r /= p;
+                    // Row modification.
+                    double* rk = a[k];
+                    double* rk1 = a[k + 1];
+                    if (k != nn - 1) {
+                        double* rk2 = a[k + 2];
+                        for (int j = k; j <= nn; ++j) {
+                            const double pj = rk[j] + q * rk1[j] + r * rk2[j];
+                            rk2[j] -= pj * z;
+                            rk1[j] -= pj * y;
+                            rk[j] -= pj * x;
+                        }
+                    } else {
+                        for (int j = k; j <= nn; ++j) {
+                            const double pj = rk[j] + q * rk1[j];
+                            rk1[j] -= pj * y;
+                            rk[j] -= pj * x;
+                        }
+                    }
+                    // Column modification.
+                    const int mmin = nn < k + 3 ? nn : k + 3;
+                    for (int i = l; i <= mmin; ++i) {
+                        double* ri = a[i];
+                        double pi = x * ri[k] + y * ri[k + 1];
+                        if (k != nn - 1) {
+                            pi += z * ri[k + 2];
+                            ri[k + 2] -= pi * r;
+                        }
+                        ri[k + 1] -= pi * q;
+                        ri[k] -= pi;
+                    }
+                }
+            }
+        } while (l < nn - 1);
+    }
+    return true;
+}
+
+// Householder tridiagonalisation of the symmetric a (lower triangle read): d the diagonal,
+// e the subdiagonal in e[1..n), e[0] = 0. withVectors: a becomes the orthogonal transform.
+void cxNMMatrix::tridiagonalize(double** a, int n, double* d, double* e, bool withVectors, double* work)
+{
+    for (int i = n - 1; i >= 1; --i) {
+        const int l = i - 1;
+        double h = 0.0;
+        double* rowi = a[i];
+        if (l > 0) {
+            double scale = 0.0;
+            for (int k = 0; k <= l; ++k) {
+                scale += std::fabs(rowi[k]);
+            }
+            if (scale == 0.0) {
+                e[i] = rowi[l];
+            } else {
+                for (int k = 0; k <= l; ++k) {
+                    rowi[k] /= scale;
+                    h += rowi[k] * rowi[k];
+                }
+                double f = rowi[l];
+                double g = f > 0.0 ? -std::sqrt(h) : std::sqrt(h);
+                e[i] = scale * g;
+                h -= f * g;
+                rowi[l] = f - g;
+                // p = A·u / h into e[0..l], from the lower triangle read row by row: row j
+                // gives p(j) its terms k <= j and every p(k), k < j, its term (j, k).
+                for (int j = 0; j <= l; ++j) {
+                    e[j] = 0.0;
+                }
+                for (int j = 0; j <= l; ++j) {
+                    const double* rowj = a[j];
+                    const double uj = rowi[j];
+                    g = e[j];
+                    for (int k = 0; k < j; ++k) {
+                        g += rowj[k] * rowi[k];
+                        e[k] += rowj[k] * uj;
+                    }
+                    g += rowj[j] * uj;
+                    e[j] = g;
+                }
+                f = 0.0;
+                for (int j = 0; j <= l; ++j) {
+                    if (withVectors) {
+                        a[j][i] = rowi[j] / h;
+                    }
+                    e[j] = e[j] / h;
+                    f += e[j] * rowi[j];
+                }
+                const double hh = f / (h + h);
+                // q = p − K·u and the rank-two update of the lower triangle.
+                for (int j = 0; j <= l; ++j) {
+                    f = rowi[j];
+                    g = e[j] - hh * f;
+                    e[j] = g;
+                    double* rowj = a[j];
+                    for (int k = 0; k <= j; ++k) {
+                        rowj[k] -= (f * e[k] + g * rowi[k]);
+                    }
+                }
+            }
+        } else {
+            e[i] = rowi[l];
+        }
+        d[i] = h;
+    }
+    d[0] = 0.0;
+    e[0] = 0.0;
+    if (!withVectors) {
+        for (int i = 0; i < n; ++i) {
+            d[i] = a[i][i];
+        }
+        return;
+    }
+    // Accumulate the transformations; d[i] still holds h of step i.
+    for (int i = 0; i < n; ++i) {
+        const int l = i - 1;
+        double* rowi = a[i];
+        if (d[i] != 0.0) {
+            // work[j] = Σ_k a(i, k)·a(k, j), gathered row by row (the terms of each sum are
+            // still added in increasing k), then column j -= work[j]·column i.
+            for (int j = 0; j <= l; ++j) {
+                work[j] = 0.0;
+            }
+            for (int k = 0; k <= l; ++k) {
+                const double aik = rowi[k];
+                const double* rowk = a[k];
+                for (int j = 0; j <= l; ++j) {
+                    work[j] += aik * rowk[j];
+                }
+            }
+            for (int k = 0; k <= l; ++k) {
+                double* rowk = a[k];
+                const double aki = rowk[i];
+                for (int j = 0; j <= l; ++j) {
+                    rowk[j] -= work[j] * aki;
+                }
+            }
+        }
+        d[i] = rowi[i];
+        rowi[i] = 1.0;
+        for (int j = 0; j <= l; ++j) {
+            a[j][i] = 0.0;
+            rowi[j] = 0.0;
+        }
+    }
+}
+
+// QL with implicit shifts on (d, e); d receives the eigenvalues, and the columns of z (when
+// given) are rotated along. False when an eigenvalue would need a 31st sweep.
+bool cxNMMatrix::tridiagonalEigenvalues(double* d, double* e, int n, double** z)
+{
+    for (int i = 1; i < n; ++i) {
+        e[i - 1] = e[i];
+    }
+    e[n - 1] = 0.0;
+    for (int l = 0; l < n; ++l) {
+        int iter = 0;
+        int m = l;
+        do {
+            for (m = l; m < n - 1; ++m) {
+                const double dd = std::fabs(d[m]) + std::fabs(d[m + 1]);
+                if (std::fabs(e[m]) + dd == dd) {
+                    break;
+                }
+            }
+            if (m != l) {
+                if (iter == 30) {
+                    return false;
+                }
+                ++iter;
+                double g = (d[l + 1] - d[l]) / (2.0 * e[l]);
+                double r = std::sqrt(g * g + 1.0);
+                g = d[m] - d[l] + e[l] / (g >= 0.0 ? g + r : g - r);
+                double s = 1.0;
+                double c = 1.0;
+                double p = 0.0;
+                for (int i = m - 1; i >= l; --i) {
+                    double f = s * e[i];
+                    const double b = c * e[i];
+                    if (std::fabs(f) >= std::fabs(g)) {
+                        c = g / f;
+                        r = std::sqrt(c * c + 1.0);
+                        e[i + 1] = f * r;
+                        s = 1.0 / r;
+                        c = c * s;
+                    } else {
+                        s = f / g;
+                        r = std::sqrt(s * s + 1.0);
+                        e[i + 1] = g * r;
+                        c = 1.0 / r;
+                        s = s * c;
+                    }
+                    g = d[i + 1] - p;
+                    r = (d[i] - g) * s + 2.0 * c * b;
+                    p = s * r;
+                    d[i + 1] = g + p;
+                    g = c * r - b;
+                    if (z != nullptr) {
+                        for (int k = 0; k < n; ++k) {
+                            double* zk = z[k];
+                            f = zk[i + 1];
+                            zk[i + 1] = s * zk[i] + c * f;
+                            zk[i] = c * zk[i] - s * f;
+                        }
+                    }
+                }
+                d[l] = d[l] - p;
+                e[l] = g;
+                e[m] = 0.0;
+            }
+        } while (m != l);
+    }
+    return true;
+}
+
+
+namespace {
+
+// Sizes out to n elements and copies src into it.
+long copyOut(cxVector<double>& out, const double* src, int n)
+{
+    const long st = out.resize(static_cast<std::size_t>(n));
+    if (st < 0) {
+        return st;
+    }
+    std::copy(src, src + n, out.begin());
+    return 0;
+}
+
+// hi / lo of the magnitudes of v[0..n); 1e28 when the smallest is 0 or NaN (a NaN anywhere
+// counts as the smallest) or the largest is below 1e-14.
+double conditionRule(const double* v, int n)
+{
+    double hi = std::fabs(v[0]);
+    double lo = hi;
+    for (int i = 1; i < n; ++i) {
+        const double x = std::fabs(v[i]);
+        if (x > hi) {
+            hi = x;
+        }
+        if (x < lo || x != x) {
+            lo = x;
+        }
+        if (lo != lo) {
+            break;
+        }
+    }
+    if (lo != 0.0 && lo == lo && hi >= 1e-14) {
+        return hi / lo;
+    }
+    return 1e28;
+}
+
+} // namespace
+
+long cxNMMatrix::genEigenvalues_(cxVector<double>& re, cxVector<double>& im) const
+{
+    if (rows_ != cols_) {
+        return cxNMMatrix_errNotSquare;
+    }
+    const int n = rows_;
+    if (n < 1) {
+        return cxNMMatrix_errBadSize;
+    }
+    cxNMMatrix wr;
+    long st = wr.initResize(1, n, 0.0);
+    if (st < 0) {
+        return st;
+    }
+    cxNMMatrix wi;
+    st = wi.initResize(1, n, 0.0);
+    if (st < 0) {
+        return st;
+    }
+    cxNMMatrix a;
+    st = a.assign(*this);
+    if (st < 0) {
+        return st;
+    }
+    double** at = cxNMMatrixAccess::table(a);
+    hessenbergReduce(at, n);
+    if (!hessenbergEigenvalues(at, n, cxNMMatrixAccess::block(wr), cxNMMatrixAccess::block(wi))) {
+        return cxNMMatrix_errSingular;
+    }
+    st = re.resize(static_cast<std::size_t>(n));
+    if (st < 0) {
+        return st;
+    }
+    st = im.resize(static_cast<std::size_t>(n));
+    if (st < 0) {
+        return st;
+    }
+    std::copy(cxNMMatrixAccess::block(wr), cxNMMatrixAccess::block(wr) + n, re.begin());
+    std::copy(cxNMMatrixAccess::block(wi), cxNMMatrixAccess::block(wi) + n, im.begin());
+    return 0;
+}
+
+long cxNMMatrix::getSymEigenvalues_(cxVector<double>& values) const
+{
+    if (rows_ != cols_) {
+        return cxNMMatrix_errNotSquare;
+    }
+    const int n = rows_;
+    if (n < 1) {
+        return cxNMMatrix_errBadSize;
+    }
+    cxNMMatrix d;
+    long st = d.initResize(1, n, 0.0);
+    if (st < 0) {
+        return st;
+    }
+    cxNMMatrix e;
+    st = e.initResize(1, n, 0.0);
+    if (st < 0) {
+        return st;
+    }
+    cxNMMatrix a;
+    st = a.assign(*this);
+    if (st < 0) {
+        return st;
+    }
+    double* dv = cxNMMatrixAccess::block(d);
+    double* ev = cxNMMatrixAccess::block(e);
+    tridiagonalize(cxNMMatrixAccess::table(a), n, dv, ev, false, nullptr);
+    if (!tridiagonalEigenvalues(dv, ev, n, nullptr)) {
+        return cxNMMatrix_errSingular;
+    }
+    return copyOut(values, dv, n);
+}
+
+long cxNMMatrix::getSymEigenvalues_(cxVector<double>& values, cxNMMatrix& vectors) const
+{
+    if (rows_ != cols_) {
+        return cxNMMatrix_errNotSquare;
+    }
+    const int n = rows_;
+    if (n < 1) {
+        return cxNMMatrix_errBadSize;
+    }
+    cxNMMatrix d;
+    long st = d.initResize(1, n, 0.0);
+    if (st < 0) {
+        return st;
+    }
+    // e in row 0; row 1 is the scratch of the eigenvector accumulation.
+    cxNMMatrix e;
+    st = e.initResize(2, n, 0.0);
+    if (st < 0) {
+        return st;
+    }
+    st = vectors.assign(*this);
+    if (st < 0) {
+        return st;
+    }
+    double* dv = cxNMMatrixAccess::block(d);
+    double** et = cxNMMatrixAccess::table(e);
+    double** z = cxNMMatrixAccess::table(vectors);
+    tridiagonalize(z, n, dv, et[0], true, et[1]);
+    if (!tridiagonalEigenvalues(dv, et[0], n, z)) {
+        return cxNMMatrix_errSingular;
+    }
+    return copyOut(values, dv, n);
+}
+
+long cxNMMatrix::getSymEigenvalues2_(cxVector<double>& values) const
+{
+    cxNMMatrix u;
+    cxNMMatrix w;
+    cxNMMatrix v;
+    long st = decompose(u, w, v);
+    if (st < 0) {
+        return st;
+    }
+    const int n = cols_;
+    st = values.resize(static_cast<std::size_t>(n));
+    if (st < 0) {
+        return st;
+    }
+    const double* const* wt = cxNMMatrixAccess::table(w);
+    for (int i = 0; i < n; ++i) {
+        values[static_cast<std::size_t>(i)] = wt[i][i];
+    }
+    return 0;
+}
+
+long cxNMMatrix::eigenvalues(bool symmetric, cxVector<double>& re, cxVector<double>& im) const
+{
+    if (rows_ != cols_) {
+        return cxNMMatrix_errNotSquare;
+    }
+    if (!symmetric) {
+        return genEigenvalues_(re, im);
+    }
+    const long st = im.resize(static_cast<std::size_t>(rows_));
+    if (st < 0) {
+        return st;
+    }
+    std::fill(im.begin(), im.end(), 0.0);
+    return getSymEigenvalues_(re);
+}
+
+long cxNMMatrix::eigenvalues(bool symmetric, cxVector<double>& re, cxVector<double>& im, cxNMMatrix& vectors) const
+{
+    if (rows_ != cols_) {
+        return cxNMMatrix_errNotSquare;
+    }
+    if (!symmetric) {
+        return genEigenvalues_(re, im);
+    }
+    const long st = im.resize(static_cast<std::size_t>(rows_));
+    if (st < 0) {
+        return st;
+    }
+    std::fill(im.begin(), im.end(), 0.0);
+    return getSymEigenvalues_(re, vectors);
+}
+
+long cxNMMatrix::getConditionNumber(bool symmetric, double& cond) const
+{
+    if (!symmetric) {
+        cxNMMatrix u;
+        cxNMMatrix w;
+        cxNMMatrix v;
+        const long st = decompose(u, w, v);
+        if (st < 0) {
+            return st;
+        }
+        // The diagonal of W, gathered into row 0 (the rule reads a contiguous array).
+        const int n = cols_;
+        double** wt = cxNMMatrixAccess::table(w);
+        for (int i = 1; i < n; ++i) {
+            wt[0][i] = wt[i][i];
+        }
+        cond = conditionRule(wt[0], n);
+        return 0;
+    }
+    cxVector<double> values;
+    const long st = getSymEigenvalues_(values);
+    if (st < 0) {
+        return st;
+    }
+    cond = conditionRule(values.begin(), cols_);
+    return 0;
+}
+
+long cxNMMatrix::getSymEigenvaluesAndConditionNumber(cxVector<double>& values, double& cond) const
+{
+    const long st = getSymEigenvalues_(values);
+    if (st < 0) {
+        return st;
+    }
+    cond = conditionRule(values.begin(), cols_);
+    return 0;
+}

@@ -1,0 +1,312 @@
+// Angle classes: conversions and their rounding (at and around halves, at wrap-around and at the
+// edges of the 32-bit range), modular arithmetic of the binary angles, normalisation at the edges
+// of the period, and the wrap-aware tolerance tests.
+#include <orbmath/orbmath.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <type_traits>
+
+namespace {
+
+constexpr double kK16Deg = 182.04444444444445;
+constexpr double kK8Deg = 0.7111111111111111;
+constexpr double kP = 6.283185307179586;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+template <class T>
+constexpr bool kValueClass = std::is_trivially_copyable_v<T> && std::is_standard_layout_v<T> &&
+                             std::is_copy_constructible_v<T> && std::is_move_constructible_v<T>;
+static_assert(kValueClass<cxAngle8> && sizeof(cxAngle8) == 1);
+static_assert(kValueClass<cxAngle16> && sizeof(cxAngle16) == 2);
+static_assert(kValueClass<cxDegree> && sizeof(cxDegree) == sizeof(cmath_degree));
+static_assert(kValueClass<cxRadian> && sizeof(cxRadian) == sizeof(cmath_radian));
+
+// The double nearest to v for which v * k == target exactly, searched a few ulps around
+// target / k; NaN when there is none.
+double exactPreimage(double target, double k)
+{
+    double v = target / k;
+    for (int i = 0; i < 64; ++i) {
+        v = std::nextafter(v, -std::numeric_limits<double>::infinity());
+    }
+    for (int i = 0; i < 128; ++i, v = std::nextafter(v, std::numeric_limits<double>::infinity())) {
+        if (v * k == target) {
+            return v;
+        }
+    }
+    return kNaN;
+}
+
+// Steps v one ulp at a time towards `to` until pred(v * k + 0.5) holds (at most 64 steps).
+template <class Pred>
+double stepUntil(double v, double to, double k, Pred pred)
+{
+    for (int i = 0; i < 64 && !pred(v * k + 0.5); ++i) {
+        v = std::nextafter(v, to);
+    }
+    return v;
+}
+
+} // namespace
+
+TEST(AngleConversion, QuotedCases)
+{
+    EXPECT_EQ(cxAngle16(cxDegree(360.0)).plain(), 0);
+    EXPECT_EQ(cxAngle16(cxDegree(359.9975)).plain(), 0);
+    EXPECT_EQ(cxAngle16(cxDegree(-1.0)).plain(), 65354);
+    EXPECT_EQ(cxAngle8(cxDegree(-1.0)).plain(), 255);
+    EXPECT_EQ(cxAngle8(cxAngle16(127)).plain(), 0);
+    EXPECT_EQ(cxAngle8(cxAngle16(128)).plain(), 1);
+    EXPECT_EQ(cxAngle8(cxAngle16(65408)).plain(), 0);
+    EXPECT_EQ(cxAngle16(cxAngle8(255)).plain(), 65280);
+    EXPECT_EQ(cxAngle8(cxAngle16(cxAngle8(255))).plain(), 255);
+    EXPECT_EQ(cxDegree(cxAngle16(65535)).plain(), 359.9945068359375);
+    EXPECT_EQ(cxDegree(cxAngle8(128)).plain(), 180.0);
+    EXPECT_EQ(cxAngle16(cxRadian(3.141592653589793)).plain(), 32768);
+    EXPECT_EQ(cxAngle8(cxRadian(-3.141592653589793)).plain(), 128);
+    EXPECT_EQ(cxRadian(cxDegree(180.0)).plain(), 180.0 * 0.017453292519943295);
+    EXPECT_EQ(cxDegree(cxRadian(1.0)).plain(), 57.29577951308232);
+}
+
+TEST(AngleConversion, ConstantsAreTheNearestDoubles)
+{
+    EXPECT_EQ(kK16Deg, 65536.0 / 360.0);
+    EXPECT_EQ(kK8Deg, 256.0 / 360.0);
+    EXPECT_EQ(cxAngle16(cxRadian(1.0 / 10430.378350470453)).plain(), 1);
+    EXPECT_EQ(cxRadian(cxAngle16(1)).plain(), 9.587379924285257e-05);
+    EXPECT_EQ(cxRadian(cxAngle8(1)).plain(), 0.02454369260617026);
+}
+
+TEST(AngleConversion, BinaryCountsRoundTripThroughDegreesAndRadians)
+{
+    for (uint32_t c = 0; c < 65536; ++c) {
+        const cxAngle16 a(static_cast<unsigned short>(c));
+        const cxDegree d(a);
+        const cxRadian r(a);
+        ASSERT_EQ(d.plain(), c * (360.0 / 65536.0)) << c;
+        ASSERT_EQ(r.plain(), c * 9.587379924285257e-05) << c;
+        ASSERT_TRUE(d.plain() >= 0.0 && d.plain() < 360.0);
+        ASSERT_TRUE(r.plain() >= 0.0 && r.plain() < kP);
+        ASSERT_EQ(cxAngle16(d).plain(), c) << c;
+        ASSERT_EQ(cxAngle16(r).plain(), c) << c;
+        // Nearest 8-bit count with halves up, wrapping past the last.
+        const auto nearest8 = static_cast<unsigned>(std::floor(c / 256.0 + 0.5)) & 255u;
+        ASSERT_EQ(cxAngle8(a).plain(), nearest8) << c;
+        // A third of a step either way still rounds to the same count.
+        ASSERT_EQ(cxAngle16(cxDegree(d.plain() + 0.0054931640625 / 3)).plain(), c) << c;
+        ASSERT_EQ(cxAngle16(cxDegree(d.plain() - 0.0054931640625 / 3)).plain(), c) << c;
+    }
+    for (uint32_t c = 0; c < 256; ++c) {
+        const cxAngle8 a(static_cast<unsigned char>(c));
+        EXPECT_EQ(cxAngle16(a).plain(), c << 8);
+        EXPECT_EQ(cxDegree(a).plain(), c * 1.40625);
+        EXPECT_EQ(cxAngle8(cxDegree(a)).plain(), c);
+        EXPECT_EQ(cxAngle8(cxRadian(a)).plain(), c);
+    }
+}
+
+TEST(AngleConversion, HalvesRoundUpwards)
+{
+    // Exactly half a step below zero: x = -0.5 + 0.5 = 0, count 0; once x drops below 0 the
+    // count wraps to 65535.
+    const double half16 = exactPreimage(0.5, kK16Deg);
+    ASSERT_FALSE(std::isnan(half16));
+    EXPECT_EQ(cxAngle16(cxDegree(-half16)).plain(), 0);
+    const double below = stepUntil(-half16, -1.0, kK16Deg, [](double x) { return x < 0.0; });
+    EXPECT_EQ(cxAngle16(cxDegree(below)).plain(), 65535);
+    EXPECT_EQ(cxAngle16(cxDegree(half16)).plain(), 1);
+    const double under = stepUntil(half16, 0.0, kK16Deg, [](double x) { return x < 1.0; });
+    EXPECT_EQ(cxAngle16(cxDegree(under)).plain(), 0);
+
+    const double twoAndHalf = exactPreimage(2.5, kK8Deg);
+    ASSERT_FALSE(std::isnan(twoAndHalf));
+    EXPECT_EQ(cxAngle8(cxDegree(twoAndHalf)).plain(), 3);
+    EXPECT_EQ(cxAngle8(cxDegree(stepUntil(twoAndHalf, 0.0, kK8Deg, [](double x) { return x < 3.0; }))).plain(), 2);
+    EXPECT_EQ(cxAngle8(cxDegree(-twoAndHalf)).plain(), 254); // floor(-2.5 + 0.5) = -2
+    EXPECT_EQ(cxAngle8(cxDegree(stepUntil(-twoAndHalf, -10.0, kK8Deg, [](double x) { return x < -2.0; }))).plain(),
+              253);
+}
+
+TEST(AngleConversion, WrapAroundAndTheThirtyTwoBitEdges)
+{
+    EXPECT_EQ(cxAngle16(cxDegree(720.0 + 90.0)).plain(), 16384);
+    EXPECT_EQ(cxAngle16(cxDegree(-270.0)).plain(), 16384);
+    EXPECT_EQ(cxAngle8(cxDegree(-360.0 * 3 - 90.0)).plain(), 192);
+    // floor(x) = 2^31 - 1 keeps its low bits; 2^31 leaves the 32-bit range and gives 0.
+    EXPECT_EQ(cxAngle16(cxDegree(2147483647.0 / kK16Deg)).plain(), 65535);
+    EXPECT_EQ(cxAngle16(cxDegree(2147483648.0 / kK16Deg)).plain(), 0);
+    EXPECT_EQ(cxAngle8(cxDegree(2147483647.0 / kK8Deg)).plain(), 255);
+    // floor(x) = -2^31 + 1 is 0x80000001 (count 1); one step below -2^31 leaves the range.
+    EXPECT_EQ(cxAngle16(cxDegree(-2147483647.0 / kK16Deg)).plain(), 1);
+    EXPECT_EQ(cxAngle16(cxDegree(-2147483649.0 / kK16Deg)).plain(), 0);
+    EXPECT_EQ(cxAngle16(cxDegree(1e300)).plain(), 0);
+    EXPECT_EQ(cxAngle16(cxDegree(kNaN)).plain(), 0);
+    EXPECT_EQ(cxAngle8(cxRadian(kNaN)).plain(), 0);
+    EXPECT_EQ(cxAngle8(cxRadian(std::numeric_limits<double>::infinity())).plain(), 0);
+    EXPECT_EQ(cxAngle16(cxRadian(-std::numeric_limits<double>::infinity())).plain(), 0);
+}
+
+TEST(BinaryAngle, ArithmeticKeepsTheLowBits)
+{
+    EXPECT_EQ((cxAngle16(65000) + cxAngle16(1000)).plain(), 464);
+    EXPECT_EQ((cxAngle16(100) - cxAngle16(200)).plain(), 65436);
+    EXPECT_EQ((cxAngle16(1) - cxAngle16(2)).plain(), 65535);
+    EXPECT_EQ((-cxAngle16(0)).plain(), 0);
+    EXPECT_EQ((-cxAngle16(1)).plain(), 65535);
+    EXPECT_EQ((-cxAngle8(1)).plain(), 255);
+    EXPECT_EQ(cxAngle16(300) * cxAngle16(300), 24464);
+    EXPECT_EQ((cxAngle16(65535) * 65535).plain(), 1);
+    EXPECT_EQ(cxAngle16(65535) * cxAngle16(65535), 1);
+    EXPECT_EQ(cxAngle16(1000) / cxAngle16(300), 3);
+    EXPECT_EQ((cxAngle16(1000) / 300).plain(), 3);
+    EXPECT_FALSE(cxAngle16(65535) < cxAngle16(1));
+    EXPECT_TRUE(cxAngle16(65535) > cxAngle16(1));
+    EXPECT_EQ(cxAngle16(1000).toDouble(), 1000.0);
+    EXPECT_EQ(cxAngle8(64).toDouble(), 64.0);
+
+    std::mt19937 rng(7);
+    for (int k = 0; k < 100000; ++k) {
+        const uint32_t a = rng() & 0xFFFFu, b = rng() & 0xFFFFu;
+        const cxAngle16 x(static_cast<unsigned short>(a)), y(static_cast<unsigned short>(b));
+        ASSERT_EQ((x + y).plain(), (a + b) % 65536u);
+        ASSERT_EQ((x - y).plain(), (a + 65536u - b) % 65536u);
+        ASSERT_EQ((-x).plain(), (65536u - a) % 65536u);
+        ASSERT_EQ((x * static_cast<unsigned short>(b)).plain(), (uint64_t{a} * b) % 65536u);
+        ASSERT_EQ(x * y, (uint64_t{a} * b) % 65536u);
+        if (b != 0) {
+            ASSERT_EQ((x / static_cast<unsigned short>(b)).plain(), a / b);
+            ASSERT_EQ(x / y, a / b);
+        }
+        ASSERT_EQ(x < y, a < b);
+        ASSERT_EQ(x >= y, a >= b);
+        const uint32_t a8 = a & 255u, b8 = b & 255u;
+        const cxAngle8 u(static_cast<unsigned char>(a8)), v(static_cast<unsigned char>(b8));
+        ASSERT_EQ((u + v).plain(), (a8 + b8) % 256u);
+        ASSERT_EQ((u - v).plain(), (a8 + 256u - b8) % 256u);
+        ASSERT_EQ(u * v, (a8 * b8) % 256u);
+        ASSERT_EQ((u * static_cast<unsigned char>(b8)).plain(), (a8 * b8) % 256u);
+    }
+}
+
+TEST(BinaryAngle, CompoundAssignmentsAndCopies)
+{
+    cxAngle16 a(65000);
+    a += cxAngle16(1000);
+    EXPECT_EQ(a.plain(), 464);
+    a -= cxAngle16(465);
+    EXPECT_EQ(a.plain(), 65535);
+    a *= static_cast<unsigned short>(2);
+    EXPECT_EQ(a.plain(), 65534);
+    a *= cxAngle16(3);
+    EXPECT_EQ(a.plain(), 65530);
+    a /= static_cast<unsigned short>(10);
+    EXPECT_EQ(a.plain(), 6553);
+    a /= cxAngle16(6000);
+    EXPECT_EQ(a.plain(), 1);
+    a = static_cast<unsigned short>(7);
+    cxAngle16 b(a), c = cxAngle16(9);
+    b = c;
+    EXPECT_EQ(b.plain(), 9);
+    EXPECT_EQ(a.plain(), 7);
+    cxAngle8 e(200);
+    e += cxAngle8(100);
+    EXPECT_EQ(e.plain(), 44);
+    e *= cxAngle8(10);
+    EXPECT_EQ(e.plain(), 184);
+    // The count's address is what the flat trigonometry takes.
+    const cxAngle16 q(16384);
+    EXPECT_EQ(cmath_sin16(&q.value), 1.0);
+    const cxAngle8 h(128);
+    EXPECT_EQ(cmath_cos8(&h.value), -1.0);
+}
+
+TEST(RealAngle, PlainDoubleArithmetic)
+{
+    const cxDegree a(10.5), b(2.0);
+    EXPECT_EQ((a + b).plain(), 12.5);
+    EXPECT_EQ((a - b).plain(), 8.5);
+    EXPECT_EQ((-a).plain(), -10.5);
+    EXPECT_EQ((a * 2.0).plain(), 21.0);
+    EXPECT_EQ(a * b, 21.0);
+    EXPECT_EQ((a / 2.0).plain(), 5.25);
+    EXPECT_EQ(a / b, 5.25);
+    EXPECT_TRUE(cxDegree(400.0) > cxDegree(30.0)); // no normalisation
+    cxRadian r(1.0);
+    r += cxRadian(0.5);
+    r *= 2.0;
+    r /= cxRadian(3.0);
+    EXPECT_EQ(r.plain(), 1.0);
+    r -= cxRadian(0.25);
+    r *= cxRadian(4.0);
+    r /= 3.0;
+    EXPECT_EQ(r.toDouble(), 1.0);
+    EXPECT_TRUE(cxRadian(1.0) == cxRadian(1.0) && cxRadian(1.0) != cxRadian(2.0));
+    EXPECT_TRUE(cxRadian(1.0) <= cxRadian(1.0) && cxRadian(0.5) < cxRadian(1.0));
+}
+
+TEST(Normalisation, EdgesOfThePeriod)
+{
+    EXPECT_EQ(cxDegree(180.0).signedNorm().plain(), -180.0);
+    EXPECT_EQ(cxDegree(-180.0).signedNorm().plain(), -180.0);
+    EXPECT_EQ(cxDegree(540.0).norm().plain(), 180.0);
+    EXPECT_EQ(cxDegree(-90.0).norm().plain(), 270.0);
+    EXPECT_EQ(cxDegree(360.0).norm().plain(), 0.0);
+    EXPECT_EQ(cxDegree(-360.0).norm().plain(), 0.0);
+    EXPECT_EQ(cxDegree(179.99999999999997).signedNorm().plain(), 179.99999999999997);
+    EXPECT_EQ(cxDegree(-1e-20).norm().plain(), 360.0);
+    EXPECT_EQ(cxDegree(-1e-20).signedNorm().plain(), 0.0);
+    EXPECT_EQ(cxRadian(-1e-20).norm().plain(), kP);
+    EXPECT_EQ(cxRadian(-1e-20).signedNorm().plain(), 0.0);
+    EXPECT_EQ(cxRadian(3.141592653589793).signedNorm().plain(), -3.141592653589793);
+    EXPECT_EQ(cxRadian(kP).norm().plain(), 0.0);
+    EXPECT_EQ(cxRadian(-kP / 2).signedNorm().plain(), -kP / 2);
+    const cxDegree keep(725.0);
+    EXPECT_EQ(keep.norm().plain(), 5.0);
+    EXPECT_EQ(keep.plain(), 725.0);
+
+    cmath_degree d{-450.0};
+    EXPECT_EQ(cmath_degree_norm(&d).value, 270.0);
+    EXPECT_EQ(cmath_degree_signedNorm(&d).value, -90.0);
+    cmath_radian r{7.0};
+    EXPECT_EQ(cmath_radian_norm(&r).value, std::fmod(7.0, kP));
+    r.value = 4.0;
+    EXPECT_EQ(cmath_radian_signedNorm(&r).value, 4.0 - kP);
+
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<double> dist(-5000.0, 5000.0);
+    for (int k = 0; k < 20000; ++k) {
+        const double v = dist(rng);
+        const double n = cxDegree(v).norm().plain(), s = cxDegree(v).signedNorm().plain();
+        ASSERT_TRUE(n >= 0.0 && n <= 360.0) << v;
+        ASSERT_TRUE(s >= -180.0 && s < 180.0) << v;
+        const double nr = cxRadian(v).norm().plain(), sr = cxRadian(v).signedNorm().plain();
+        ASSERT_TRUE(nr >= 0.0 && nr <= kP) << v;
+        ASSERT_TRUE(sr >= -kP / 2 && sr < kP / 2) << v;
+    }
+}
+
+TEST(WrappedEquality, ToleranceAcrossTheWrap)
+{
+    EXPECT_FALSE(cxfRealEq(cxRadian(0.01), cxRadian(6.28), cxRadian(0.01)));
+    EXPECT_TRUE(cxfRealEq(cxRadian(0.01), cxRadian(6.28), cxRadian(0.02)));
+    EXPECT_TRUE(cxfRealEq(cxRadian(0.01), cxRadian(kP - 0.01), cxRadian(0.0200001)));
+    const double d = cxRadian(1.5 - 1.25).signedNorm().plain();
+    EXPECT_TRUE(cxfRealEq(cxRadian(1.5), cxRadian(1.25), cxRadian(d)));
+    EXPECT_FALSE(cxfRealEq(cxRadian(1.5), cxRadian(1.25), cxRadian(std::nextafter(d, 0.0))));
+
+    const cmath_radian a{0.01}, b{kP - 0.01};
+    double tol = 0.0200001;
+    EXPECT_EQ(cmath_radian_epsilonEqual(&a, &b, &tol), 1);
+    tol = 0.019;
+    EXPECT_EQ(cmath_radian_epsilonEqual(&a, &b, &tol), 0);
+    const cmath_radian c{0.01 + 4 * kP};
+    tol = 0.0;
+    EXPECT_EQ(cmath_radian_epsilonEqual(&a, &a, &tol), 1);
+    tol = 1e-12;
+    EXPECT_EQ(cmath_radian_epsilonEqual(&a, &c, &tol), 1);
+}

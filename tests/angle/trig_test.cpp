@@ -1,0 +1,344 @@
+// Binary-angle trigonometry: every table entry reachable through the interface is checked against
+// values this test derives from the table rules by itself (its own tables from the standard
+// library's sin and atan, its own quadrant and rounding formulations).
+#include <orbmath/orbmath.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr double kTwoPi = 6.283185307179586;
+constexpr double kPi = 3.141592653589793;
+
+// The quarter-wave Q30 sine with `steps` steps per turn, from its rule.
+std::vector<int32_t> quarterWave(int32_t steps)
+{
+    std::vector<int32_t> t(static_cast<size_t>(steps / 4 + 1));
+    for (int32_t i = 0; i <= steps / 4; ++i) {
+        t[static_cast<size_t>(i)] =
+            static_cast<int32_t>(std::llround(std::sin(kTwoPi * i / steps) * 1073741824.0));
+    }
+    return t;
+}
+
+// The Q30 sine of count a: the table at the distance of a to the nearest multiple of a half
+// turn, negated in the lower half-plane.
+int32_t foldedSine(const std::vector<int32_t>& t, int32_t steps, int32_t a)
+{
+    const int32_t half = steps / 2;
+    if (a <= half) {
+        return t[static_cast<size_t>(std::min(a, half - a))];
+    }
+    return -t[static_cast<size_t>(std::min(a - half, steps - a))];
+}
+
+// v / 2^(30 - f) to nearest with halves away from zero (exact in double); v itself for f >= 30.
+int32_t expectedFixed(int32_t v, int f)
+{
+    if (f >= 30) {
+        return v;
+    }
+    return static_cast<int32_t>(std::round(std::ldexp(static_cast<double>(v), f - 30)));
+}
+
+bool sameFloat(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+const std::array<int, 11> kFractionBits = {0, 1, 2, 8, 14, 15, 16, 24, 29, 30, 31};
+
+// The interpolation records from their rule: theta0 = float(pi) / 128 in double.
+struct Records {
+    float sin[256], cos[256], dsin[256], dcos[256];
+    Records()
+    {
+        const double theta0 = static_cast<double>(static_cast<float>(kPi)) / 128.0;
+        double s[257];
+        for (int i = 0; i < 256; ++i) {
+            s[i] = std::sin(i * theta0);
+        }
+        s[256] = s[0];
+        float ds[256], ss[256];
+        for (int i = 0; i < 256; ++i) {
+            ss[i] = static_cast<float>(s[i]);
+            ds[i] = static_cast<float>((s[i + 1] - s[i]) / 256.0);
+        }
+        for (int i = 0; i < 256; ++i) {
+            sin[i] = ss[i];
+            dsin[i] = ds[i];
+            cos[i] = ss[(i + 64) & 255];
+            dcos[i] = ds[(i + 64) & 255];
+        }
+    }
+};
+
+const Records& records()
+{
+    static const Records r;
+    return r;
+}
+
+} // namespace
+
+TEST(Q30Trig, SixteenBitEveryCountMatchesTheRule)
+{
+    const std::vector<int32_t> t = quarterWave(65536);
+    ASSERT_EQ(t[1], 102944);
+    ASSERT_EQ(t[16384], 1073741824);
+    for (int32_t a = 0; a < 65536; ++a) {
+        const auto c = static_cast<uint16_t>(a);
+        const int32_t vs = foldedSine(t, 65536, a);
+        const int32_t vc = foldedSine(t, 65536, (a + 16384) % 65536); // cos a = sin(a + quarter)
+        ASSERT_EQ(cmath_sin16(&c), std::ldexp(static_cast<double>(vs), -30)) << a;
+        ASSERT_EQ(cmath_cos16(&c), std::ldexp(static_cast<double>(vc), -30)) << a;
+        ASSERT_TRUE(sameFloat(cmath_sin16F(&c), static_cast<float>(vs) * 0x1p-30f)) << a;
+        ASSERT_TRUE(sameFloat(cmath_cos16F(&c), static_cast<float>(vc) * 0x1p-30f)) << a;
+        for (int f : kFractionBits) {
+            ASSERT_EQ(cmath_sin16FixedPoint(&c, f), expectedFixed(vs, f)) << a << " f=" << f;
+            ASSERT_EQ(cmath_cos16FixedPoint(&c, f), expectedFixed(vc, f)) << a << " f=" << f;
+        }
+        // The table really is the sine.
+        ASSERT_NEAR(cmath_sin16(&c), std::sin(kTwoPi * a / 65536.0), 1e-9) << a;
+    }
+}
+
+TEST(Q30Trig, EightBitEveryCountMatchesTheRuleAndTheSixteenBitTable)
+{
+    const std::vector<int32_t> t = quarterWave(256);
+    ASSERT_EQ(t[1], 26350943);
+    ASSERT_EQ(t[63], 1073418433);
+    for (int32_t a = 0; a < 256; ++a) {
+        const auto c = static_cast<uint8_t>(a);
+        const auto wide = static_cast<uint16_t>(a * 256);
+        const int32_t vs = foldedSine(t, 256, a);
+        const int32_t vc = foldedSine(t, 256, (a + 64) % 256);
+        ASSERT_EQ(cmath_sin8(&c), std::ldexp(static_cast<double>(vs), -30)) << a;
+        ASSERT_EQ(cmath_cos8(&c), std::ldexp(static_cast<double>(vc), -30)) << a;
+        ASSERT_EQ(cmath_sin8(&c), cmath_sin16(&wide)) << a;
+        ASSERT_EQ(cmath_cos8(&c), cmath_cos16(&wide)) << a;
+        ASSERT_TRUE(sameFloat(cmath_sin8F(&c), static_cast<float>(vs) * 0x1p-30f)) << a;
+        ASSERT_TRUE(sameFloat(cmath_cos8F(&c), static_cast<float>(vc) * 0x1p-30f)) << a;
+        for (int f : kFractionBits) {
+            ASSERT_EQ(cmath_sin8FixedPoint(&c, f), expectedFixed(vs, f)) << a << " f=" << f;
+            ASSERT_EQ(cmath_cos8FixedPoint(&c, f), expectedFixed(vc, f)) << a << " f=" << f;
+        }
+    }
+}
+
+TEST(Q30Trig, ExactValuesOnTheAxesAndTellingRows)
+{
+    const uint16_t c0 = 0, q = 16384, h = 32768, tq = 49152, c256 = 256, c8192 = 8192, c16383 = 16383;
+    EXPECT_EQ(cmath_sin16(&c0), 0.0);
+    EXPECT_EQ(cmath_sin16(&q), 1.0);
+    EXPECT_EQ(cmath_sin16(&h), 0.0);
+    EXPECT_EQ(cmath_sin16(&tq), -1.0);
+    EXPECT_EQ(cmath_cos16(&q), 0.0);
+    EXPECT_EQ(cmath_cos16(&c0), 1.0);
+    EXPECT_EQ(cmath_cos16(&h), -1.0);
+    EXPECT_EQ(cmath_sin16(&c256), 26350943 * 9.313225746154785e-10);
+    EXPECT_EQ(cmath_sin16FixedPoint(&c8192, 30), 759250125);
+    EXPECT_EQ(cmath_sin16FixedPoint(&c16383, 30), 1073741819);
+    EXPECT_EQ(cmath_sin16FixedPoint(&q, 30), 1073741824);
+    EXPECT_EQ(cmath_sin16FixedPoint(&q, 45), 1073741824);
+    EXPECT_EQ(cmath_sin16FixedPoint(&q, 14), 16384);
+    EXPECT_EQ(cmath_sin16FixedPoint(&tq, 14), -16384);
+    EXPECT_EQ(cmath_sin16FixedPoint(&q, 0), 1);
+    EXPECT_EQ(cmath_sin16FixedPoint(&c0, 0), 0);
+    EXPECT_EQ(cmath_sin16FixedPoint(&h, 0), 0);
+    const uint8_t one = 1, e64 = 64;
+    EXPECT_EQ(cmath_sin8(&one), 26350943 * 9.313225746154785e-10);
+    EXPECT_EQ(cmath_cos8FixedPoint(&e64, 14), 0);
+}
+
+TEST(Q30Trig, FixedPointIsSymmetricInSignAndDefinedBelowZeroBits)
+{
+    for (int32_t a = 1; a < 65536; ++a) {
+        const auto c = static_cast<uint16_t>(a), m = static_cast<uint16_t>(65536 - a);
+        for (int f : kFractionBits) {
+            ASSERT_EQ(cmath_sin16FixedPoint(&m, f), -cmath_sin16FixedPoint(&c, f)) << a << " f=" << f;
+        }
+    }
+    // Below 0 fraction bits the rounding continues: +-1 only at the quarter turns for -1, then 0.
+    const uint16_t q = 16384, tq = 49152, nearQ = 16383;
+    EXPECT_EQ(cmath_sin16FixedPoint(&q, -1), 1);
+    EXPECT_EQ(cmath_sin16FixedPoint(&tq, -1), -1);
+    EXPECT_EQ(cmath_sin16FixedPoint(&nearQ, -1), 0);
+    EXPECT_EQ(cmath_sin16FixedPoint(&q, -2), 0);
+    EXPECT_EQ(cmath_sin16FixedPoint(&q, -1000), 0);
+    EXPECT_EQ(cmath_sin16FixedPoint(&q, INT32_MIN), 0);
+}
+
+TEST(FloatTrig, RecordsMatchTheirRuleAndTheQuotedRows)
+{
+    const Records& r = records();
+    EXPECT_EQ(r.sin[1], 0.024541229009628296f);
+    EXPECT_EQ(r.cos[1], 0.99969881772995f);
+    EXPECT_EQ(r.dsin[1], 9.580643381923437e-05f);
+    EXPECT_EQ(r.dcos[1], -3.52876418219239e-06f);
+    EXPECT_EQ(r.dsin[0], 9.586417581886053e-05f);
+    EXPECT_EQ(r.dcos[0], -1.1764936971303541e-06f);
+    for (int a = 0; a < 256; ++a) {
+        const auto c = static_cast<uint8_t>(a);
+        ASSERT_TRUE(sameFloat(cfSinBin8(c), r.sin[a])) << a;
+        ASSERT_TRUE(sameFloat(cfCosBin8(c), r.cos[a])) << a;
+        csFVec v{-7.0f, -7.0f};
+        ASSERT_EQ(csFVecBin8(c, &v), &v);
+        ASSERT_TRUE(sameFloat(v.x, r.cos[a]) && sameFloat(v.y, r.sin[a])) << a;
+    }
+    EXPECT_EQ(cfCosBin8(64), -8.742277657347586e-08f);
+    EXPECT_EQ(cfCosBin8(192), 0.0f);
+    EXPECT_EQ(cfSinBin8(192), -1.0f);
+    EXPECT_EQ(cfSinBin8(64), 1.0f);
+    EXPECT_EQ(cfCosBin(16384), -8.742277657347586e-08f);
+    csFVec v{};
+    csFVecBin8(64, &v);
+    EXPECT_EQ(v.x, -8.742277657347586e-08f);
+    EXPECT_EQ(v.y, 1.0f);
+}
+
+TEST(FloatTrig, InterpolatedFormsEveryCountInFloatArithmetic)
+{
+    const Records& r = records();
+    for (int32_t a = 0; a < 65536; ++a) {
+        const int s = a >> 8;
+        const float t = static_cast<float>(a & 255);
+        // Rounded to float after each operation (the build does not contract a*b + c).
+        const float ps = t * r.dsin[s];
+        const float pc = t * r.dcos[s];
+        const float sine = ps + r.sin[s];
+        const float cosine = pc + r.cos[s];
+        const auto c = static_cast<uint16_t>(a);
+        ASSERT_TRUE(sameFloat(cfSinBin(c), sine)) << a;
+        ASSERT_TRUE(sameFloat(cfCosBin(c), cosine)) << a;
+        csFVec v{-7.0f, -7.0f};
+        ASSERT_EQ(csFVecBin(c, &v), &v);
+        ASSERT_TRUE(sameFloat(v.x, cosine) && sameFloat(v.y, sine)) << a;
+        ASSERT_NEAR(sine, std::sin(kTwoPi * a / 65536.0), 8e-5) << a; // chord error of a segment
+    }
+    for (int a = 0; a < 256; ++a) {
+        ASSERT_TRUE(sameFloat(cfSinBin(static_cast<uint16_t>(a * 256)), cfSinBin8(static_cast<uint8_t>(a))));
+    }
+    // The last segment runs towards sin_0 = 0.
+    const float expected = 255.0f * r.dsin[255] + r.sin[255];
+    EXPECT_TRUE(sameFloat(cfSinBin(65535), expected));
+    EXPECT_NEAR(cfSinBin(65535), -9.5863e-05, 1e-8);
+}
+
+namespace {
+
+// The 8-bit angle of (x, y) from a table of this test: the angle within the first quadrant, then
+// reflected across the y axis (x < 0) and the x axis (y < 0).
+uint8_t expectedAtan(const std::array<int, 257>& table, int32_t y, int32_t x)
+{
+    if (x == 0 && y == 0) {
+        return 0;
+    }
+    const int64_t ax = std::llabs(x), ay = std::llabs(y);
+    const int64_t m = std::min(ax, ay), M = std::max(ax, ay);
+    const int b = table[static_cast<size_t>(m * 256 / M)];
+    int angle = ay > ax ? 64 - b : b;
+    if (x < 0) {
+        angle = 128 - angle;
+    }
+    if (y < 0) {
+        angle = 256 - angle;
+    }
+    return static_cast<uint8_t>(angle & 255);
+}
+
+std::array<int, 257> atanTable()
+{
+    std::array<int, 257> t{};
+    for (int i = 0; i <= 256; ++i) {
+        t[static_cast<size_t>(i)] = static_cast<int>(std::lround(std::atan(i / 256.0) * 128.0 / kPi));
+    }
+    return t;
+}
+
+} // namespace
+
+TEST(AtanBin8, EveryTableEntryAndQuadrant)
+{
+    const std::array<int, 257> t = atanTable();
+    EXPECT_EQ(t[0], 0);
+    EXPECT_EQ(t[256], 32);
+    // Each table index i is reached by the vector (256, i) and its reflections.
+    for (int32_t i = 0; i <= 256; ++i) {
+        const int32_t xs[] = {256, -256}, ys[] = {i, -i};
+        for (int32_t x : xs) {
+            for (int32_t y : ys) {
+                ASSERT_EQ(cfAtanBin8(y, x), expectedAtan(t, y, x)) << x << "," << y;
+                ASSERT_EQ(cfAtanBin8(x, y), expectedAtan(t, x, y)) << y << "," << x;
+            }
+        }
+    }
+    for (int32_t x = -70; x <= 70; ++x) {
+        for (int32_t y = -70; y <= 70; ++y) {
+            const uint8_t got = cfAtanBin8(y, x);
+            ASSERT_EQ(got, expectedAtan(t, y, x)) << x << "," << y;
+            if (x != 0 || y != 0) {
+                // Within one step of the true direction (the table index truncates).
+                double exact = std::atan2(y, x) * 128.0 / kPi;
+                double diff = std::remainder(got - exact, 256.0);
+                ASSERT_LE(std::fabs(diff), 1.5) << x << "," << y;
+            }
+        }
+    }
+    std::mt19937 rng(12345);
+    std::uniform_int_distribution<int32_t> big(-(1 << 23) + 1, (1 << 23) - 1);
+    for (int k = 0; k < 200000; ++k) {
+        const int32_t x = big(rng), y = big(rng);
+        ASSERT_EQ(cfAtanBin8(y, x), expectedAtan(t, y, x)) << x << "," << y;
+    }
+}
+
+TEST(AtanBin8, AxesDiagonalsAndQuotedCases)
+{
+    EXPECT_EQ(cfAtanBin8(0, 0), 0);
+    EXPECT_EQ(cfAtanBin8(0, -5), 128);
+    EXPECT_EQ(cfAtanBin8(-5, 0), 192);
+    EXPECT_EQ(cfAtanBin8(5, 0), 64);
+    EXPECT_EQ(cfAtanBin8(0, 5), 0);
+    EXPECT_EQ(cfAtanBin8(1, 1), 32);
+    EXPECT_EQ(cfAtanBin8(1, -1), 96);
+    EXPECT_EQ(cfAtanBin8(-1, -1), 160);
+    EXPECT_EQ(cfAtanBin8(-1, 1), 224);
+    EXPECT_EQ(cfAtanBin8(1, 1000), 0);
+    EXPECT_EQ(cfAtanBin8(-1, 1000), 0); // (256 - 0) mod 256
+    // Out of the contract's range the answer is still defined (no overflow of the index).
+    EXPECT_EQ(cfAtanBin8(INT32_MIN, INT32_MIN), 160);
+    EXPECT_EQ(cfAtanBin8(INT32_MAX, 1 << 30), expectedAtan(atanTable(), INT32_MAX, 1 << 30));
+}
+
+TEST(Sobel, EveryByteFollowsItsRule)
+{
+    // b(c): the angle from the nearer axis for each sub-sector code.
+    const int b[16] = {32, 32, 30, 32, 20, 23, 28, 25, 1, 3, 8, 5, 18, 15, 10, 13};
+    // Listed by increasing b the codes run through the reflected Gray code backwards.
+    for (int s = 0; s + 1 < 16; ++s) {
+        const int c = (15 - s) ^ ((15 - s) >> 1), n = (14 - s) ^ ((14 - s) >> 1);
+        EXPECT_LE(b[c], b[n]) << s;
+    }
+    for (int g = 0; g < 8; ++g) {
+        const bool yNeg = (g & 4) != 0, xNeg = (g & 2) != 0, nearX = (g & 1) != 0;
+        for (int c = 0; c < 16; ++c) {
+            int angle = nearX ? b[c] : 64 - b[c];
+            if (xNeg) {
+                angle = 128 - angle;
+            }
+            if (yNeg) {
+                angle = 256 - angle;
+            }
+            EXPECT_EQ(cordic7b8r1_sobel[16 * g + c], angle & 255) << g << "," << c;
+        }
+    }
+    const uint8_t first[16] = {32, 32, 34, 32, 44, 41, 36, 39, 63, 61, 56, 59, 46, 49, 54, 51};
+    const uint8_t last[16] = {160, 160, 158, 160, 148, 151, 156, 153, 129, 131, 136, 133, 146, 143, 138, 141};
+    EXPECT_EQ(std::memcmp(cordic7b8r1_sobel, first, 16), 0);
+    EXPECT_EQ(std::memcmp(cordic7b8r1_sobel + 112, last, 16), 0);
+}

@@ -1,0 +1,755 @@
+// Typed vectors of statistics records and of one-dimensional vectors: each family runs through
+// the same typed tests; the vect1 equality has its own.
+#include "fault.h"
+
+#include <orbmath/orbmath.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+extern "C" int orbmath_c_containers_check(void);
+
+namespace {
+
+// The operations the tests use, bound to one family's exported names.
+#define ORBTEST_FAMILY(V)                                                                              \
+    using Vec = V;                                                                                     \
+    using Sh = V##Shareable;                                                                           \
+    static constexpr auto construct = V##_construct;                                                   \
+    static constexpr auto constructEmpty = V##_constructEmpty;                                         \
+    static constexpr auto constructUninit = V##_constructUninit;                                       \
+    static constexpr auto constructWithMtable = V##_constructWithMtable;                               \
+    static constexpr auto constructEmptyWithMtable = V##_constructEmptyWithMtable;                     \
+    static constexpr auto constructFill = V##_constructFill;                                           \
+    static constexpr auto constructFromBlock = V##_constructFromBlock;                                 \
+    static constexpr auto constructCopy = V##_constructCopy;                                           \
+    static constexpr auto destruct = V##_destruct;                                                     \
+    static constexpr auto assign = V##_assign;                                                         \
+    static constexpr auto assignElements = V##_assignElements;                                         \
+    static constexpr auto append = V##_append;                                                         \
+    static constexpr auto clear = V##_clear;                                                           \
+    static constexpr auto clearAndFreeMemory = V##_clearAndFreeMemory;                                 \
+    static constexpr auto erase = V##_erase;                                                           \
+    static constexpr auto eraseElement = V##_eraseElement;                                             \
+    static constexpr auto insert = V##_insert;                                                         \
+    static constexpr auto insertElement = V##_insertElement;                                           \
+    static constexpr auto pushBack = V##_pushBack;                                                     \
+    static constexpr auto popBack = V##_popBack;                                                       \
+    static constexpr auto reserve = V##_reserve;                                                       \
+    static constexpr auto resize = V##_resize;                                                         \
+    static constexpr auto resizeFill = V##_resizeFill;                                                 \
+    static constexpr auto resizeUninit = V##_resizeUninit;                                             \
+    static constexpr auto swap = V##_swap;                                                             \
+    static constexpr auto getBegin = V##_getBegin;                                                     \
+    static constexpr auto getBeginConst = V##_getBeginConst;                                           \
+    static constexpr auto getBeginEnd = V##_getBeginEnd;                                               \
+    static constexpr auto getBeginEndConst = V##_getBeginEndConst;                                     \
+    static constexpr auto getBeginSize = V##_getBeginSize;                                             \
+    static constexpr auto getBeginSizeConst = V##_getBeginSizeConst;                                   \
+    static constexpr auto getBeginSize32 = V##_getBeginSize32;                                         \
+    static constexpr auto getBeginSize32Const = V##_getBeginSize32Const;                               \
+    static constexpr auto getBeginSizeIntPtr = V##_getBeginSizeIntPtr;                                 \
+    static constexpr auto getBeginSizeIntPtrConst = V##_getBeginSizeIntPtrConst;                       \
+    static constexpr auto getSize = V##_getSize;                                                       \
+    static constexpr auto getSize32 = V##_getSize32;                                                   \
+    static constexpr auto getSizeIntPtr = V##_getSizeIntPtr;                                           \
+    static constexpr auto getCapacity = V##_getCapacity;                                               \
+    static constexpr auto getElementSize = V##_getElementSize;                                         \
+    static constexpr auto getElement = V##_getElement;                                                 \
+    static constexpr auto getElementConst = V##_getElementConst;                                       \
+    static constexpr auto getNextElement = V##_getNextElement;                                         \
+    static constexpr auto getNextElementConst = V##_getNextElementConst;                               \
+    static constexpr auto newVector = V##_new;                                                         \
+    static constexpr auto newClone = V##_newClone;                                                     \
+    static constexpr auto deleteVector = V##_delete;                                                   \
+    static constexpr auto unused = V##__unused__;                                                      \
+    static constexpr auto shConstruct = V##Shareable_construct;                                        \
+    static constexpr auto shConstructEmpty = V##Shareable_constructEmpty;                              \
+    static constexpr auto shConstructVector = V##Shareable_constructVector;                            \
+    static constexpr auto shConstructCopy = V##Shareable_constructCopy;                                \
+    static constexpr auto shDestruct = V##Shareable_destruct;                                          \
+    static constexpr auto shAssign = V##Shareable_assign;                                              \
+    static constexpr auto shAssignElements = V##Shareable_assignElements;                              \
+    static constexpr auto shAssignVector = V##Shareable_assignVector;                                  \
+    static constexpr auto shPushBack = V##Shareable_pushBack;                                          \
+    static constexpr auto shReserve = V##Shareable_reserve;                                            \
+    static constexpr auto shReset = V##Shareable_reset;                                                \
+    static constexpr auto shResize = V##Shareable_resize;                                              \
+    static constexpr auto shGetBeginEnd = V##Shareable_getBeginEnd;                                    \
+    static constexpr auto shGetBeginEndConst = V##Shareable_getBeginEndConst;                          \
+    static constexpr auto shGetCapacity = V##Shareable_getCapacity;                                    \
+    static constexpr auto shGetElementSize = V##Shareable_getElementSize;                              \
+    static constexpr auto shGetSize = V##Shareable_getSize;                                            \
+    static constexpr auto shGetBeginSize = V##Shareable_getBeginSize;                                  \
+    static constexpr auto shGetBeginSizeConst = V##Shareable_getBeginSizeConst;                        \
+    static constexpr auto shNew = V##Shareable_new;                                                    \
+    static constexpr auto shNewClone = V##Shareable_newClone;                                          \
+    static constexpr auto shDelete = V##Shareable_delete;                                              \
+    static constexpr auto shGetTypename = V##Shareable_getTypename;                                    \
+    static constexpr auto shQuery = V##Shareable_queryInterfaceByTypename;                             \
+    static constexpr auto shQueryFinal = V##Shareable_queryInterfaceByTypenameFinal;                   \
+    static constexpr auto shQueryFinal_ = V##Shareable_queryInterfaceByTypename_;
+
+struct StatisticsFamily {
+    ORBTEST_FAMILY(cstd_vector_cmath_statistics)
+    using T = cmath_statistics;
+    static constexpr const char16_t* name = u"cstd_vector_cmath_statisticsShareable";
+    static constexpr const char16_t* prefix = u"cstd_vector_cmath_statisticsShareabl";
+    static T make(int i) { return {i, i + 0.5, i * 3.25, -i - 0.125, 2.0 * i}; }
+    static bool same(const T& a, const T& b)
+    {
+        return a.n == b.n && a.sum == b.sum && a.sumSquares == b.sumSquares && a.minimum == b.minimum &&
+               a.maximum == b.maximum;
+    }
+};
+
+struct Vect1Family {
+    ORBTEST_FAMILY(cstd_vector_cmath_vect1)
+    using T = cmath_vect1;
+    static constexpr const char16_t* name = u"cstd_vector_cmath_vect1Shareable";
+    static constexpr const char16_t* prefix = u"cstd_vector_cmath_vect1";
+    static T make(int i) { return {i * 0.25 - 3.0}; }
+    static bool same(const T& a, const T& b) { return a.x == b.x; }
+};
+
+template <class F>
+class TypedVector : public ::testing::Test {
+protected:
+    using Elem = typename F::T;
+    using Vec = typename F::Vec;
+    using Sh = typename F::Sh;
+
+    static std::vector<Elem> seq(int from, int count)
+    {
+        std::vector<Elem> r;
+        for (int i = 0; i < count; ++i) {
+            r.push_back(F::make(from + i));
+        }
+        return r;
+    }
+    static std::vector<Elem> contents(const Vec* v)
+    {
+        const Elem* b = nullptr;
+        const Elem* e = nullptr;
+        EXPECT_EQ(F::getBeginEndConst(v, &b, &e), 0);
+        return b == nullptr ? std::vector<Elem>{} : std::vector<Elem>(b, e);
+    }
+    static std::vector<Elem> contents(const Sh* s)
+    {
+        const Elem* b = nullptr;
+        const Elem* e = nullptr;
+        EXPECT_EQ(F::shGetBeginEndConst(s, &b, &e), 0);
+        return b == nullptr ? std::vector<Elem>{} : std::vector<Elem>(b, e);
+    }
+    static bool same(const std::vector<Elem>& a, const std::vector<Elem>& b)
+    {
+        if (a.size() != b.size()) {
+            return false;
+        }
+        for (size_t i = 0; i < a.size(); ++i) {
+            if (!F::same(a[i], b[i])) {
+                return false;
+            }
+        }
+        return true;
+    }
+    static bool zero(const Elem& e)
+    {
+        static const Elem z{};
+        return std::memcmp(&e, &z, sizeof(Elem)) == 0;
+    }
+    static void fromBlock(Vec* v, const std::vector<Elem>& block)
+    {
+        ASSERT_EQ(F::constructFromBlock(v, block.data(), static_cast<int32_t>(block.size())), 0);
+    }
+};
+
+using Families = ::testing::Types<StatisticsFamily, Vect1Family>;
+class FamilyNames {
+public:
+    template <class F>
+    static std::string GetName(int)
+    {
+        return std::is_same_v<F, StatisticsFamily> ? "statistics" : "vect1";
+    }
+};
+TYPED_TEST_SUITE(TypedVector, Families, FamilyNames);
+
+TYPED_TEST(TypedVector, ConstructorsFixTheElementSizeAndAPlainElementTable)
+{
+    using F = TypeParam;
+    using T = typename F::T;
+    const std::vector<T> block = this->seq(1, 3);
+    const T fill = F::make(7);
+    const int marker = 0;
+    typename F::Vec v[7];
+    ASSERT_EQ(F::construct(&v[0], 4), 0);
+    ASSERT_EQ(F::constructEmpty(&v[1]), 0);
+    ASSERT_EQ(F::constructUninit(&v[2], 3), 0);
+    ASSERT_EQ(F::constructWithMtable(&v[3], 2, &marker), 0);
+    ASSERT_EQ(F::constructEmptyWithMtable(&v[4], &marker), 0);
+    ASSERT_EQ(F::constructFill(&v[5], 5, &fill), 0);
+    ASSERT_EQ(F::constructFromBlock(&v[6], block.data(), 3), 0);
+    const int32_t sizes[7] = {4, 0, 3, 2, 0, 5, 3};
+    for (int i = 0; i < 7; ++i) {
+        intptr_t elementSize = -1;
+        int32_t n = -1;
+        EXPECT_EQ(F::getElementSize(&v[i], &elementSize), 0);
+        EXPECT_EQ(elementSize, static_cast<intptr_t>(sizeof(T)));
+        EXPECT_EQ(F::getSize(&v[i], &n), 0);
+        EXPECT_EQ(n, sizes[i]);
+        const cstd_vectorVtable* table = v[i].vector.vtable;
+        ASSERT_NE(table, nullptr);
+        EXPECT_TRUE(table->construct == nullptr && table->constructCopy == nullptr && table->destruct == nullptr &&
+                    table->assign == nullptr && table->relocate == nullptr);
+        EXPECT_EQ(table, v[0].vector.vtable) << "one static table per family";
+    }
+    for (const T& e : this->contents(&v[0])) {
+        EXPECT_TRUE(this->zero(e));
+    }
+    EXPECT_EQ(v[3].vector.mtable, &marker);
+    EXPECT_EQ(v[4].vector.mtable, &marker);
+    for (const T& e : this->contents(&v[5])) {
+        EXPECT_TRUE(F::same(e, fill));
+    }
+    EXPECT_TRUE(this->same(this->contents(&v[6]), block));
+    for (auto& x : v) {
+        EXPECT_EQ(F::destruct(&x), 0);
+    }
+}
+
+TYPED_TEST(TypedVector, ElementsReadBackThroughEveryAccessor)
+{
+    using F = TypeParam;
+    using T = typename F::T;
+    const std::vector<T> block = this->seq(-2, 5);
+    typename F::Vec v;
+    this->fromBlock(&v, block);
+
+    T* begin = nullptr;
+    T* end = nullptr;
+    const T* cbegin = nullptr;
+    const T* cend = nullptr;
+    ASSERT_EQ(F::getBegin(&v, &begin), 0);
+    ASSERT_EQ(F::getBeginConst(&v, &cbegin), 0);
+    EXPECT_EQ(cbegin, begin);
+    ASSERT_EQ(F::getBeginEnd(&v, &begin, &end), 0);
+    EXPECT_EQ(end - begin, 5);
+    ASSERT_EQ(F::getBeginEndConst(&v, &cbegin, &cend), 0);
+    EXPECT_EQ(cend, static_cast<const T*>(end));
+    for (int32_t i = 0; i < 5; ++i) {
+        T* e = nullptr;
+        const T* ce = nullptr;
+        ASSERT_EQ(F::getElement(&v, i, &e), 0);
+        ASSERT_EQ(F::getElementConst(&v, i, &ce), 0);
+        EXPECT_EQ(e, begin + i);
+        EXPECT_EQ(ce, begin + i);
+        EXPECT_TRUE(F::same(*e, block[static_cast<size_t>(i)]));
+    }
+    // Iteration from null to null visits every element once, in order.
+    std::vector<T*> seen;
+    for (T* e = nullptr; F::getNextElement(&v, e, &e) == 0 && e != nullptr;) {
+        seen.push_back(e);
+    }
+    ASSERT_EQ(seen.size(), 5u);
+    EXPECT_EQ(seen.front(), begin);
+    EXPECT_EQ(seen.back(), begin + 4);
+    const T* last = nullptr;
+    ASSERT_EQ(F::getNextElementConst(&v, begin + 3, &last), 0);
+    EXPECT_EQ(last, begin + 4);
+
+    // The 32-bit and the pointer-sized sizes, under their plain and generic names.
+    int32_t n32[4] = {-1, -1, -1, -1};
+    intptr_t nptr[2] = {-1, -1};
+    const T* b[6] = {};
+    T* mb[3] = {};
+    EXPECT_EQ(F::getSize(&v, &n32[0]), 0);
+    EXPECT_EQ(F::getSize32(&v, &n32[1]), 0);
+    EXPECT_EQ(F::getSizeIntPtr(&v, &nptr[0]), 0);
+    EXPECT_EQ(F::getBeginSize(&v, &mb[0], &n32[2]), 0);
+    EXPECT_EQ(F::getBeginSizeConst(&v, &b[0], &n32[3]), 0);
+    EXPECT_EQ(F::getBeginSizeIntPtr(&v, &mb[1], &nptr[1]), 0);
+    for (int32_t n : n32) {
+        EXPECT_EQ(n, 5);
+    }
+    EXPECT_EQ(nptr[0], 5);
+    EXPECT_EQ(nptr[1], 5);
+    int32_t m = -1;
+    intptr_t mp = -1;
+    EXPECT_EQ(F::getBeginSize32(&v, &mb[2], &m), 0);
+    EXPECT_EQ(F::getBeginSize32Const(&v, &b[1], &m), 0);
+    EXPECT_EQ(F::getBeginSizeIntPtrConst(&v, &b[2], &mp), 0);
+    EXPECT_EQ(m, 5);
+    EXPECT_EQ(mp, 5);
+    for (T* p : mb) {
+        EXPECT_EQ(p, begin);
+    }
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(b[i], begin);
+    }
+
+    // Failures write nothing.
+    T sentinel{};
+    T* out = &sentinel;
+    const T* cout = &sentinel;
+    EXPECT_EQ(F::getElement(&v, 5, &out), cstd_vector_errOutOfRange);
+    EXPECT_EQ(F::getElementConst(&v, -1, &cout), cstd_vector_errOutOfRange);
+    EXPECT_EQ(F::getNextElement(&v, &sentinel, &out), cstd_vector_errOutOfRange);
+    EXPECT_EQ(out, &sentinel);
+    EXPECT_EQ(cout, &sentinel);
+    EXPECT_EQ(F::getBeginEnd(&v, &out, nullptr), cmath_errNullArgument);
+    EXPECT_EQ(out, &sentinel);
+    EXPECT_EQ(F::getBegin(nullptr, &out), cmath_errNullArgument);
+    EXPECT_EQ(out, &sentinel);
+    EXPECT_EQ(F::destruct(&v), 0);
+}
+
+TYPED_TEST(TypedVector, GrowsInsertsErasesAndCopiesIndependently)
+{
+    using F = TypeParam;
+    using T = typename F::T;
+    typename F::Vec v, copy, assigned;
+    ASSERT_EQ(F::constructEmpty(&v), 0);
+    std::vector<T> model;
+    for (int i = 0; i < 40; ++i) {
+        const T e = F::make(i);
+        ASSERT_EQ(F::pushBack(&v, &e), 0);
+        model.push_back(e);
+    }
+    const T front = F::make(100);
+    const std::vector<T> middle = this->seq(200, 3);
+    ASSERT_EQ(F::insertElement(&v, 0, &front), 0);
+    model.insert(model.begin(), front);
+    ASSERT_EQ(F::insert(&v, 10, middle.data(), 3), 0);
+    model.insert(model.begin() + 10, middle.begin(), middle.end());
+    ASSERT_EQ(F::append(&v, middle.data(), 2), 0);
+    model.insert(model.end(), middle.begin(), middle.begin() + 2);
+    ASSERT_EQ(F::erase(&v, 5, 7), 0);
+    model.erase(model.begin() + 5, model.begin() + 12);
+    ASSERT_EQ(F::eraseElement(&v, 0), 0);
+    model.erase(model.begin());
+    ASSERT_EQ(F::popBack(&v), 0);
+    model.pop_back();
+    const T fill = F::make(-9);
+    ASSERT_EQ(F::resizeFill(&v, 40, &fill), 0);
+    model.resize(40, fill);
+    ASSERT_EQ(F::resize(&v, 42), 0);
+    model.resize(42, T{});
+    EXPECT_TRUE(this->same(this->contents(&v), model));
+    EXPECT_EQ(F::insertElement(&v, 43, &fill), cstd_vector_errOutOfRange);
+    EXPECT_EQ(F::resizeUninit(&v, -1), cstd_vector_errOutOfRange);
+
+    // Copies do not follow later changes of their source.
+    ASSERT_EQ(F::constructCopy(&copy, &v), 0);
+    ASSERT_EQ(F::constructFromBlock(&assigned, middle.data(), 3), 0);
+    ASSERT_EQ(F::assign(&assigned, &v), 0);
+    T* e = nullptr;
+    ASSERT_EQ(F::getElement(&v, 1, &e), 0);
+    *e = front;
+    ASSERT_EQ(F::assignElements(&v, middle.data(), 3), 0);
+    EXPECT_TRUE(this->same(this->contents(&copy), model));
+    EXPECT_TRUE(this->same(this->contents(&assigned), model));
+    ASSERT_EQ(F::swap(&v, &copy), 0);
+    EXPECT_TRUE(this->same(this->contents(&v), model));
+    EXPECT_TRUE(this->same(this->contents(&copy), middle));
+
+    intptr_t capacity = -1;
+    ASSERT_EQ(F::reserve(&v, 100), 0);
+    ASSERT_EQ(F::clear(&v), 0);
+    EXPECT_EQ(F::getCapacity(&v, &capacity), 0);
+    EXPECT_EQ(capacity, 100);
+    ASSERT_EQ(F::clearAndFreeMemory(&v), 0);
+    EXPECT_EQ(F::getCapacity(&v, &capacity), 0);
+    EXPECT_EQ(capacity, 0);
+    for (auto* x : {&v, &copy, &assigned}) {
+        EXPECT_EQ(F::destruct(x), 0);
+    }
+}
+
+TYPED_TEST(TypedVector, HeapVectorsThroughPointerVariables)
+{
+    using F = TypeParam;
+    using V = typename F::Vec;
+    const int64_t blocks = csys_memory_testOutstanding();
+    const std::vector<typename F::T> block = this->seq(3, 6);
+
+    V* p = nullptr;
+    EXPECT_EQ(F::deleteVector(&p), 0); // nothing held
+    ASSERT_EQ(F::newVector(&p), 0);
+    ASSERT_NE(p, nullptr);
+    ASSERT_EQ(F::assignElements(p, block.data(), 6), 0);
+    // new on a variable that holds a vector replaces it by an empty one (the old one freed).
+    ASSERT_EQ(F::newVector(&p), 0);
+    int32_t n = -1;
+    EXPECT_EQ(F::getSize(p, &n), 0);
+    EXPECT_EQ(n, 0);
+    EXPECT_EQ(csys_memory_testOutstanding(), blocks + 1);
+
+    V src;
+    this->fromBlock(&src, block);
+    ASSERT_EQ(F::newClone(&p, &src), 0);
+    const typename F::T extra = F::make(0);
+    ASSERT_EQ(F::pushBack(&src, &extra), 0);
+    EXPECT_TRUE(this->same(this->contents(p), block));
+    // A clone of the held vector itself.
+    V* before = p;
+    ASSERT_EQ(F::newClone(&p, p), 0);
+    EXPECT_NE(p, before);
+    EXPECT_TRUE(this->same(this->contents(p), block));
+    // A null source deletes.
+    ASSERT_EQ(F::newClone(&p, nullptr), 0);
+    EXPECT_EQ(p, nullptr);
+    EXPECT_EQ(F::newClone(&p, nullptr), 0);
+
+    ASSERT_EQ(F::newClone(&p, &src), 0);
+    ASSERT_EQ(F::deleteVector(&p), 0);
+    EXPECT_EQ(p, nullptr);
+    EXPECT_EQ(F::newVector(nullptr), cmath_errNullArgument);
+    EXPECT_EQ(F::deleteVector(nullptr), cmath_errNullArgument);
+    EXPECT_EQ(F::destruct(&src), 0);
+    EXPECT_EQ(csys_memory_testOutstanding(), blocks);
+    F::unused(); // harmless: every generic operation refuses its null arguments
+}
+
+TYPED_TEST(TypedVector, ShareableForwardsAndHeapObjects)
+{
+    using F = TypeParam;
+    using T = typename F::T;
+    const int64_t blocks = csys_memory_testOutstanding();
+    typename F::Sh a, b, c, d;
+    ASSERT_EQ(F::shConstruct(&a, 3), 0);
+    ASSERT_EQ(F::shConstructEmpty(&b), 0);
+    EXPECT_EQ(a.shareable.vector.vtable, b.shareable.vector.vtable);
+    EXPECT_NE(a.shareable.vector.vtable, nullptr);
+    EXPECT_EQ(a.shareable.shared.outer, &a);
+    int32_t n = -1;
+    intptr_t np = -1;
+    EXPECT_EQ(F::shGetSize(&a, &n), 0);
+    EXPECT_EQ(n, 3);
+    EXPECT_EQ(F::shGetElementSize(&b, &np), 0);
+    EXPECT_EQ(np, static_cast<intptr_t>(sizeof(T)));
+    for (const T& e : this->contents(&a)) {
+        EXPECT_TRUE(this->zero(e));
+    }
+    const std::vector<T> block = this->seq(5, 4);
+    typename F::Vec plain;
+    this->fromBlock(&plain, block);
+    ASSERT_EQ(F::shConstructVector(&c, &plain), 0);
+    ASSERT_EQ(F::shConstructCopy(&d, &c), 0);
+    ASSERT_EQ(F::shAssignVector(&a, &plain), 0);
+    ASSERT_EQ(F::assignElements(&plain, block.data(), 1), 0);
+    EXPECT_TRUE(this->same(this->contents(&a), block));
+    EXPECT_TRUE(this->same(this->contents(&d), block));
+
+    const T e = F::make(-4);
+    ASSERT_EQ(F::shPushBack(&b, &e), 0);
+    ASSERT_EQ(F::shAssign(&c, &b), 0);
+    EXPECT_TRUE(this->same(this->contents(&c), {e}));
+    ASSERT_EQ(F::shAssignElements(&c, block.data(), 2), 0);
+    ASSERT_EQ(F::shResize(&c, 3), 0);
+    EXPECT_TRUE(this->same(this->contents(&c), {block[0], block[1], T{}}));
+    ASSERT_EQ(F::shReserve(&c, 64), 0);
+    EXPECT_EQ(F::shGetCapacity(&c, &np), 0);
+    EXPECT_EQ(np, 64);
+    T* begin = nullptr;
+    T* end = nullptr;
+    const T* cbegin = nullptr;
+    ASSERT_EQ(F::shGetBeginEnd(&c, &begin, &end), 0);
+    EXPECT_EQ(end - begin, 3);
+    n = -1;
+    ASSERT_EQ(F::shGetBeginSize(&c, &end, &n), 0);
+    EXPECT_EQ(end, begin);
+    EXPECT_EQ(n, 3);
+    ASSERT_EQ(F::shGetBeginSizeConst(&c, &cbegin, &n), 0);
+    EXPECT_EQ(cbegin, begin);
+    ASSERT_EQ(F::shReset(&c), 0);
+    EXPECT_EQ(F::shGetCapacity(&c, &np), 0);
+    EXPECT_EQ(np, 0);
+    for (auto* s : {&a, &b, &c, &d}) {
+        EXPECT_EQ(F::shDestruct(s), 0);
+    }
+
+    // Heap objects: the same rules as the plain vector; a handle may take one over.
+    typename F::Sh* p = nullptr;
+    EXPECT_EQ(F::shDelete(&p), 0);
+    ASSERT_EQ(F::shNew(&p), 0);
+    ASSERT_EQ(F::shAssignVector(p, &plain), 0);
+    ASSERT_EQ(F::shNew(&p), 0); // replaces
+    EXPECT_EQ(F::shGetSize(p, &n), 0);
+    EXPECT_EQ(n, 0);
+    ASSERT_EQ(F::shAssignElements(p, block.data(), 4), 0);
+    typename F::Sh* q = nullptr;
+    ASSERT_EQ(F::shNewClone(&q, p), 0);
+    ASSERT_EQ(F::shNewClone(&p, nullptr), 0);
+    EXPECT_EQ(p, nullptr);
+    EXPECT_TRUE(this->same(this->contents(q), block));
+    ASSERT_EQ(F::shNewClone(&q, q), 0);
+    EXPECT_TRUE(this->same(this->contents(q), block));
+    cstd_ptrh h;
+    ASSERT_EQ(cstd_ptrh_construct(&h, &q->shareable.shared), 0);
+    EXPECT_EQ(cstd_ptrh_destruct(&h), 0); // the last release destroys the object and its block
+    EXPECT_EQ(F::destruct(&plain), 0);
+    EXPECT_EQ(csys_memory_testOutstanding(), blocks);
+}
+
+TYPED_TEST(TypedVector, ShareableAnswersItsTypeNameThenPassesOthersOn)
+{
+    using F = TypeParam;
+    typename F::Sh s;
+    ASSERT_EQ(F::shConstructEmpty(&s), 0);
+    const char16_t* name = nullptr;
+    ASSERT_EQ(F::shGetTypename(nullptr, &name), 0); // s is not read
+    EXPECT_EQ(cstd_typename_equal(name, F::name), 1);
+    const char16_t* viaShared = nullptr;
+    ASSERT_EQ(cstd_shared_getTypename(&s.shareable.shared, &viaShared), 0);
+    EXPECT_EQ(viaShared, name);
+    ASSERT_EQ(cstd_vectorShareable_getTypename(&s.shareable, &viaShared), 0);
+    EXPECT_EQ(viaShared, name);
+    EXPECT_EQ(F::shGetTypename(&s, nullptr), cmath_errNullArgument);
+
+    using Query = cmath_status (*)(typename F::Sh*, const char16_t*, void**);
+    for (Query q : {Query(F::shQuery), Query(F::shQueryFinal), Query(F::shQueryFinal_)}) {
+        void* out = nullptr;
+        EXPECT_EQ(q(&s, F::name, &out), 0);
+        EXPECT_EQ(out, &s);
+        EXPECT_EQ(q(&s, u"cstd_vectorShareable", &out), 0);
+        EXPECT_EQ(out, &s);
+        EXPECT_EQ(q(&s, u"cstd_shared", &out), 0);
+        EXPECT_EQ(out, &s.shareable.shared);
+        for (const char16_t* miss : {F::prefix, u"cstd_vector", u"cstd_vector_cmath_vect1Shareable_",
+                                     u"cstd_vector_cmath_statisticsshareable"}) {
+            out = &s;
+            EXPECT_EQ(q(&s, miss, &out), 0);
+            EXPECT_EQ(out, nullptr);
+        }
+        out = &s;
+        EXPECT_EQ(q(nullptr, F::name, &out), 0);
+        EXPECT_EQ(out, nullptr);
+        out = &s;
+        EXPECT_EQ(q(&s, nullptr, &out), cmath_errNullArgument);
+        EXPECT_EQ(q(&s, F::name, nullptr), cmath_errNullArgument);
+    }
+    // The generic queries reach the kind through its type table.
+    void* out = nullptr;
+    EXPECT_EQ(cstd_shared_queryInterfaceByTypename(&s.shareable.shared, F::name, &out, 0), 0);
+    EXPECT_EQ(out, &s);
+    EXPECT_EQ(cstd_vectorShareable_queryInterfaceByTypename(&s.shareable, F::name, &out), 0);
+    EXPECT_EQ(out, &s);
+    // The two families do not answer each other's names.
+    const char16_t* other = std::is_same_v<F, StatisticsFamily> ? Vect1Family::name : StatisticsFamily::name;
+    EXPECT_EQ(F::shQuery(&s, other, &out), 0);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(F::shDestruct(&s), 0);
+}
+
+TYPED_TEST(TypedVector, EveryAllocationFailureIsReportedAndLeavesNoTrace)
+{
+    using F = TypeParam;
+    using T = typename F::T;
+    using V = typename F::Vec;
+    using S = typename F::Sh;
+    const std::vector<T> block = this->seq(1, 5);
+    const std::vector<T> other = this->seq(20, 7);
+    const T e = F::make(42);
+
+    // Constructors: on failure the vector stays unconstructed (its bytes untouched).
+    using Make = cmath_status (*)(V*, const std::vector<T>&, const T&);
+    const Make makers[] = {
+        [](V* v, const std::vector<T>&, const T&) { return F::construct(v, 3); },
+        [](V* v, const std::vector<T>&, const T&) { return F::constructUninit(v, 3); },
+        [](V* v, const std::vector<T>&, const T&) { return F::constructWithMtable(v, 3, nullptr); },
+        [](V* v, const std::vector<T>&, const T& x) { return F::constructFill(v, 3, &x); },
+        [](V* v, const std::vector<T>& b, const T&) { return F::constructFromBlock(v, b.data(), 5); },
+    };
+    for (Make make : makers) {
+        EXPECT_GE(orbtest::sweepAllocations([&](bool) {
+            V v;
+            std::memset(&v, 0xA5, sizeof v);
+            const cmath_status st = make(&v, block, e);
+            if (st < 0) {
+                EXPECT_EQ(st, csys_errNoMemory);
+                const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&v);
+                for (size_t i = 0; i < sizeof v; ++i) {
+                    EXPECT_EQ(bytes[i], 0xA5);
+                }
+                return st;
+            }
+            F::destruct(&v);
+            return st;
+        }), 1);
+    }
+
+    // Modifications: on failure the vector keeps its elements.
+    using Modify = cmath_status (*)(V*, const std::vector<T>&, const T&);
+    const Modify modifiers[] = {
+        [](V* v, const std::vector<T>& o, const T&) { return F::assignElements(v, o.data(), 7); },
+        [](V* v, const std::vector<T>& o, const T&) { return F::insert(v, 2, o.data(), 3); },
+        [](V* v, const std::vector<T>&, const T& x) { return F::pushBack(v, &x); },
+        [](V* v, const std::vector<T>&, const T& x) { return F::resizeFill(v, 9, &x); },
+    };
+    for (Modify modify : modifiers) {
+        V v;
+        this->fromBlock(&v, block); // size 5, capacity 5: every growth allocates
+        EXPECT_GE(orbtest::sweepAllocations([&](bool) {
+            const cmath_status st = modify(&v, other, e);
+            if (st < 0) {
+                EXPECT_EQ(st, csys_errNoMemory);
+                EXPECT_TRUE(this->same(this->contents(&v), block));
+            }
+            return st;
+        }), 1);
+        F::destruct(&v);
+    }
+
+    V src;
+    this->fromBlock(&src, block);
+    {
+        const std::vector<T> small(other.begin(), other.begin() + 2);
+        V v;
+        this->fromBlock(&v, small);
+        EXPECT_GE(orbtest::sweepAllocations([&](bool) {
+            const cmath_status st = F::assign(&v, &src);
+            EXPECT_TRUE(this->same(this->contents(&v), st < 0 ? small : block));
+            return st;
+        }), 1);
+        F::destruct(&v);
+    }
+
+    // new / newClone on an empty variable and on one that holds a vector: on failure the
+    // variable is left deleted (null) and the old vector freed.
+    for (bool holding : {false, true}) {
+        for (bool clone : {false, true}) {
+            int run = 0;
+            EXPECT_EQ(orbtest::sweepAllocations([&](bool) {
+                ++run;
+                V* p = nullptr;
+                if (holding) { // the held vector is made without injected failures
+                    csys_memory_testFailAfter(0, 0);
+                    EXPECT_EQ(F::newClone(&p, &src), 0);
+                    csys_memory_testFailAfter(run, 0);
+                }
+                const cmath_status st = clone ? F::newClone(&p, &src) : F::newVector(&p);
+                if (st < 0) {
+                    EXPECT_EQ(st, csys_errNoMemory);
+                    EXPECT_EQ(p, nullptr);
+                } else {
+                    EXPECT_TRUE(this->same(this->contents(p), clone ? block : std::vector<T>{}));
+                }
+                EXPECT_EQ(F::deleteVector(&p), 0);
+                return st;
+            }), clone ? 2 : 1); // the block, then the copied elements
+        }
+    }
+    // Shareable constructors and heap objects.
+    EXPECT_EQ(orbtest::sweepAllocations([&](bool) {
+        S s;
+        const cmath_status st = F::shConstruct(&s, 4);
+        if (st >= 0) {
+            F::shDestruct(&s);
+        } else {
+            EXPECT_EQ(st, csys_errNoMemory);
+        }
+        return st;
+    }), 2); // the temporary vector, then the shareable vector's copy
+    EXPECT_GE(orbtest::sweepAllocations([&](bool) {
+        S s;
+        const cmath_status st = F::shConstructVector(&s, &src);
+        if (st >= 0) {
+            EXPECT_TRUE(this->same(this->contents(&s), block));
+            F::shDestruct(&s);
+        }
+        return st;
+    }), 1);
+    S shared;
+    ASSERT_EQ(F::shConstructVector(&shared, &src), 0);
+    EXPECT_EQ(orbtest::sweepAllocations([&](bool) {
+        S* p = nullptr;
+        const cmath_status st = F::shNewClone(&p, &shared);
+        if (st < 0) {
+            EXPECT_EQ(st, csys_errNoMemory);
+            EXPECT_EQ(p, nullptr);
+        } else {
+            EXPECT_TRUE(this->same(this->contents(p), block));
+        }
+        F::shDelete(&p);
+        return st;
+    }), 2);
+    F::shDestruct(&shared);
+    F::destruct(&src);
+}
+
+// ---- vect1 equality ----------------------------------------------------------------------
+
+cstd_vector_cmath_vect1 vect1s(std::initializer_list<double> xs)
+{
+    std::vector<cmath_vect1> e;
+    for (double x : xs) {
+        e.push_back({x});
+    }
+    cstd_vector_cmath_vect1 v;
+    EXPECT_EQ(cstd_vector_cmath_vect1_constructFromBlock(&v, e.data(), static_cast<int32_t>(e.size())), 0);
+    return v;
+}
+
+TEST(Vect1Vector, EqualityComparesElementsWithTheVect1Equality)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        std::initializer_list<double> a, b;
+        int32_t equal;
+    };
+    // -0 equals +0 and NaN differs from itself: the element equality decides, not the bytes.
+    const Case cases[] = {{{}, {}, 1},         {{1.5, -2}, {1.5, -2}, 1}, {{1.5, -2}, {1.5, -2.5}, 0},
+                          {{1.5}, {1.5, 0}, 0}, {{0.0}, {-0.0}, 1},        {{nan}, {nan}, 0}};
+    for (const Case& c : cases) {
+        cstd_vector_cmath_vect1 a = vect1s(c.a);
+        cstd_vector_cmath_vect1 b = vect1s(c.b);
+        int32_t out = -1;
+        EXPECT_EQ(cstd_vector_cmath_vect1_compareEqual(&a, &b, &out), 0);
+        EXPECT_EQ(out, c.equal);
+
+        cstd_vector_cmath_vect1Shareable sa, sb;
+        ASSERT_EQ(cstd_vector_cmath_vect1Shareable_constructVector(&sa, &a), 0);
+        ASSERT_EQ(cstd_vector_cmath_vect1Shareable_constructVector(&sb, &b), 0);
+        out = -1;
+        EXPECT_EQ(cstd_vector_cmath_vect1Shareable_compareEqual(&sa, &sb, &out), 0);
+        EXPECT_EQ(out, c.equal);
+        // The kind hands its equality to the generic shareable vector.
+        out = -1;
+        EXPECT_EQ(cstd_vectorShareable_compareEqual(&sa.shareable, &sb.shareable, &out), 0);
+        EXPECT_EQ(out, c.equal);
+        for (auto* s : {&sa, &sb}) {
+            cstd_vector_cmath_vect1Shareable_destruct(s);
+        }
+        cstd_vector_cmath_vect1_destruct(&a);
+        cstd_vector_cmath_vect1_destruct(&b);
+    }
+    cstd_vector_cmath_vect1 a = vect1s({1});
+    int32_t out = 7;
+    EXPECT_EQ(cstd_vector_cmath_vect1_compareEqual(&a, nullptr, &out), cmath_errNullArgument);
+    EXPECT_EQ(cstd_vector_cmath_vect1Shareable_compareEqual(nullptr, nullptr, &out), cmath_errNullArgument);
+    EXPECT_EQ(out, 7);
+    cstd_vector_cmath_vect1_destruct(&a);
+}
+
+TEST(StatisticsVector, ShareableVectorsHaveNoElementEquality)
+{
+    cstd_vector_cmath_statisticsShareable s;
+    ASSERT_EQ(cstd_vector_cmath_statisticsShareable_construct(&s, 2), 0);
+    EXPECT_EQ(s.shareable.equal, nullptr);
+    cstd_vector_cmath_statisticsShareable t;
+    ASSERT_EQ(cstd_vector_cmath_statisticsShareable_constructCopy(&t, &s), 0);
+    int32_t out = -1;
+    EXPECT_EQ(cstd_vectorShareable_compareEqual(&s.shareable, &t.shareable, &out), 0);
+    EXPECT_EQ(out, 1); // by bytes
+    cstd_vector_cmath_statisticsShareable_destruct(&s);
+    cstd_vector_cmath_statisticsShareable_destruct(&t);
+}
+
+TEST(TypedVectorC, HeaderCompilesAsC11AndTheVectorsWork) { EXPECT_EQ(orbmath_c_containers_check(), 0); }
+
+} // namespace

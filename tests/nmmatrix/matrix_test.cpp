@@ -1,0 +1,183 @@
+// cxNMMatrix storage, life cycle, element access and the element tolerance.
+#include "fault.h"
+#include "nm_helpers.h"
+
+#include <cmath>
+#include <limits>
+
+using nmtest::at;
+using nmtest::setRows;
+using nmtest::values;
+using V = std::vector<double>;
+
+TEST(NMMatrixStorage, LifeCycleAndResizeRules)
+{
+    cxNMMatrix m, other;
+    EXPECT_TRUE(m.isSizeEqual(0, 0));
+    EXPECT_TRUE(m.isSquare());
+    EXPECT_TRUE(m.isSymmetric());
+    EXPECT_TRUE(m == 12345.0);
+    EXPECT_FALSE(m != -1.0);
+    EXPECT_TRUE(m == other);
+    EXPECT_EQ(m.reset() | m.assign(3.0) | m.identity(), 0);
+
+    ASSERT_EQ(m.initResize(3, 4, 2.5), 0);
+    EXPECT_EQ(m.rows() * 10 + m.cols(), 34);
+    // Sizes below 1 are refused and change nothing.
+    EXPECT_EQ(m.initResize(0, 5), cxNMMatrix_errBadSize);
+    EXPECT_EQ(m.initResize(3, 0), cxNMMatrix_errBadSize);
+    EXPECT_EQ(m.initResize(-1, -1, 7.0), cxNMMatrix_errBadSize);
+    EXPECT_EQ(values(m), V(12, 2.5));
+
+    // The same size keeps storage and values and requests nothing; another size requests one
+    // element block and one row table.
+    ASSERT_EQ(m.setElement(2, 3, -8.0), 0);
+    const int64_t before = csys_memory_testRequests();
+    EXPECT_EQ(m.initResize(3, 4), 0);
+    EXPECT_EQ(csys_memory_testRequests(), before);
+    EXPECT_EQ(at(m, 2, 3), -8.0);
+    EXPECT_EQ(at(m, 0, 0), 2.5);
+    EXPECT_EQ(m.initResize(4, 3), 0);
+    EXPECT_EQ(csys_memory_testRequests(), before + 2);
+    EXPECT_TRUE(m.isSizeEqual(4, 3));
+    EXPECT_EQ(m.initResize(4, 3, -1.0), 0);
+    EXPECT_EQ(values(m), V(12, -1.0));
+    EXPECT_EQ(m.reset(), 0);
+    EXPECT_EQ(values(m), V(12, 0.0));
+}
+
+TEST(NMMatrixStorage, FailedResizeLeavesAnEmptyUsableMatrix)
+{
+    // The element block, then the row table failing: the old storage is gone, nothing leaks,
+    // and the matrix is 0 x 0 and can be sized again.
+    cxNMMatrix m;
+    orbtest::FaultGuard guard;
+    for (int n = 1; n <= 3; ++n) {
+        ASSERT_EQ(m.initResize(1, 2, 3.0), 0);
+        const int64_t outstanding = csys_memory_testOutstanding();
+        csys_memory_testFailAfter(n, 0);
+        const long st = m.initResize(6, 7, 4.0);
+        csys_memory_testFailAfter(0, 0);
+        if (n <= 2) {
+            EXPECT_EQ(st, csys_errNoMemory);
+            EXPECT_TRUE(m.isSizeEqual(0, 0));
+            EXPECT_EQ(csys_memory_testOutstanding(), outstanding - 2);
+        } else {
+            EXPECT_EQ(st, 0);
+            EXPECT_EQ(values(m), V(42, 4.0));
+        }
+    }
+}
+
+TEST(NMMatrixStorage, AssignIdentityAndI)
+{
+    cxNMMatrix a, b, empty;
+    setRows(a, {{1, 2, 3}, {4, 5, 6}});
+    const V av = values(a);
+    EXPECT_EQ(a.assign(a), 0);
+    EXPECT_EQ(values(a), av);
+    ASSERT_EQ(b.initResize(7, 7, 0.0), 0);
+    EXPECT_EQ(b.assign(a), 0);
+    EXPECT_TRUE(b.isSizeEqual(a));
+    EXPECT_EQ(values(b), av);
+    EXPECT_EQ(b.assign(-0.5), 0);
+    EXPECT_EQ(values(b), V(6, -0.5));
+
+    EXPECT_EQ(a.identity(), cxNMMatrix_errNotSquare);
+    EXPECT_EQ(cxNMMatrix::I(0, a), cxNMMatrix_errBadSize);
+    EXPECT_EQ(cxNMMatrix::I(-3, a), cxNMMatrix_errBadSize);
+    EXPECT_EQ(values(a), av);
+    EXPECT_EQ(cxNMMatrix::I(3, a), 0);
+    EXPECT_EQ(values(a), (V{1, 0, 0, 0, 1, 0, 0, 0, 1}));
+    setRows(b, {{5, 5}, {5, 5}});
+    EXPECT_EQ(b.identity(), 0);
+    EXPECT_EQ(values(b), (V{1, 0, 0, 1}));
+    EXPECT_EQ(b.assign(empty), 0);
+    EXPECT_TRUE(b.isSizeEqual(0, 0));
+
+    orbtest::sweepAllocations([&](bool) -> cmath_status {
+        cxNMMatrix t;
+        const long st = t.assign(a);
+        EXPECT_EQ(values(t), st < 0 ? V{} : values(a));
+        return static_cast<cmath_status>(st);
+    });
+}
+
+TEST(NMMatrixStorage, ElementAccessChecksRowBeforeColumn)
+{
+    cxNMMatrix m, empty;
+    setRows(m, {{1, 2}, {3, 4}, {5, 6}});
+    struct Case { int row, col; long want; };
+    const Case cases[] = {{3, 7, cxNMMatrix_errBadRow},    {-1, -1, cxNMMatrix_errBadRow},
+                          {3, 0, cxNMMatrix_errBadRow},    {1, 7, cxNMMatrix_errBadColumn},
+                          {0, -1, cxNMMatrix_errBadColumn}, {1, 2, cxNMMatrix_errBadColumn}};
+    for (const Case& c : cases) {
+        double out = -7.5;
+        EXPECT_EQ(m.getElement(c.row, c.col, out), c.want);
+        EXPECT_EQ(out, -7.5);
+        EXPECT_EQ(m.setElement(c.row, c.col, 9.0), c.want);
+    }
+    EXPECT_EQ(values(m), (V{1, 2, 3, 4, 5, 6}));
+    double out = 0.0;
+    EXPECT_EQ(empty.getElement(0, 0, out), cxNMMatrix_errBadRow);
+    EXPECT_EQ(empty.setElement(0, 0, 1.0), cxNMMatrix_errBadRow);
+}
+
+namespace {
+// a and b compared through every use of the element tolerance; they must all agree.
+bool pairEqual(double a, double b)
+{
+    cxNMMatrix x, y, s;
+    EXPECT_EQ(x.initResize(1, 1, a) | y.initResize(1, 1, b) | s.initResize(2, 2, 0.0), 0);
+    EXPECT_EQ(s.setElement(0, 1, a) | s.setElement(1, 0, b), 0);
+    const bool eq = x == y;
+    EXPECT_EQ(eq, y == x);
+    EXPECT_EQ(eq, !(x != y));
+    EXPECT_EQ(eq, x == b);
+    EXPECT_EQ(eq, !(x != b));
+    EXPECT_EQ(eq, s.isSymmetric());
+    return eq;
+}
+} // namespace
+
+TEST(NMMatrixCompare, ElementToleranceAtItsBoundary)
+{
+    // Absolute 1e-12 below magnitude 1.
+    EXPECT_TRUE(pairEqual(0.1, 0.1 + 5e-13));
+    EXPECT_FALSE(pairEqual(0.1, 0.1 + 2e-12));
+    EXPECT_TRUE(pairEqual(0.0, 1e-12));
+    EXPECT_FALSE(pairEqual(0.0, std::nextafter(1e-12, 1.0)));
+    EXPECT_FALSE(pairEqual(0.5, 0.5 - 1.5e-12)); // s just below 1
+    EXPECT_TRUE(pairEqual(0.5, 0.5 - 0.9e-12));
+    // Relative 1e-12 * (|a| + |b|) from magnitude 1 on.
+    EXPECT_TRUE(pairEqual(1000.0, 1000.0 + 1e-9));
+    EXPECT_FALSE(pairEqual(1000.0, 1000.0 + 2.5e-9));
+    EXPECT_TRUE(pairEqual(2.0, 2.0 + std::ldexp(1.0, -38)));  // 3.6e-12 <= 4e-12
+    EXPECT_FALSE(pairEqual(2.0, 2.0 + std::ldexp(1.0, -37))); // 7.3e-12 >  4e-12
+    EXPECT_FALSE(pairEqual(1.0, -1.0));
+    // A NaN difference is not "greater", so it counts as equal.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_TRUE(pairEqual(1.0, nan));
+    EXPECT_TRUE(pairEqual(nan, nan));
+}
+
+TEST(NMMatrixCompare, SizesScanAndSymmetry)
+{
+    cxNMMatrix a, b, s;
+    setRows(a, {{1, 2, 3}, {4, 5, 6}});
+    setRows(b, {{1, 2}, {3, 4}, {5, 6}});
+    EXPECT_FALSE(a == b); // same elements, other shape
+    EXPECT_FALSE(a.isSymmetric());
+    ASSERT_EQ(b.assign(a), 0);
+    EXPECT_TRUE(a == b);
+    ASSERT_EQ(b.setElement(1, 2, 6.1), 0); // the last element differs
+    EXPECT_TRUE(a != b);
+    EXPECT_FALSE(a == 1.0);
+    ASSERT_EQ(a.assign(4.0) | a.setElement(1, 2, 4.0 + 1e-12), 0);
+    EXPECT_TRUE(a == 4.0);
+    // The diagonal is not examined.
+    setRows(s, {{1, 7, 8}, {7, 100, 9}, {8, 9, -3}});
+    EXPECT_TRUE(s.isSymmetric());
+    ASSERT_EQ(s.setElement(2, 1, 9.5), 0);
+    EXPECT_FALSE(s.isSymmetric());
+}
