@@ -7,6 +7,7 @@
 // tests/xform, tests/stats); this program covers each entry point once through the same harness
 // and counts the failure points covered.
 #include "fault.h"
+#include "sweep_util.hpp"
 #include "reliability_util.hpp"
 
 #include <gtest/gtest.h>
@@ -25,24 +26,8 @@ using orbtest::Trial;
 using rel::Handle;
 using rel::mut;
 
-int g_total = 0; // failure points covered by every sweep run in this process
-
-// Runs one named sweep and books its failure points.
-template <class Prepare>
-int sweep(const std::string& name, Prepare prepare, cmath_status expected = csys_errNoMemory)
-{
-    SCOPED_TRACE(name);
-    const int n = orbtest::sweepPrepared(prepare, expected);
-    g_total += n;
-    return n;
-}
-
-// Books a test's failure points as a property of the test and on standard output.
-void report(const char* what, int n)
-{
-    ::testing::Test::RecordProperty("failure_points", n);
-    std::printf("[ oom-sweep ] %-28s %5d failure points (process total %d)\n", what, n, g_total);
-}
+using rel::report;
+using rel::sweep;
 
 // ---- transforms -----------------------------------------------------------------------------
 
@@ -583,8 +568,8 @@ class TotalReport : public ::testing::Environment {
 public:
     void TearDown() override
     {
-        if (g_total > 0) {
-            std::printf("[ oom-sweep ] total: %d failure points covered\n", g_total);
+        if (rel::g_totalFailurePoints > 0) {
+            std::printf("[ oom-sweep ] total: %d failure points covered\n", rel::g_totalFailurePoints);
         }
     }
 };
