@@ -251,6 +251,176 @@ inline uint64_t xform()
     return h.value();
 }
 
+inline uint64_t angle()
+{
+    Hash h;
+    Values val;
+    for (int k = 0; k < 60; ++k) {
+        const double v = val.next() / 7.0;
+        const cmath_degree d = {v * 13.0};
+        const cmath_radian r = {v};
+        h.d(cmath_degree_norm(&d).value), h.d(cmath_degree_signedNorm(&d).value);
+        h.d(cmath_radian_norm(&r).value), h.d(cmath_radian_signedNorm(&r).value);
+        const cxAngle16 a16 = cxAngle16(cxDegree(d.value));
+        const cxAngle8 a8 = cxAngle8(cxRadian(r.value));
+        h.i(a16.value), h.i(a8.value);
+        h.d(cxDegree(a16).value), h.d(cxRadian(a8).value), h.d(cxRadian(cxDegree(d.value)).value);
+        h.d(cmath_sin16(&a16.value)), h.d(cmath_cos16(&a16.value));
+        h.f(cmath_sin16F(&a16.value)), h.i(cmath_cos16FixedPoint(&a16.value, 14));
+        h.d(cmath_sin8(&a8.value)), h.i(cmath_sin8FixedPoint(&a8.value, 7));
+        h.f(cfSinBin(a16.value)), h.f(cfCosBin(a16.value)), h.f(cfSinBin8(a8.value)), h.f(cfCosBin8(a8.value));
+        const auto ay = static_cast<int32_t>(val.next()); // two statements: argument order is unspecified
+        const auto ax = static_cast<int32_t>(val.next());
+        h.i(cfAtanBin8(ay, ax));
+        h.d(cmath_acosSafe(v / 50.0).value), h.d(cmath_asinSafe(v / 50.0).value);
+
+        cmath_angleRange ar;
+        const cmath_radian s = {val.next() / 10.0}, e = {val.next() / 10.0}, q = {val.next() / 10.0};
+        int32_t in = -1;
+        h.st(cmath_angleRange_init(&ar, &s, &e));
+        h.st(cmath_angleRange_isValueWithin(&q, &ar, &in)), h.i(in);
+        cmath_range nr, scaled, mapped;
+        const double lo = std::fmin(s.value, e.value), hi = std::fmax(s.value, e.value);
+        h.st(cmath_range_init(&nr, lo, hi));
+        h.st(cmath_range_initScale(&scaled, 1.75, &nr)), h.d(scaled.start), h.d(scaled.end);
+        const cmath_xformLinear1 xf = {{v}, {-0.5}};
+        h.st(cmath_range_map(&nr, &xf, &mapped)), h.d(mapped.start), h.d(mapped.end);
+    }
+    return h.value();
+}
+
+inline uint64_t legacy()
+{
+    Hash h;
+    Values val;
+    for (int k = 0; k < 40; ++k) {
+        const csFVec fa = {static_cast<float>(val.next()), static_cast<float>(val.next())};
+        const csFVec fb = {static_cast<float>(val.next()), static_cast<float>(val.next())};
+        csFVec fv;
+        csFMatrix fm, fn;
+        csFXform fx, fy;
+        csFRform fr, fs;
+        csFMatrixCT(&fm, fa.x / 100.0f, fa.y / 100.0f, fb.x / 100.0f, fb.y / 100.0f + 2.0f);
+        csFXformCT(&fx, &fm, &fb);
+        csFXformInv(&fx, &fy);
+        csFXformCompose(&fx, &fy, &fx);
+        h.bytes(&fx, sizeof fx);
+        h.f(csFVecLen(&fa)), h.f(csFVecAng(&fa)), h.f(csFMatrixDet(&fm)), h.f(csFMatrixAng(&fm));
+        h.f(csFMatrixScale(&fm)), h.f(csFMatrixAspect(&fm)), h.f(csFMatrixSkew(&fm));
+        h.bytes(csFMatrixInv(&fm, &fn), sizeof fn);
+        h.bytes(csFXformInvMapPt(&fy, &fa, &fv), sizeof fv);
+        csFRformElemCT(&fr, 0.6f, 0.8f, fa.x, fa.y);
+        csFRformElemCT(&fs, fb.x / 1000.0f, 1.0f, fb.x, fb.y);
+        csFRformCompose(&fr, &fs, &fs);
+        h.bytes(&fs, sizeof fs);
+        h.bytes(csFRformInvMapPt(&fs, &fb, &fv), sizeof fv);
+
+        const csDVec da = {val.next(), val.next()}, db = {val.next(), val.next()};
+        csDVec dv;
+        csDMatrix dm, dn;
+        csDMatrixCT(&dm, da.x / 100.0, da.y / 100.0, db.x / 100.0, db.y / 100.0 + 2.0);
+        h.d(csDVecLen(&da)), h.d(csDVecAng(&db)), h.d(csDVecCross(&da, &db)), h.d(csDMatrixDet(&dm));
+        h.bytes(csDMatrixInv(&dm, &dn), sizeof dn);
+        h.bytes(csDVecUnit(&da, &dv), sizeof dv);
+    }
+    return h.value();
+}
+
+inline uint64_t containers()
+{
+    Hash h;
+    Values val;
+    cstd_vector_cmath_statistics sv;
+    cstd_vector_cmath_vect1 v1;
+    h.st(cstd_vector_cmath_statistics_constructEmpty(&sv));
+    h.st(cstd_vector_cmath_vect1_construct(&v1, 3));
+    for (int k = 0; k < 25; ++k) {
+        cmath_statistics s;
+        cmath_statistics_init(&s);
+        const double values[] = {val.next(), val.next(), val.next()};
+        h.st(cmath_statistics_addValues(&s, values, 3));
+        h.st(cstd_vector_cmath_statistics_insertElement(&sv, k / 2, &s));
+        const cmath_vect1 e = {val.next()};
+        h.st(cstd_vector_cmath_vect1_pushBack(&v1, &e));
+    }
+    h.st(cstd_vector_cmath_statistics_eraseElement(&sv, 4));
+    h.st(cstd_vector_cmath_vect1_resize(&v1, 20));
+    const cmath_statistics* sb = nullptr;
+    int32_t n = 0;
+    h.st(cstd_vector_cmath_statistics_getBeginSizeConst(&sv, &sb, &n));
+    h.i(n);
+    cmath_statistics merged;
+    cmath_statistics_init(&merged);
+    for (int32_t k = 0; k < n; ++k) {
+        h.st(cmath_statistics_addStatistics(&merged, &sb[k]));
+    }
+    double mean, sd, rms;
+    h.st(cmath_statistics_getMeanStdDevRms(&merged, &mean, &sd, &rms)), h.d(mean), h.d(sd), h.d(rms);
+    const cmath_vect1* vb = nullptr;
+    h.st(cstd_vector_cmath_vect1_getBeginSizeConst(&v1, &vb, &n));
+    for (int32_t k = 0; k < n; ++k) {
+        h.d(vb[k].x);
+    }
+    h.st(cstd_vector_cmath_statistics_destruct(&sv));
+    h.st(cstd_vector_cmath_vect1_destruct(&v1));
+    return h.value();
+}
+
+inline uint64_t nmmatrix()
+{
+    Hash h;
+    Values val;
+    auto fill = [&](cxNMMatrix& m, int rows, int cols) {
+        h.st(static_cast<cmath_status>(m.initResize(rows, cols)));
+        for (int i = 0; i < rows; ++i) {
+            for (int j = 0; j < cols; ++j) {
+                m.setElement(i, j, val.next() / 64.0 + (i == j ? 40.0 : 0.0));
+            }
+        }
+    };
+    auto matrix = [&](const cxNMMatrix& m) {
+        h.i(m.rows()), h.i(m.cols());
+        for (int i = 0; i < m.rows(); ++i) {
+            for (int j = 0; j < m.cols(); ++j) {
+                double v = 0.0;
+                m.getElement(i, j, v);
+                h.d(v);
+            }
+        }
+    };
+    auto vec = [&](const cxVector<double>& v) {
+        for (double x : v) {
+            h.d(x);
+        }
+    };
+    cxNMMatrix A, B, C, S, X, U, W, V, G, D, Bc;
+    fill(A, 6, 6);
+    fill(B, 6, 2);
+    fill(C, 7, 4);
+    h.st(static_cast<cmath_status>(C.getSquare(S)));
+    double det = 0.0, cond = 0.0, err = 0.0;
+    h.st(static_cast<cmath_status>(A.getDeterminant(det))), h.d(det);
+    h.st(static_cast<cmath_status>(A.getInverse(X))), matrix(X);
+    h.st(static_cast<cmath_status>(X.initMultiply(A, B))), matrix(X);
+    h.st(static_cast<cmath_status>(X.initTmultiply(C, C))), matrix(X);
+    h.st(static_cast<cmath_status>(C.decompose(U, W, V))), matrix(U), matrix(W), matrix(V);
+    h.st(static_cast<cmath_status>(C.getPseudoinverse(1e10, X))), matrix(X);
+    cxVector<double> re, im;
+    h.st(static_cast<cmath_status>(A.eigenvalues(false, re, im))), vec(re), vec(im);
+    h.st(static_cast<cmath_status>(S.eigenvalues(true, re, im, V))), vec(re), matrix(V);
+    h.st(static_cast<cmath_status>(C.getConditionNumber(false, cond))), h.d(cond);
+    h.st(static_cast<cmath_status>(S.getConditionNumber(true, cond))), h.d(cond);
+    h.st(static_cast<cmath_status>(cxNMMatrix::solve(A, B, false, cond, 1e12, X))), h.d(cond), matrix(X);
+    h.st(static_cast<cmath_status>(cxNMMatrix::solve(S, S, true, cond, 1e12, X))), matrix(X);
+    fill(Bc, 4, 1);
+    fill(G, 2, 4);
+    fill(D, 2, 1);
+    h.st(static_cast<cmath_status>(cxNMMatrix::constraintMinimization(S, Bc, G, D, 1e10, X))), matrix(X);
+    h.st(static_cast<cmath_status>(cxNMMatrix::getConstraintError(S, Bc, 1.5, Bc, err))), h.d(err);
+    h.st(static_cast<cmath_status>(cxNMMatrix::pseudoSolve(C, C, 1e10, X))), matrix(X);
+    return h.value();
+}
+
 struct Family {
     const char* name;
     uint64_t (*run)();
@@ -265,6 +435,10 @@ inline const std::vector<Family>& families()
         {"geometry", geometry, 0x734165bc11b96378ull},
         {"stats", stats, 0xd837452979ac090dull},
         {"xform", xform, 0xaf7b4fb06b3fcc64ull},
+        {"angle", angle, 0x6c71e5511d80714bull},
+        {"legacy", legacy, 0x1ee69eb758eda4e2ull},
+        {"containers", containers, 0xafc499759d7829dcull},
+        {"nmmatrix", nmmatrix, 0x82f062f89808bde9ull},
     };
     return all;
 }
