@@ -407,6 +407,25 @@ TEST(OomSweep, EveryAllocatingMatrixMember)
         EXPECT_GE(k, 1) << r.name;
         n += k;
     }
+    // Members that work in place allocate nothing.
+    const std::vector<std::pair<const char*, std::function<long()>>> inPlace = {
+        {"copySub", [&]() { return A.copySub(B, 1, 1, 0, 0, 3, 3); }},
+        {"copySub within itself", [&]() { return A.copySub(A, 0, 0, 1, 1, 3, 3); }},
+        {"swapRows", [&]() { return A.swapRows(0, 3); }},
+        {"addColumns", [&]() { return A.addColumns(1, 2); }},
+        {"initAdd into an operand", [&]() { return A.initAdd(A, B); }},
+        {"identity", [&]() { return B.identity(); }},
+        {"initResize to the same size", [&]() { return C.initResize(4, 3, 0.5); }},
+    };
+    for (const auto& [name, op] : inPlace) {
+        EXPECT_EQ(sweep(std::string("cxNMMatrix::") + name, [op = op]() {
+                      Trial t;
+                      t.op = [op]() { return static_cast<cmath_status>(op()); };
+                      return t;
+                  }),
+                  0)
+            << name;
+    }
     report("matrices", n);
 }
 

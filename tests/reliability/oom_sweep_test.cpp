@@ -328,6 +328,13 @@ TEST(OomSweep, HotPathsAllocateNothing)
         cmath_xformLinear x;
         return cmath_xformLinear_initPoints(&x, dst, src, 4);
     });
+    none("cmath_angleRange_isWithin", []() {
+        cmath_angleRange a, b;
+        const cmath_radian s = {-1.0}, e = {2.5}, s2 = {5.0}, e2 = {1.0};
+        int32_t in = 0;
+        const cmath_status st = cmath_angleRange_init(&a, &s, &e) | cmath_angleRange_init(&b, &s2, &e2);
+        return st < 0 ? st : cmath_angleRange_isWithin(&a, &b, &in);
+    });
     none("cmath_chiSquaredCDF", []() {
         double f;
         return cmath_chiSquaredCDF(12.5, 7, &f);
@@ -366,58 +373,59 @@ void makeInts(cstd_vector* v, std::initializer_list<int32_t> values)
     }
 }
 
+// A constructor of an Obj: a failing run writes nothing into it (it keeps a byte pattern), the
+// succeeding run is checked and torn down by `finish`.
+template <class Obj>
+int sweepConstructor(const std::string& name, std::function<cmath_status(Obj*)> op, std::function<void(Obj*)> finish)
+{
+    return sweep(name, [=]() {
+        auto obj = std::make_shared<Obj>();
+        std::memset(static_cast<void*>(obj.get()), 0xAB, sizeof(Obj));
+        Trial t;
+        t.op = [=]() { return op(obj.get()); };
+        t.failed = [=]() {
+            const std::vector<unsigned char> pattern(sizeof(Obj), 0xAB);
+            EXPECT_EQ(std::memcmp(obj.get(), pattern.data(), sizeof(Obj)), 0);
+        };
+        t.succeeded = [=]() { finish(obj.get()); };
+        return t;
+    });
+}
+
 TEST(OomSweep, GenericShareableAndDoubleVectors)
 {
     int n = 0;
     // Constructors of generic and shareable vectors write nothing when they fail.
     cstd_vector source;
     makeInts(&source, {4, 5, 6});
-    auto construct = [&]<class Obj>(const std::string& name, std::function<cmath_status(Obj*)> op,
-                                    void (*destruct)(Obj*), std::vector<int32_t> want,
-                                    std::vector<int32_t> (*valuesOf)(const Obj*)) {
-        n += sweep(name, [=]() {
-            auto obj = std::make_shared<Obj>();
-            std::memset(static_cast<void*>(obj.get()), 0xAB, sizeof(Obj));
-            Trial t;
-            t.op = [=]() { return op(obj.get()); };
-            t.failed = [=]() {
-                std::vector<unsigned char> pattern(sizeof(Obj), 0xAB);
-                EXPECT_EQ(std::memcmp(obj.get(), pattern.data(), sizeof(Obj)), 0);
-            };
-            t.succeeded = [=]() {
-                EXPECT_EQ(valuesOf(obj.get()), want);
-                destruct(obj.get());
-            };
-            return t;
+    auto vec = [&](const std::string& name, std::function<cmath_status(cstd_vector*)> op, std::vector<int32_t> want) {
+        n += sweepConstructor<cstd_vector>(name, op, [want](cstd_vector* v) {
+            EXPECT_EQ(ints(v), want);
+            cstd_vector__destruct(v);
         });
     };
-    std::vector<int32_t> (*vecValues)(const cstd_vector*) = [](const cstd_vector* v) { return ints(v); };
-    void (*vecDestruct)(cstd_vector*) = [](cstd_vector* v) { cstd_vector__destruct(v); };
-    construct.operator()<cstd_vector>("cstd_vector__constructWithVtable", [](cstd_vector* v) { return cstd_vector__constructWithVtable(v, 3, 4, nullptr); },
-              vecDestruct, std::vector<int32_t>{0, 0, 0}, vecValues);
-    construct.operator()<cstd_vector>("cstd_vector__constructWithVtableUninit", [](cstd_vector* v) {
-                  const cmath_status st = cstd_vector__constructWithVtableUninit(v, 2, 4, nullptr);
-                  if (st >= 0) {
-                      std::memcpy(v->begin, kSrc, 8);
-                  }
-                  return st;
-              }, vecDestruct, std::vector<int32_t>{20, 21}, vecValues);
-    construct.operator()<cstd_vector>("cstd_vector__constructWithVtableWithMtable", [](cstd_vector* v) { return cstd_vector__constructWithVtableWithMtable(v, 1, 4, nullptr, kSrc); },
-              vecDestruct, std::vector<int32_t>{0}, vecValues);
-    construct.operator()<cstd_vector>("cstd_vector__constructFillWithVtable", [](cstd_vector* v) { return cstd_vector__constructFillWithVtable(v, 2, 4, &kSrc[1], nullptr); },
-              vecDestruct, std::vector<int32_t>{21, 21}, vecValues);
-    construct.operator()<cstd_vector>("cstd_vector__constructFromBlockWithVtable", [](cstd_vector* v) { return cstd_vector__constructFromBlockWithVtable(v, 4, kSrc, 3, nullptr); },
-              vecDestruct, std::vector<int32_t>{20, 21, 22}, vecValues);
-    construct.operator()<cstd_vector>("cstd_vector__constructCopy", [&](cstd_vector* v) { return cstd_vector__constructCopy(v, &source); },
-              vecDestruct, std::vector<int32_t>{4, 5, 6}, vecValues);
-    std::vector<int32_t> (*shValues)(const cstd_vectorShareable*) = [](const cstd_vectorShareable* s) { return ints(&s->vector); };
-    void (*shDestruct)(cstd_vectorShareable*) = [](cstd_vectorShareable* s) { cstd_vectorShareable_destruct(s); };
-    construct.operator()<cstd_vectorShareable>("cstd_vectorShareable_construct", [&](cstd_vectorShareable* s) { return cstd_vectorShareable_construct(s, &source, nullptr, nullptr); },
-              shDestruct, std::vector<int32_t>{4, 5, 6}, shValues);
+    vec("cstd_vector__constructWithVtable", [](cstd_vector* v) { return cstd_vector__constructWithVtable(v, 3, 4, nullptr); }, {0, 0, 0});
+    vec("cstd_vector__constructWithVtableUninit", [](cstd_vector* v) {
+            const cmath_status st = cstd_vector__constructWithVtableUninit(v, 2, 4, nullptr);
+            if (st >= 0) {
+                std::memcpy(v->begin, kSrc, 8);
+            }
+            return st;
+        }, {20, 21});
+    vec("cstd_vector__constructWithVtableWithMtable", [](cstd_vector* v) { return cstd_vector__constructWithVtableWithMtable(v, 1, 4, nullptr, kSrc); }, {0});
+    vec("cstd_vector__constructFillWithVtable", [](cstd_vector* v) { return cstd_vector__constructFillWithVtable(v, 2, 4, &kSrc[1], nullptr); }, {21, 21});
+    vec("cstd_vector__constructFromBlockWithVtable", [](cstd_vector* v) { return cstd_vector__constructFromBlockWithVtable(v, 4, kSrc, 3, nullptr); }, {20, 21, 22});
+    vec("cstd_vector__constructCopy", [&](cstd_vector* v) { return cstd_vector__constructCopy(v, &source); }, {4, 5, 6});
     cstd_vectorShareable shared;
     ASSERT_EQ(cstd_vectorShareable_construct(&shared, &source, nullptr, nullptr), 0);
-    construct.operator()<cstd_vectorShareable>("cstd_vectorShareable_constructCopy", [&](cstd_vectorShareable* s) { return cstd_vectorShareable_constructCopy(s, &shared); },
-              shDestruct, std::vector<int32_t>{4, 5, 6}, shValues);
+    auto shareable = [&](const std::string& name, std::function<cmath_status(cstd_vectorShareable*)> op) {
+        n += sweepConstructor<cstd_vectorShareable>(name, op, [](cstd_vectorShareable* s) {
+            EXPECT_EQ(ints(&s->vector), (std::vector<int32_t>{4, 5, 6}));
+            cstd_vectorShareable_destruct(s);
+        });
+    };
+    shareable("cstd_vectorShareable_construct", [&](cstd_vectorShareable* s) { return cstd_vectorShareable_construct(s, &source, nullptr, nullptr); });
+    shareable("cstd_vectorShareable_constructCopy", [&](cstd_vectorShareable* s) { return cstd_vectorShareable_constructCopy(s, &shared); });
 
     // Operations on a full vector [1 2 3 4] (capacity 4): a failure leaves it exactly as it was.
     auto modify = [&](const std::string& name, auto op, std::vector<int32_t> want) {
