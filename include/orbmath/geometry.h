@@ -1,4 +1,5 @@
-/* orbmath 2D value types beyond the vector: 2x2 matrices with their rotation/scale/aspect/shear
+/** @file
+ * orbmath 2D value types beyond the vector: 2x2 matrices with their rotation/scale/aspect/shear
  * decomposition, affine ("linear") transforms and their least-squares fit, rigid transforms,
  * fixed-point vectors and the one-dimensional counterparts.
  *
@@ -16,197 +17,209 @@ ORBMATH_C_BEGIN
 
 /* ==== 2x2 matrices ===================================================================== */
 
-/* Row-major 2x2 matrix acting on column vectors: p maps to (e11 p.x + e12 p.y, e21 p.x + e22 p.y).
+/** Row-major 2x2 matrix acting on column vectors: p maps to (e11 p.x + e12 p.y, e21 p.x + e22 p.y).
  * Read as R(rotation) * diag(scale, scale * aspect) * H(shear), H(k) = (1, -tan k; 0, 1). */
-typedef struct cmath_matrix { double e11, e12, e21, e22; } cmath_matrix;
+typedef struct cmath_matrix {
+    double e11; /**< row 1, column 1 */
+    double e12; /**< row 1, column 2 */
+    double e21; /**< row 2, column 1 */
+    double e22; /**< row 2, column 2 */
+} cmath_matrix;
 
-/* target = (e11, e12, e21, e22), row-major. */
+/** target = (e11, e12, e21, e22), row-major. */
 ORBMATH_API cmath_status cmath_matrix_init(cmath_matrix* target, double e11, double e12, double e21, double e22);
-/* target = identity (1, 0, 0, 1). */
+/** target = identity (1, 0, 0, 1). */
 ORBMATH_API cmath_status cmath_matrix_initIdentity(cmath_matrix* target);
-/* target = identity; same as initIdentity. */
+/** target = identity; same as initIdentity. */
 ORBMATH_API cmath_status cmath_matrix_reset(cmath_matrix* target);
-/* target = a + b, element by element. */
+/** target = a + b, element by element. */
 ORBMATH_API cmath_status cmath_matrix_initAdd(cmath_matrix* target, const cmath_matrix* a, const cmath_matrix* b);
-/* target = a * b (b applied to a point first). */
+/** target = a * b (b applied to a point first). */
 ORBMATH_API cmath_status cmath_matrix_initMultiply(cmath_matrix* target, const cmath_matrix* a, const cmath_matrix* b);
-/* target = (a * b) * c. */
+/** target = (a * b) * c. */
 ORBMATH_API cmath_status cmath_matrix_initMultiply3(cmath_matrix* target, const cmath_matrix* a, const cmath_matrix* b,
                                                     const cmath_matrix* c);
-/* target = ((a * b) * c) * d. */
+/** target = ((a * b) * c) * d. */
 ORBMATH_API cmath_status cmath_matrix_initMultiply4(cmath_matrix* target, const cmath_matrix* a, const cmath_matrix* b,
                                                     const cmath_matrix* c, const cmath_matrix* d);
-/* target = transpose of a. */
+/** target = transpose of a. */
 ORBMATH_API cmath_status cmath_matrix_initTranspose(cmath_matrix* target, const cmath_matrix* a);
-/* target = a^-1 through the reciprocal of the determinant; cmath_errSingular when det(a) is
+/** target = a^-1 through the reciprocal of the determinant; cmath_errSingular when det(a) is
  * exactly 0, target untouched. */
 ORBMATH_API cmath_status cmath_matrix_initInverse(cmath_matrix* target, const cmath_matrix* a);
-/* target = (cos xr * xs, -(sin yr * ys), sin xr * xs, cos yr * ys): the x axis turned by xRotation
+/** target = (cos xr * xs, -(sin yr * ys), sin xr * xs, cos yr * ys): the x axis turned by xRotation
  * and scaled by xScale, the y axis turned by yRotation and scaled by yScale. */
 ORBMATH_API cmath_status cmath_matrix_initRotationScale(cmath_matrix* target, const cmath_radian* xRotation,
                                                         const cmath_radian* yRotation, double xScale, double yScale);
-/* target = R(rotation) * diag(scale, scale * aspect) * H(shear); note the argument order. The
+/** target = R(rotation) * diag(scale, scale * aspect) * H(shear); note the argument order. The
  * getters below return these parameters for scale > 0 and |shear| < pi/2. */
 ORBMATH_API cmath_status cmath_matrix_initScaleAspect(cmath_matrix* target, double scale, double aspect,
                                                       const cmath_radian* shear, const cmath_radian* rotation);
-/* *out = e11 e22 - e12 e21. */
+/** *out = e11 e22 - e12 e21. */
 ORBMATH_API cmath_status cmath_matrix_getDeterminant(const cmath_matrix* a, double* out);
-/* *out = 1 when the determinant is exactly 0, else 0. */
+/** *out = 1 when the determinant is exactly 0, else 0. */
 ORBMATH_API cmath_status cmath_matrix_getIsSingular(const cmath_matrix* a, int32_t* out);
-/* *out = 1 when a is exactly (1, 0, 0, 1), else 0. */
+/** *out = 1 when a is exactly (1, 0, 0, 1), else 0. */
 ORBMATH_API cmath_status cmath_matrix_getIsIdentity(const cmath_matrix* a, int32_t* out);
 
 /* The eight decomposition getters fail with cmath_errSingular when det(a) is exactly 0 (even the
  * scale getters, whose formula would be defined), leaving *out untouched. */
-/* Rotation: *out = atan2(e21, e11), the direction of the image of the x axis; same as getXRotation. */
+/** Rotation: *out = atan2(e21, e11), the direction of the image of the x axis; same as getXRotation. */
 ORBMATH_API cmath_status cmath_matrix_getRotation(const cmath_matrix* a, cmath_radian* out);
-/* *out = atan2(e21, e11). */
+/** *out = atan2(e21, e11). */
 ORBMATH_API cmath_status cmath_matrix_getXRotation(const cmath_matrix* a, cmath_radian* out);
-/* *out = atan2(-e12, e22): the direction of the image of the y axis minus pi/2. */
+/** *out = atan2(-e12, e22): the direction of the image of the y axis minus pi/2. */
 ORBMATH_API cmath_status cmath_matrix_getYRotation(const cmath_matrix* a, cmath_radian* out);
-/* Scale: *out = sqrt(e11^2 + e21^2), the length of the image of the x axis; same as getXScale. */
+/** Scale: *out = sqrt(e11^2 + e21^2), the length of the image of the x axis; same as getXScale. */
 ORBMATH_API cmath_status cmath_matrix_getScale(const cmath_matrix* a, double* out);
-/* *out = sqrt(e11^2 + e21^2). */
+/** *out = sqrt(e11^2 + e21^2). */
 ORBMATH_API cmath_status cmath_matrix_getXScale(const cmath_matrix* a, double* out);
-/* *out = sqrt(e12^2 + e22^2), the length of the image of the y axis (shear included). */
+/** *out = sqrt(e12^2 + e22^2), the length of the image of the y axis (shear included). */
 ORBMATH_API cmath_status cmath_matrix_getYScale(const cmath_matrix* a, double* out);
-/* Aspect: *out = det / (e11^2 + e21^2); negative when a reflects. */
+/** Aspect: *out = det / (e11^2 + e21^2); negative when a reflects. */
 ORBMATH_API cmath_status cmath_matrix_getAspect(const cmath_matrix* a, double* out);
-/* Shear: *out = -atan((e11 e12 + e21 e22) / det), in (-pi/2, pi/2). */
+/** Shear: *out = -atan((e11 e12 + e21 e22) / det), in (-pi/2, pi/2). */
 ORBMATH_API cmath_status cmath_matrix_getShear(const cmath_matrix* a, cmath_radian* out);
 
-/* *out = a * p. */
+/** *out = a * p. */
 ORBMATH_API cmath_status cmath_matrix_mapPoint(const cmath_matrix* a, const cmath_vect* p, cmath_vect* out);
-/* *out = a^-1 * p (the inverse is not stored); cmath_errSingular when det(a) = 0, *out untouched. */
+/** *out = a^-1 * p (the inverse is not stored); cmath_errSingular when det(a) = 0, *out untouched. */
 ORBMATH_API cmath_status cmath_matrix_invMapPoint(const cmath_matrix* a, const cmath_vect* p, cmath_vect* out);
-/* *out = 1 when all four elements are exactly equal, else 0. */
+/** *out = 1 when all four elements are exactly equal, else 0. */
 ORBMATH_API cmath_status cmath_matrix_compareEqual(const cmath_matrix* a, const cmath_matrix* b, int32_t* out);
-/* *out = 1 when all four elements are equal within epsilon (cmath_double_epsilonEqual), else 0. */
+/** *out = 1 when all four elements are equal within epsilon (cmath_double_epsilonEqual), else 0. */
 ORBMATH_API cmath_status cmath_matrix_epsilonEqual(const cmath_matrix* a, const cmath_matrix* b, double epsilon,
                                                    int32_t* out);
 
 /* ==== affine ("linear") transforms ======================================================== */
 
-/* Maps p to matrix * p + trans (the product formed first). Composition a o b applies b first. */
+/** Maps p to matrix * p + trans (the product formed first). Composition a o b applies b first. */
 typedef struct cmath_xformLinear {
-    cmath_vect trans;
-    cmath_matrix matrix;
+    cmath_vect trans;    /**< translation, added after the product */
+    cmath_matrix matrix; /**< linear part */
 } cmath_xformLinear;
 
-/* target = identity transform. */
+/** target = identity transform. */
 ORBMATH_API cmath_status cmath_xformLinear_initIdentity(cmath_xformLinear* target);
-/* target = identity transform; same as initIdentity. */
+/** target = identity transform; same as initIdentity. */
 ORBMATH_API cmath_status cmath_xformLinear_reset(cmath_xformLinear* target);
-/* target = (matrix m, translation t); the matrix comes first in the arguments. */
+/** target = (matrix m, translation t); the matrix comes first in the arguments. */
 ORBMATH_API cmath_status cmath_xformLinear_initMatrixTrans(cmath_xformLinear* target, const cmath_matrix* m,
                                                            const cmath_vect* t);
-/* target = matrix (e11, e12, e21, e22) row-major, translation (tx, ty). */
+/** target = matrix (e11, e12, e21, e22) row-major, translation (tx, ty). */
 ORBMATH_API cmath_status cmath_xformLinear_initMatrixTransElements(cmath_xformLinear* target, double e11, double e12,
                                                                    double e21, double e22, double tx, double ty);
-/* target = a o b: b applied first, then a. */
+/** target = a o b: b applied first, then a. */
 ORBMATH_API cmath_status cmath_xformLinear_initCompose(cmath_xformLinear* target, const cmath_xformLinear* a,
                                                        const cmath_xformLinear* b);
-/* target = (a o b) o c: c first, then b, then a. */
+/** target = (a o b) o c: c first, then b, then a. */
 ORBMATH_API cmath_status cmath_xformLinear_initCompose3(cmath_xformLinear* target, const cmath_xformLinear* a,
                                                         const cmath_xformLinear* b, const cmath_xformLinear* c);
-/* target = ((a o b) o c) o d: d first, then c, b, a. */
+/** target = ((a o b) o c) o d: d first, then c, b, a. */
 ORBMATH_API cmath_status cmath_xformLinear_initCompose4(cmath_xformLinear* target, const cmath_xformLinear* a,
                                                         const cmath_xformLinear* b, const cmath_xformLinear* c,
                                                         const cmath_xformLinear* d);
-/* target = the affine transform minimising sum |target(source[i]) - destination[i]|^2 over the n
+/** target = the affine transform minimising sum |target(source[i]) - destination[i]|^2 over the n
  * pairs (exact for three non-collinear points). cmath_errFailed when n < 3 or the system is
  * ill-conditioned (collinear or coincident sources, an element reaching 1e15, NaN); target untouched. */
 ORBMATH_API cmath_status cmath_xformLinear_initPoints(cmath_xformLinear* target, const cmath_vect* destination,
                                                       const cmath_vect* source, int32_t n);
-/* *out = x^-1; cmath_errSingular when det(matrix) = 0, *out untouched. */
+/** *out = x^-1; cmath_errSingular when det(matrix) = 0, *out untouched. */
 ORBMATH_API cmath_status cmath_xformLinear_getInverse(const cmath_xformLinear* x, cmath_xformLinear* out);
-/* *out = 1 when x is exactly the identity transform, else 0. */
+/** *out = 1 when x is exactly the identity transform, else 0. */
 ORBMATH_API cmath_status cmath_xformLinear_getIsIdentity(const cmath_xformLinear* x, int32_t* out);
-/* *out = 1 when translation and matrix are exactly equal, else 0. */
+/** *out = 1 when translation and matrix are exactly equal, else 0. */
 ORBMATH_API cmath_status cmath_xformLinear_compareEqual(const cmath_xformLinear* a, const cmath_xformLinear* b,
                                                         int32_t* out);
-/* *out = 1 when all six doubles are equal within the one epsilon, else 0. */
+/** *out = 1 when all six doubles are equal within the one epsilon, else 0. */
 ORBMATH_API cmath_status cmath_xformLinear_epsilonEqual(const cmath_xformLinear* a, const cmath_xformLinear* b,
                                                         double epsilon, int32_t* out);
-/* *out = matrix * p + trans. */
+/** *out = matrix * p + trans. */
 ORBMATH_API cmath_status cmath_xformLinear_mapPoint(const cmath_xformLinear* x, const cmath_vect* p, cmath_vect* out);
-/* *out = x^-1(p); cmath_errSingular when det = 0, *out untouched. */
+/** *out = x^-1(p); cmath_errSingular when det = 0, *out untouched. */
 ORBMATH_API cmath_status cmath_xformLinear_invMapPoint(const cmath_xformLinear* x, const cmath_vect* p,
                                                        cmath_vect* out);
-/* *out = matrix * v (the translation does not act on vectors). */
+/** *out = matrix * v (the translation does not act on vectors). */
 ORBMATH_API cmath_status cmath_xformLinear_mapVector(const cmath_xformLinear* x, const cmath_vect* v, cmath_vect* out);
-/* *out = matrix^-1 * v; cmath_errSingular when det = 0, *out untouched. */
+/** *out = matrix^-1 * v; cmath_errSingular when det = 0, *out untouched. */
 ORBMATH_API cmath_status cmath_xformLinear_invMapVector(const cmath_xformLinear* x, const cmath_vect* v,
                                                         cmath_vect* out);
-/* *out = direction of matrix * (cos angle, sin angle); a direction mapped to (0, 0) gives 0. */
+/** *out = direction of matrix * (cos angle, sin angle); a direction mapped to (0, 0) gives 0. */
 ORBMATH_API cmath_status cmath_xformLinear_mapAngle(const cmath_xformLinear* x, const cmath_radian* angle,
                                                     cmath_radian* out);
-/* *out = direction of matrix^-1 * (cos angle, sin angle); cmath_errSingular when det = 0. */
+/** *out = direction of matrix^-1 * (cos angle, sin angle); cmath_errSingular when det = 0. */
 ORBMATH_API cmath_status cmath_xformLinear_invMapAngle(const cmath_xformLinear* x, const cmath_radian* angle,
                                                        cmath_radian* out);
-/* *out = area * |det|. */
+/** *out = area * |det|. */
 ORBMATH_API cmath_status cmath_xformLinear_mapArea(const cmath_xformLinear* x, double area, double* out);
-/* *out = area / |det|; cmath_errSingular when det = 0, *out untouched. */
+/** *out = area / |det|; cmath_errSingular when det = 0, *out untouched. */
 ORBMATH_API cmath_status cmath_xformLinear_invMapArea(const cmath_xformLinear* x, double area, double* out);
 
 /* ==== rigid transforms ================================================================== */
 
-/* Rotation counter-clockwise by angle, then translation by trans. sine and cosine are always
+/** Rotation counter-clockwise by angle, then translation by trans. sine and cosine are always
  * sin(angle) and cos(angle), refreshed whenever the angle changes; the angle is never reduced. */
 typedef struct cmath_xformRigid {
-    cmath_vect trans;
-    double angle;
-    double sine;
-    double cosine;
+    cmath_vect trans; /**< translation, applied after the rotation */
+    double angle;     /**< rotation in radians, counter-clockwise */
+    double sine;      /**< sin(angle) */
+    double cosine;    /**< cos(angle) */
 } cmath_xformRigid;
 
-/* target = identity: trans (0, 0), angle 0, sine 0, cosine 1. */
+/** target = identity: trans (0, 0), angle 0, sine 0, cosine 1. */
 ORBMATH_API cmath_status cmath_xformRigid_initIdentity(cmath_xformRigid* target);
-/* target = rotation by *angle, then translation by *trans. */
+/** target = rotation by *angle, then translation by *trans. */
 ORBMATH_API cmath_status cmath_xformRigid_initAngleTrans(cmath_xformRigid* target, const cmath_radian* angle,
                                                          const cmath_vect* trans);
-/* target = rotation by *angle, then translation by (tx, ty). */
+/** target = rotation by *angle, then translation by (tx, ty). */
 ORBMATH_API cmath_status cmath_xformRigid_initAngleTransElements(cmath_xformRigid* target, const cmath_radian* angle,
                                                                  double tx, double ty);
-/* Replaces the angle (with its sine and cosine) of target, keeping its translation. */
+/** Replaces the angle (with its sine and cosine) of target, keeping its translation. */
 ORBMATH_API cmath_status cmath_xformRigid_setAngle(cmath_xformRigid* target, const cmath_radian* angle);
-/* target = a o b (b applied first); angles add without reduction. */
+/** target = a o b (b applied first); angles add without reduction. */
 ORBMATH_API cmath_status cmath_xformRigid_initCompose(cmath_xformRigid* target, const cmath_xformRigid* a,
                                                       const cmath_xformRigid* b);
-/* *out = x^-1 (never fails). */
+/** *out = x^-1 (never fails). */
 ORBMATH_API cmath_status cmath_xformRigid_getInverse(const cmath_xformRigid* x, cmath_xformRigid* out);
-/* *out = the stored angle. */
+/** *out = the stored angle. */
 ORBMATH_API cmath_status cmath_xformRigid_getAngle(const cmath_xformRigid* x, cmath_radian* out);
-/* *out = the stored sine. */
+/** *out = the stored sine. */
 ORBMATH_API cmath_status cmath_xformRigid_getSine(const cmath_xformRigid* x, double* out);
-/* *out = the stored cosine. */
+/** *out = the stored cosine. */
 ORBMATH_API cmath_status cmath_xformRigid_getCosine(const cmath_xformRigid* x, double* out);
-/* *out = the same transform as an affine one, the matrix computed afresh from the angle. */
+/** *out = the same transform as an affine one, the matrix computed afresh from the angle. */
 ORBMATH_API cmath_status cmath_xformRigid_getXformLinear(const cmath_xformRigid* x, cmath_xformLinear* out);
-/* *out = rotation of p by the stored sine and cosine, plus trans (no trigonometry). */
+/** *out = rotation of p by the stored sine and cosine, plus trans (no trigonometry). */
 ORBMATH_API cmath_status cmath_xformRigid_mapPoint(const cmath_xformRigid* x, const cmath_vect* p, cmath_vect* out);
 
 /* ==== fixed-point vectors =============================================================== */
 
-/* A 2D vector of 32-bit fixed-point integers (conventionally 4 fraction bits). */
-typedef struct cmath_vectFixed31_4 { int32_t x, y; } cmath_vectFixed31_4;
-/* A 3D vector of 64-bit fixed-point integers; each operation takes the fraction bits s (0..63).
+/** A 2D vector of 32-bit fixed-point integers (conventionally 4 fraction bits). */
+typedef struct cmath_vectFixed31_4 {
+    int32_t x; /**< horizontal component */
+    int32_t y; /**< vertical component */
+} cmath_vectFixed31_4;
+/** A 3D vector of 64-bit fixed-point integers; each operation takes the fraction bits s (0..63).
  * Overflow is not detected: keep magnitudes and s small enough for the 64-bit products. */
-typedef struct cmath_vect3Fixed64 { int64_t x, y, z; } cmath_vect3Fixed64;
+typedef struct cmath_vect3Fixed64 {
+    int64_t x; /**< first component */
+    int64_t y; /**< second component */
+    int64_t z; /**< third component */
+} cmath_vect3Fixed64;
 
-/* *out = atan2(y, x) of the integers converted to double. */
+/** *out = atan2(y, x) of the integers converted to double. */
 ORBMATH_API cmath_status cmath_vectFixed31_4_getAngle(const cmath_vectFixed31_4* v, cmath_radian* out);
-/* target = (x, y, z). */
+/** target = (x, y, z). */
 ORBMATH_API cmath_status cmath_vect3Fixed64_init(cmath_vect3Fixed64* target, int64_t x, int64_t y, int64_t z);
-/* target = (0, 0, 0). */
+/** target = (0, 0, 0). */
 ORBMATH_API cmath_status cmath_vect3Fixed64_initClear(cmath_vect3Fixed64* target);
-/* *out = a x b with s fraction bits, each product shifted right by s before the subtraction;
+/** *out = a x b with s fraction bits, each product shifted right by s before the subtraction;
  * out must be a different object from a and from b. */
 ORBMATH_API cmath_status cmath_vect3Fixed64_cross(const cmath_vect3Fixed64* a, const cmath_vect3Fixed64* b, int32_t s,
                                                   cmath_vect3Fixed64* out);
-/* *out = floor of the length with s fraction bits: isqrt(((x^2 >> s) + (y^2 >> s) + (z^2 >> s)) << s). */
+/** *out = floor of the length with s fraction bits: isqrt(((x^2 >> s) + (y^2 >> s) + (z^2 >> s)) << s). */
 ORBMATH_API cmath_status cmath_vect3Fixed64_getLength(const cmath_vect3Fixed64* v, int32_t s, uint64_t* out);
-/* *out = v / length with s fraction bits, each component ((c << s) + length/2) / length truncated
+/** *out = v / length with s fraction bits, each component ((c << s) + length/2) / length truncated
  * toward zero; cmath_errDivideByZero when length is 0, *out untouched. The one unrepresentable
  * quotient (-2^63 / -1) saturates to INT64_MAX. */
 ORBMATH_API cmath_status cmath_vect3Fixed64_getUnitFromLength(const cmath_vect3Fixed64* v, int64_t length, int32_t s,
@@ -214,88 +227,92 @@ ORBMATH_API cmath_status cmath_vect3Fixed64_getUnitFromLength(const cmath_vect3F
 
 /* ==== one-dimensional types ============================================================= */
 
-/* A scalar position or displacement. */
-typedef struct cmath_vect1 { double x; } cmath_vect1;
-/* A 1x1 matrix, that is a scale factor. */
-typedef struct cmath_matrix1 { double e11; } cmath_matrix1;
-/* The 1D affine map x -> matrix * x + trans (the product formed first). */
+/** A scalar position or displacement. */
+typedef struct cmath_vect1 {
+    double x; /**< the value */
+} cmath_vect1;
+/** A 1x1 matrix, that is a scale factor. */
+typedef struct cmath_matrix1 {
+    double e11; /**< the scale factor */
+} cmath_matrix1;
+/** The 1D affine map x -> matrix * x + trans (the product formed first). */
 typedef struct cmath_xformLinear1 {
-    cmath_vect1 trans;
-    cmath_matrix1 matrix;
+    cmath_vect1 trans;     /**< translation, added after the product */
+    cmath_matrix1 matrix;  /**< scale factor */
 } cmath_xformLinear1;
 
-/* target = v. */
+/** target = v. */
 ORBMATH_API cmath_status cmath_vect1_init(cmath_vect1* target, double v);
-/* target = 0. */
+/** target = 0. */
 ORBMATH_API cmath_status cmath_vect1_initClear(cmath_vect1* target);
-/* target = 0; same as initClear. */
+/** target = 0; same as initClear. */
 ORBMATH_API cmath_status cmath_vect1_reset(cmath_vect1* target);
-/* target = a + b. */
+/** target = a + b. */
 ORBMATH_API cmath_status cmath_vect1_initAdd(cmath_vect1* target, const cmath_vect1* a, const cmath_vect1* b);
-/* target = a - b. */
+/** target = a - b. */
 ORBMATH_API cmath_status cmath_vect1_initSubtract(cmath_vect1* target, const cmath_vect1* a, const cmath_vect1* b);
-/* target = s * a. */
+/** target = s * a. */
 ORBMATH_API cmath_status cmath_vect1_initScale(cmath_vect1* target, const cmath_vect1* a, double s);
-/* *out = 1 when a and b are exactly equal, else 0. */
+/** *out = 1 when a and b are exactly equal, else 0. */
 ORBMATH_API cmath_status cmath_vect1_compareEqual(const cmath_vect1* a, const cmath_vect1* b, int32_t* out);
 
-/* target = 1. */
+/** target = 1. */
 ORBMATH_API cmath_status cmath_matrix1_initIdentity(cmath_matrix1* target);
-/* target = 1; same as initIdentity. */
+/** target = 1; same as initIdentity. */
 ORBMATH_API cmath_status cmath_matrix1_reset(cmath_matrix1* target);
-/* target = 1; same as initIdentity. */
+/** target = 1; same as initIdentity. */
 ORBMATH_API cmath_status cmath_matrix1_setToIdentity(cmath_matrix1* target);
-/* target = a + b. */
+/** target = a + b. */
 ORBMATH_API cmath_status cmath_matrix1_initAdd(cmath_matrix1* target, const cmath_matrix1* a, const cmath_matrix1* b);
-/* target = a - b. */
+/** target = a - b. */
 ORBMATH_API cmath_status cmath_matrix1_initSubtract(cmath_matrix1* target, const cmath_matrix1* a,
                                                     const cmath_matrix1* b);
-/* target = a * b. */
+/** target = a * b. */
 ORBMATH_API cmath_status cmath_matrix1_initMultiply(cmath_matrix1* target, const cmath_matrix1* a,
                                                     const cmath_matrix1* b);
-/* target = target * s, in place. */
+/** target = target * s, in place. */
 ORBMATH_API cmath_status cmath_matrix1_scale(cmath_matrix1* target, double s);
-/* *out = m * v. */
+/** *out = m * v. */
 ORBMATH_API cmath_status cmath_matrix1_multv(const cmath_matrix1* m, const cmath_vect1* v, cmath_vect1* out);
-/* *out = m (the determinant of a 1x1 matrix). */
+/** *out = m (the determinant of a 1x1 matrix). */
 ORBMATH_API cmath_status cmath_matrix1_determinant(const cmath_matrix1* m, double* out);
-/* *out = m (a copy). */
+/** *out = m (a copy). */
 ORBMATH_API cmath_status cmath_matrix1_transpose(const cmath_matrix1* m, cmath_matrix1* out);
-/* *out = 1 / m; cmath_errSingular when m is exactly 0, *out untouched. */
+/** *out = 1 / m; cmath_errSingular when m is exactly 0, *out untouched. */
 ORBMATH_API cmath_status cmath_matrix1_getInverse(const cmath_matrix1* m, cmath_matrix1* out);
-/* *out = 1 when a and b are exactly equal, else 0. */
+/** *out = 1 when a and b are exactly equal, else 0. */
 ORBMATH_API cmath_status cmath_matrix1_compareEqual(const cmath_matrix1* a, const cmath_matrix1* b, int32_t* out);
 
-/* target = identity: trans 0, matrix 1. */
+/** target = identity: trans 0, matrix 1. */
 ORBMATH_API cmath_status cmath_xformLinear1_initIdentity(cmath_xformLinear1* target);
-/* target = identity; same as initIdentity. */
+/** target = identity; same as initIdentity. */
 ORBMATH_API cmath_status cmath_xformLinear1_reset(cmath_xformLinear1* target);
-/* target = (matrix m, trans t). */
+/** target = (matrix m, trans t). */
 ORBMATH_API cmath_status cmath_xformLinear1_initMatrixTrans(cmath_xformLinear1* target, const cmath_matrix1* m,
                                                             const cmath_vect1* t);
-/* target = (matrix m, trans t). */
+/** target = (matrix m, trans t). */
 ORBMATH_API cmath_status cmath_xformLinear1_initMatrixTransElements(cmath_xformLinear1* target, double m, double t);
-/* target = a o b (b first): trans = b.trans * a.matrix + a.trans, matrix = b.matrix * a.matrix. */
+/** target = a o b (b first): trans = b.trans * a.matrix + a.trans, matrix = b.matrix * a.matrix. */
 ORBMATH_API cmath_status cmath_xformLinear1_initCompose(cmath_xformLinear1* target, const cmath_xformLinear1* a,
                                                         const cmath_xformLinear1* b);
-/* target = x^-1: r = 1 / x.matrix, matrix r, trans -(r * x.trans); cmath_errSingular when
+/** target = x^-1: r = 1 / x.matrix, matrix r, trans -(r * x.trans); cmath_errSingular when
  * x.matrix is exactly 0, target untouched. */
 ORBMATH_API cmath_status cmath_xformLinear1_initInverse(cmath_xformLinear1* target, const cmath_xformLinear1* x);
-/* *out = matrix * p + trans. */
+/** *out = matrix * p + trans. */
 ORBMATH_API cmath_status cmath_xformLinear1_mapPoint(const cmath_xformLinear1* x, const cmath_vect1* p,
                                                      cmath_vect1* out);
-/* *out = v * matrix + trans. */
+/** *out = v * matrix + trans. */
 ORBMATH_API cmath_status cmath_xformLinear1_mapValue(const cmath_xformLinear1* x, double v, double* out);
-/* *out = matrix * v. */
+/** *out = matrix * v. */
 ORBMATH_API cmath_status cmath_xformLinear1_mapVector(const cmath_xformLinear1* x, const cmath_vect1* v,
                                                       cmath_vect1* out);
-/* *out = (p - trans) / matrix; cmath_errSingular when matrix is exactly 0, *out untouched. */
+/** *out = (p - trans) / matrix; cmath_errSingular when matrix is exactly 0, *out untouched. */
 ORBMATH_API cmath_status cmath_xformLinear1_invMapPoint(const cmath_xformLinear1* x, const cmath_vect1* p,
                                                         cmath_vect1* out);
-/* *out = v / matrix; cmath_errSingular when matrix is exactly 0, *out untouched. */
+/** *out = v / matrix; cmath_errSingular when matrix is exactly 0, *out untouched. */
 ORBMATH_API cmath_status cmath_xformLinear1_invMapVector(const cmath_xformLinear1* x, const cmath_vect1* v,
                                                          cmath_vect1* out);
-/* *out = 1 when matrix and trans are both exactly equal, else 0. */
+/** *out = 1 when matrix and trans are both exactly equal, else 0. */
 ORBMATH_API cmath_status cmath_xformLinear1_compareEqual(const cmath_xformLinear1* a, const cmath_xformLinear1* b,
                                                          int32_t* out);
 

@@ -1,4 +1,5 @@
-/* orbmath: 2D geometry and numerical mathematics. The one header a caller includes.
+/** @file
+ * orbmath: 2D geometry and numerical mathematics. The one header a caller includes.
  * The flat interface (cmath_, cs, cf, cstd_, csys_) has C linkage and compiles as C11;
  * the C++ classes are declared only under __cplusplus. */
 #ifndef ORBMATH_ORBMATH_H

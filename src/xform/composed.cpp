@@ -366,6 +366,11 @@ ORBMATH_API cmath_status cmath_xfcomposed_getIsLinear(const cmath_xfcomposed* c,
 ORBMATH_API cmath_status cmath_xfcomposed_getLinearXform(const cmath_xfcomposed* c, const cmath_vect* point,
                                                          cmath_xformLinear* out)
 {
+    // A chain has no linear form without a point to linearise about (the handle operations
+    // supply the origin); a null point is refused rather than read.
+    if (point == nullptr) {
+        return cmath_errNullArgument;
+    }
     // Chain rule: each part is linearised about the point where the chain reaches it, and the
     // accumulated form A becomes L o A.
     cmath_xformLinear acc;

@@ -14,22 +14,13 @@ int orbmath_angle_c_check(void)
     csFVec v;
     csDXform x, inv;
     int32_t within = -1;
-    if (cmath_sin16(&quarter) != 1.0 || cmath_cos8(&half) != -1.0 || cfAtanBin8(1, 1) != 32) {
-        return 1;
-    }
-    if (cmath_degree_norm(&d).value != 270.0 || csFVecBin8(0, &v) != &v || v.x != 1.0f) {
-        return 2;
-    }
-    if (cmath_angleRange_init(&arc, &a, &b) != 0 || cmath_angleRange_isValueWithin(&pi, &arc, &within) != 0 ||
-        within != 1 || cmath_angleRange_getMiddle(&arc, &middle) != 0 || middle.value != 0.0) {
-        return 3;
-    }
-    if (cmath_range_init(&r, 2.0, 1.0) != cmath_errBadRange || cordic7b8r1_sobel[0] != 32) {
-        return 4;
-    }
     csDXformElemCT(&x, 2.0, 0.0, 0.0, 4.0, 1.0, 1.0);
-    if (csDXformInv(&x, &inv)->matrix.e22 != 0.25 || csDXformJacob(&x) != &x.matrix || csDXformI.matrix.e11 != 1.0) {
-        return 5;
-    }
-    return 0;
+    return cmath_sin16(&quarter) != 1.0 || cmath_cos8(&half) != -1.0 || cfAtanBin8(1, 1) != 32 ||
+           cmath_degree_norm(&d).value != 270.0 || csFVecBin8(0, &v) != &v || v.x != 1.0f ||
+           cmath_angleRange_init(&arc, &a, &b) != 0 ||
+           cmath_angleRange_isValueWithin(&pi, &arc, &within) != 0 || within != 1 ||
+           cmath_angleRange_getMiddle(&arc, &middle) != 0 || middle.value != 0.0 ||
+           cmath_range_init(&r, 2.0, 1.0) != cmath_errBadRange || cordic7b8r1_sobel[0] != 32 ||
+           csDXformInv(&x, &inv)->matrix.e22 != 0.25 || csDXformJacob(&x) != &x.matrix ||
+           csDXformI.matrix.e11 != 1.0;
 }

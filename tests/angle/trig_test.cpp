@@ -52,27 +52,19 @@ bool sameFloat(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 const std::array<int, 11> kFractionBits = {0, 1, 2, 8, 14, 15, 16, 24, 29, 30, 31};
 
-// The interpolation records from their rule: theta0 = float(pi) / 128 in double.
+// The interpolation records from their rule: theta0 = float(pi) / 128 in double, the slopes
+// (s[i + 1] - s[i]) / 256 with s[256] = s[0], the cosine records the sine ones a quarter on.
 struct Records {
     float sin[256], cos[256], dsin[256], dcos[256];
     Records()
     {
         const double theta0 = static_cast<double>(static_cast<float>(kPi)) / 128.0;
-        double s[257];
         for (int i = 0; i < 256; ++i) {
-            s[i] = std::sin(i * theta0);
-        }
-        s[256] = s[0];
-        float ds[256], ss[256];
-        for (int i = 0; i < 256; ++i) {
-            ss[i] = static_cast<float>(s[i]);
-            ds[i] = static_cast<float>((s[i + 1] - s[i]) / 256.0);
-        }
-        for (int i = 0; i < 256; ++i) {
-            sin[i] = ss[i];
-            dsin[i] = ds[i];
-            cos[i] = ss[(i + 64) & 255];
-            dcos[i] = ds[(i + 64) & 255];
+            const int j = (i + 64) & 255;
+            sin[i] = static_cast<float>(std::sin(i * theta0));
+            dsin[i] = static_cast<float>((std::sin(((i + 1) & 255) * theta0) - std::sin(i * theta0)) / 256.0);
+            cos[i] = static_cast<float>(std::sin(j * theta0));
+            dcos[i] = static_cast<float>((std::sin(((j + 1) & 255) * theta0) - std::sin(j * theta0)) / 256.0);
         }
     }
 };
@@ -83,80 +75,58 @@ const Records& records()
     return r;
 }
 
-} // namespace
-
-TEST(Q30Trig, SixteenBitEveryCountMatchesTheRule)
+// Every count of the 16-bit (steps 65536) or 8-bit (steps 256) functions against the rule.
+template <class Count, class Fn, class FnF, class Fixed>
+void checkEveryCount(int32_t steps, Fn sin, Fn cos, FnF sinF, FnF cosF, Fixed sinFixed, Fixed cosFixed)
 {
-    const std::vector<int32_t> t = quarterWave(65536);
-    ASSERT_EQ(t[1], 102944);
-    ASSERT_EQ(t[16384], 1073741824);
-    for (int32_t a = 0; a < 65536; ++a) {
-        const auto c = static_cast<uint16_t>(a);
-        const int32_t vs = foldedSine(t, 65536, a);
-        const int32_t vc = foldedSine(t, 65536, (a + 16384) % 65536); // cos a = sin(a + quarter)
-        ASSERT_EQ(cmath_sin16(&c), std::ldexp(static_cast<double>(vs), -30)) << a;
-        ASSERT_EQ(cmath_cos16(&c), std::ldexp(static_cast<double>(vc), -30)) << a;
-        ASSERT_TRUE(sameFloat(cmath_sin16F(&c), static_cast<float>(vs) * 0x1p-30f)) << a;
-        ASSERT_TRUE(sameFloat(cmath_cos16F(&c), static_cast<float>(vc) * 0x1p-30f)) << a;
+    const std::vector<int32_t> t = quarterWave(steps);
+    for (int32_t a = 0; a < steps; ++a) {
+        const auto c = static_cast<Count>(a);
+        const int32_t vs = foldedSine(t, steps, a), vc = foldedSine(t, steps, (a + steps / 4) % steps);
+        ASSERT_EQ(sin(&c), std::ldexp(static_cast<double>(vs), -30)) << a;
+        ASSERT_EQ(cos(&c), std::ldexp(static_cast<double>(vc), -30)) << a; // cos a = sin(a + quarter)
+        ASSERT_TRUE(sameFloat(sinF(&c), static_cast<float>(vs) * 0x1p-30f)) << a;
+        ASSERT_TRUE(sameFloat(cosF(&c), static_cast<float>(vc) * 0x1p-30f)) << a;
         for (int f : kFractionBits) {
-            ASSERT_EQ(cmath_sin16FixedPoint(&c, f), expectedFixed(vs, f)) << a << " f=" << f;
-            ASSERT_EQ(cmath_cos16FixedPoint(&c, f), expectedFixed(vc, f)) << a << " f=" << f;
+            ASSERT_EQ(sinFixed(&c, f), expectedFixed(vs, f)) << a << " f=" << f;
+            ASSERT_EQ(cosFixed(&c, f), expectedFixed(vc, f)) << a << " f=" << f;
         }
-        // The table really is the sine.
-        ASSERT_NEAR(cmath_sin16(&c), std::sin(kTwoPi * a / 65536.0), 1e-9) << a;
+        ASSERT_NEAR(sin(&c), std::sin(kTwoPi * a / steps), 1e-9) << a; // the table really is the sine
     }
 }
 
-TEST(Q30Trig, EightBitEveryCountMatchesTheRuleAndTheSixteenBitTable)
+} // namespace
+
+TEST(Q30Trig, EveryCountMatchesTheRule)
 {
-    const std::vector<int32_t> t = quarterWave(256);
-    ASSERT_EQ(t[1], 26350943);
-    ASSERT_EQ(t[63], 1073418433);
+    // Quoted rows of the tables derived here.
+    EXPECT_EQ(quarterWave(65536)[1], 102944);
+    EXPECT_EQ(quarterWave(65536)[8192], 759250125);
+    EXPECT_EQ(quarterWave(65536)[16383], 1073741819);
+    EXPECT_EQ(quarterWave(65536)[16384], 1073741824);
+    EXPECT_EQ(quarterWave(256)[1], 26350943);
+    EXPECT_EQ(quarterWave(256)[63], 1073418433);
+    checkEveryCount<uint16_t>(65536, cmath_sin16, cmath_cos16, cmath_sin16F, cmath_cos16F,
+                              cmath_sin16FixedPoint, cmath_cos16FixedPoint);
+    checkEveryCount<uint8_t>(256, cmath_sin8, cmath_cos8, cmath_sin8F, cmath_cos8F, cmath_sin8FixedPoint,
+                             cmath_cos8FixedPoint);
+    // The 8-bit table is the 16-bit one at multiples of 256.
     for (int32_t a = 0; a < 256; ++a) {
         const auto c = static_cast<uint8_t>(a);
         const auto wide = static_cast<uint16_t>(a * 256);
-        const int32_t vs = foldedSine(t, 256, a);
-        const int32_t vc = foldedSine(t, 256, (a + 64) % 256);
-        ASSERT_EQ(cmath_sin8(&c), std::ldexp(static_cast<double>(vs), -30)) << a;
-        ASSERT_EQ(cmath_cos8(&c), std::ldexp(static_cast<double>(vc), -30)) << a;
-        ASSERT_EQ(cmath_sin8(&c), cmath_sin16(&wide)) << a;
-        ASSERT_EQ(cmath_cos8(&c), cmath_cos16(&wide)) << a;
-        ASSERT_TRUE(sameFloat(cmath_sin8F(&c), static_cast<float>(vs) * 0x1p-30f)) << a;
-        ASSERT_TRUE(sameFloat(cmath_cos8F(&c), static_cast<float>(vc) * 0x1p-30f)) << a;
-        for (int f : kFractionBits) {
-            ASSERT_EQ(cmath_sin8FixedPoint(&c, f), expectedFixed(vs, f)) << a << " f=" << f;
-            ASSERT_EQ(cmath_cos8FixedPoint(&c, f), expectedFixed(vc, f)) << a << " f=" << f;
-        }
+        ASSERT_TRUE(cmath_sin8(&c) == cmath_sin16(&wide) && cmath_cos8(&c) == cmath_cos16(&wide)) << a;
     }
 }
 
-TEST(Q30Trig, ExactValuesOnTheAxesAndTellingRows)
+TEST(Q30Trig, ExactValuesOnTheAxesAndBeyondTheFractionBits)
 {
-    const uint16_t c0 = 0, q = 16384, h = 32768, tq = 49152, c256 = 256, c8192 = 8192, c16383 = 16383;
-    EXPECT_EQ(cmath_sin16(&c0), 0.0);
-    EXPECT_EQ(cmath_sin16(&q), 1.0);
-    EXPECT_EQ(cmath_sin16(&h), 0.0);
-    EXPECT_EQ(cmath_sin16(&tq), -1.0);
-    EXPECT_EQ(cmath_cos16(&q), 0.0);
-    EXPECT_EQ(cmath_cos16(&c0), 1.0);
-    EXPECT_EQ(cmath_cos16(&h), -1.0);
-    EXPECT_EQ(cmath_sin16(&c256), 26350943 * 9.313225746154785e-10);
-    EXPECT_EQ(cmath_sin16FixedPoint(&c8192, 30), 759250125);
-    EXPECT_EQ(cmath_sin16FixedPoint(&c16383, 30), 1073741819);
-    EXPECT_EQ(cmath_sin16FixedPoint(&q, 30), 1073741824);
+    const uint16_t c0 = 0, q = 16384, h = 32768, tq = 49152, nearQ = 16383;
+    EXPECT_TRUE(cmath_sin16(&c0) == 0.0 && cmath_sin16(&q) == 1.0 && cmath_sin16(&h) == 0.0);
+    EXPECT_TRUE(cmath_sin16(&tq) == -1.0 && cmath_cos16(&q) == 0.0 && cmath_cos16(&h) == -1.0);
     EXPECT_EQ(cmath_sin16FixedPoint(&q, 45), 1073741824);
-    EXPECT_EQ(cmath_sin16FixedPoint(&q, 14), 16384);
     EXPECT_EQ(cmath_sin16FixedPoint(&tq, 14), -16384);
-    EXPECT_EQ(cmath_sin16FixedPoint(&q, 0), 1);
-    EXPECT_EQ(cmath_sin16FixedPoint(&c0, 0), 0);
-    EXPECT_EQ(cmath_sin16FixedPoint(&h, 0), 0);
-    const uint8_t one = 1, e64 = 64;
-    EXPECT_EQ(cmath_sin8(&one), 26350943 * 9.313225746154785e-10);
+    const uint8_t e64 = 64;
     EXPECT_EQ(cmath_cos8FixedPoint(&e64, 14), 0);
-}
-
-TEST(Q30Trig, FixedPointIsSymmetricInSignAndDefinedBelowZeroBits)
-{
     for (int32_t a = 1; a < 65536; ++a) {
         const auto c = static_cast<uint16_t>(a), m = static_cast<uint16_t>(65536 - a);
         for (int f : kFractionBits) {
@@ -164,24 +134,19 @@ TEST(Q30Trig, FixedPointIsSymmetricInSignAndDefinedBelowZeroBits)
         }
     }
     // Below 0 fraction bits the rounding continues: +-1 only at the quarter turns for -1, then 0.
-    const uint16_t q = 16384, tq = 49152, nearQ = 16383;
-    EXPECT_EQ(cmath_sin16FixedPoint(&q, -1), 1);
-    EXPECT_EQ(cmath_sin16FixedPoint(&tq, -1), -1);
+    EXPECT_TRUE(cmath_sin16FixedPoint(&q, -1) == 1 && cmath_sin16FixedPoint(&tq, -1) == -1);
     EXPECT_EQ(cmath_sin16FixedPoint(&nearQ, -1), 0);
-    EXPECT_EQ(cmath_sin16FixedPoint(&q, -2), 0);
-    EXPECT_EQ(cmath_sin16FixedPoint(&q, -1000), 0);
-    EXPECT_EQ(cmath_sin16FixedPoint(&q, INT32_MIN), 0);
+    for (int f : {-2, -1000, INT32_MIN}) {
+        EXPECT_EQ(cmath_sin16FixedPoint(&q, f), 0) << f;
+    }
 }
 
 TEST(FloatTrig, RecordsMatchTheirRuleAndTheQuotedRows)
 {
     const Records& r = records();
-    EXPECT_EQ(r.sin[1], 0.024541229009628296f);
-    EXPECT_EQ(r.cos[1], 0.99969881772995f);
-    EXPECT_EQ(r.dsin[1], 9.580643381923437e-05f);
-    EXPECT_EQ(r.dcos[1], -3.52876418219239e-06f);
-    EXPECT_EQ(r.dsin[0], 9.586417581886053e-05f);
-    EXPECT_EQ(r.dcos[0], -1.1764936971303541e-06f);
+    EXPECT_TRUE(r.sin[1] == 0.024541229009628296f && r.cos[1] == 0.99969881772995f);
+    EXPECT_TRUE(r.dsin[1] == 9.580643381923437e-05f && r.dcos[1] == -3.52876418219239e-06f);
+    EXPECT_TRUE(r.dsin[0] == 9.586417581886053e-05f && r.dcos[0] == -1.1764936971303541e-06f);
     for (int a = 0; a < 256; ++a) {
         const auto c = static_cast<uint8_t>(a);
         ASSERT_TRUE(sameFloat(cfSinBin8(c), r.sin[a])) << a;
@@ -190,15 +155,9 @@ TEST(FloatTrig, RecordsMatchTheirRuleAndTheQuotedRows)
         ASSERT_EQ(csFVecBin8(c, &v), &v);
         ASSERT_TRUE(sameFloat(v.x, r.cos[a]) && sameFloat(v.y, r.sin[a])) << a;
     }
-    EXPECT_EQ(cfCosBin8(64), -8.742277657347586e-08f);
-    EXPECT_EQ(cfCosBin8(192), 0.0f);
-    EXPECT_EQ(cfSinBin8(192), -1.0f);
-    EXPECT_EQ(cfSinBin8(64), 1.0f);
-    EXPECT_EQ(cfCosBin(16384), -8.742277657347586e-08f);
-    csFVec v{};
-    csFVecBin8(64, &v);
-    EXPECT_EQ(v.x, -8.742277657347586e-08f);
-    EXPECT_EQ(v.y, 1.0f);
+    // The quarter turns: float(pi) is not pi, so cos 64 is not 0.
+    EXPECT_TRUE(cfCosBin8(64) == -8.742277657347586e-08f && cfSinBin8(64) == 1.0f);
+    EXPECT_TRUE(cfCosBin8(192) == 0.0f && cfSinBin8(192) == -1.0f);
 }
 
 TEST(FloatTrig, InterpolatedFormsEveryCountInFloatArithmetic)
@@ -265,53 +224,42 @@ std::array<int, 257> atanTable()
 TEST(AtanBin8, EveryTableEntryAndQuadrant)
 {
     const std::array<int, 257> t = atanTable();
-    EXPECT_EQ(t[0], 0);
-    EXPECT_EQ(t[256], 32);
+    EXPECT_TRUE(t[0] == 0 && t[256] == 32);
+    auto check = [&](int32_t y, int32_t x) {
+        const uint8_t got = cfAtanBin8(y, x);
+        // Within one step of the true direction (the table index truncates).
+        const double off = std::remainder(got - std::atan2(y, x) * 128.0 / kPi, 256.0);
+        return got == expectedAtan(t, y, x) && (x == 0 && y == 0 ? got == 0 : std::fabs(off) <= 1.5);
+    };
     // Each table index i is reached by the vector (256, i) and its reflections.
     for (int32_t i = 0; i <= 256; ++i) {
-        const int32_t xs[] = {256, -256}, ys[] = {i, -i};
-        for (int32_t x : xs) {
-            for (int32_t y : ys) {
-                ASSERT_EQ(cfAtanBin8(y, x), expectedAtan(t, y, x)) << x << "," << y;
-                ASSERT_EQ(cfAtanBin8(x, y), expectedAtan(t, x, y)) << y << "," << x;
+        for (int32_t x : {256, -256}) {
+            for (int32_t y : {i, -i}) {
+                ASSERT_TRUE(check(y, x) && check(x, y)) << x << "," << y;
             }
         }
     }
-    for (int32_t x = -70; x <= 70; ++x) {
-        for (int32_t y = -70; y <= 70; ++y) {
-            const uint8_t got = cfAtanBin8(y, x);
-            ASSERT_EQ(got, expectedAtan(t, y, x)) << x << "," << y;
-            if (x != 0 || y != 0) {
-                // Within one step of the true direction (the table index truncates).
-                double exact = std::atan2(y, x) * 128.0 / kPi;
-                double diff = std::remainder(got - exact, 256.0);
-                ASSERT_LE(std::fabs(diff), 1.5) << x << "," << y;
-            }
-        }
+    for (int32_t k = 0; k < 141 * 141; ++k) {
+        ASSERT_TRUE(check(k / 141 - 70, k % 141 - 70)) << k;
     }
     std::mt19937 rng(12345);
     std::uniform_int_distribution<int32_t> big(-(1 << 23) + 1, (1 << 23) - 1);
     for (int k = 0; k < 200000; ++k) {
         const int32_t x = big(rng), y = big(rng);
-        ASSERT_EQ(cfAtanBin8(y, x), expectedAtan(t, y, x)) << x << "," << y;
+        ASSERT_TRUE(check(y, x)) << x << "," << y;
     }
 }
 
 TEST(AtanBin8, AxesDiagonalsAndQuotedCases)
 {
-    EXPECT_EQ(cfAtanBin8(0, 0), 0);
-    EXPECT_EQ(cfAtanBin8(0, -5), 128);
-    EXPECT_EQ(cfAtanBin8(-5, 0), 192);
-    EXPECT_EQ(cfAtanBin8(5, 0), 64);
-    EXPECT_EQ(cfAtanBin8(0, 5), 0);
-    EXPECT_EQ(cfAtanBin8(1, 1), 32);
-    EXPECT_EQ(cfAtanBin8(1, -1), 96);
-    EXPECT_EQ(cfAtanBin8(-1, -1), 160);
-    EXPECT_EQ(cfAtanBin8(-1, 1), 224);
-    EXPECT_EQ(cfAtanBin8(1, 1000), 0);
-    EXPECT_EQ(cfAtanBin8(-1, 1000), 0); // (256 - 0) mod 256
-    // Out of the contract's range the answer is still defined (no overflow of the index).
-    EXPECT_EQ(cfAtanBin8(INT32_MIN, INT32_MIN), 160);
+    const int32_t cases[][3] = {{0, 0, 0},   {0, -5, 128}, {-5, 0, 192}, {5, 0, 64},     {0, 5, 0},
+                                {1, 1, 32},  {1, -1, 96},  {-1, -1, 160}, {-1, 1, 224}, {1, 1000, 0},
+                                {-1, 1000, 0}, // (256 - 0) mod 256
+                                // Out of the contract's range the answer is still defined.
+                                {INT32_MIN, INT32_MIN, 160}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(cfAtanBin8(c[0], c[1]), c[2]) << c[0] << "," << c[1];
+    }
     EXPECT_EQ(cfAtanBin8(INT32_MAX, 1 << 30), expectedAtan(atanTable(), INT32_MAX, 1 << 30));
 }
 

@@ -1,19 +1,51 @@
 #!/usr/bin/env bash
-# Installs the built library into a scratch prefix, then builds and runs a CMake consumer
-# (find_package) and a C consumer (pkg-config) against that installed copy.
+# Installs the built library into a scratch prefix, then checks that installed copy as a user
+# meets it: the shared library's SONAME and links, the CMake package (with its version rule:
+# the project's version is accepted, a later major version is refused), and a C program built
+# through pkg-config (the one README.md shows).
 set -euo pipefail
 build=$1
 src=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+version=$(sed -n 's/^project(orbmath VERSION \([0-9.]*\).*/\1/p' "$src/../../CMakeLists.txt")
+major=${version%%.*}
+[[ -n $version ]] || { echo "no project version found"; exit 1; }
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
-cmake -S "$src" -B "$work/cmake" -G Ninja -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
+libdir=$(dirname "$(find "$work/prefix" -name "liborbmath.so.$version" | head -n1)")
+
+# The library file carries the full version, its SONAME the major version, and the development
+# link points to the SONAME link.
+soname=$(readelf -d "$libdir/liborbmath.so.$version" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
+[[ $soname == "liborbmath.so.$major" ]] || { echo "SONAME is '$soname', expected liborbmath.so.$major"; exit 1; }
+[[ $(readlink "$libdir/liborbmath.so.$major") == "liborbmath.so.$version" ]] || { echo "bad SONAME link"; exit 1; }
+[[ $(readlink "$libdir/liborbmath.so") == "liborbmath.so.$major" ]] || { echo "bad development link"; exit 1; }
+echo "SONAME $soname"
+
+cmake -S "$src" -B "$work/cmake" -G Ninja -DCMAKE_PREFIX_PATH="$work/prefix" \
+      -DORBMATH_REQUIRED_VERSION="$version" | grep "found orbmath"
 cmake --build "$work/cmake" >/dev/null
-LD_LIBRARY_PATH="$work/prefix/lib" "$work/cmake/consumer"
-libdir=$(find "$work/prefix" -name orbmath.pc -printf '%h\n' | head -n1)
-export PKG_CONFIG_PATH="$libdir"
+LD_LIBRARY_PATH="$libdir" "$work/cmake/consumer"
+if cmake -S "$src" -B "$work/cmake-next" -G Ninja -DCMAKE_PREFIX_PATH="$work/prefix" \
+         -DORBMATH_REQUIRED_VERSION="$((major + 1)).0" >/dev/null 2>&1; then
+  echo "the package accepted version $((major + 1)).0"
+  exit 1
+fi
+echo "version $((major + 1)).0 refused"
+
+export PKG_CONFIG_PATH="$libdir/pkgconfig"
 export PKG_CONFIG_SYSROOT_DIR=
-# The prefix in the .pc file is the configured one; point pkg-config at the scratch prefix.
-flags=$(pkg-config --define-variable=prefix="$work/prefix" --cflags --libs orbmath)
+[[ $(pkg-config --modversion orbmath) == "$version" ]] || { echo "pkg-config version differs"; exit 1; }
+# The .pc file finds the prefix from its own place: nothing to redefine.
+flags=$(pkg-config --cflags --libs orbmath)
+[[ $(realpath "$(pkg-config --variable=includedir orbmath)") == $(realpath "$work/prefix/include") ]] ||
+  { echo "pkg-config's include directory is not the installed one: $flags"; exit 1; }
 ${CC:-cc} -std=c11 -Wall -Wextra -Wpedantic -Werror "$src/main.c" -o "$work/cconsumer" $flags
-LD_LIBRARY_PATH="$work/prefix/lib" "$work/cconsumer"
+out=$(LD_LIBRARY_PATH="$libdir" "$work/cconsumer")
+echo "$out"
+[[ $out == $'(1, 0) maps to (10, 1)\nunit of (0, 0): cmath_errZeroVector, unit still (0, 0)' ]] ||
+  { echo "unexpected output of the C program"; exit 1; }
+# main.c is the C program of README.md: the two must not drift apart.
+awk '/^\*\*A C program\*\*/{f=1;next} f&&/^```c$/{p=1;next} p&&/^```$/{exit} p' "$src/../../README.md" |
+  diff - "$src/main.c" || { echo "README.md's C program differs from main.c"; exit 1; }
+echo "pkg-config orbmath $version"

@@ -1,181 +1,103 @@
 // 2D vectors: exact results, failure statuses with outputs untouched, aliasing, and the float
 // family staying in single precision.
-#include <orbmath/orbmath.h>
+#include "geom_util.h"
 
-#include <gtest/gtest.h>
-
-#include <cmath>
-
-namespace {
-constexpr double kPi = 3.141592653589793;
-const cmath_vect kSentinel{-123.25, 456.5};
-const cmath_vectF kSentinelF{-123.25f, 456.5f};
-} // namespace
+using namespace geomtest;
+using V = cmath_vect;
+using VF = cmath_vectF;
 
 TEST(Vect, FailuresLeaveTheOutputUntouched)
 {
-    cmath_vect zero{0.0, 0.0}, a{2.0, 5.0}, out = kSentinel;
-    EXPECT_EQ(cmath_vect_getUnit(&zero, &out), cmath_errZeroVector);
-    EXPECT_EQ(cmath_vect_project(&zero, &a, &out), cmath_errZeroVector);
-    EXPECT_EQ(cmath_vect_initDivide(&out, &a, 0.0), cmath_errDivideByZero);
-    EXPECT_EQ(cmath_vect_initDivide(&out, &a, -0.0), cmath_errDivideByZero);
-    EXPECT_EQ(out.x, kSentinel.x);
-    EXPECT_EQ(out.y, kSentinel.y);
-
-    cmath_vectF zf{0.0f, 0.0f}, af{2.0f, 5.0f}, outf = kSentinelF;
-    EXPECT_EQ(cmath_vectF_getUnit(&zf, &outf), cmath_errZeroVector);
-    EXPECT_EQ(cmath_vectF_project(&zf, &af, &outf), cmath_errZeroVector);
-    EXPECT_EQ(cmath_vectF_initDivide(&outf, &af, 0.0f), cmath_errDivideByZero);
-    EXPECT_EQ(outf.x, kSentinelF.x);
-    EXPECT_EQ(outf.y, kSentinelF.y);
-
-    // A tiny but non-zero length is accepted; one whose square underflows has length 0
-    // (no rescaling) and is refused.
-    cmath_vect tiny{1e-150, 0.0};
-    EXPECT_EQ(cmath_vect_getUnit(&tiny, &out), 0);
-    EXPECT_EQ(out.x, 1.0 / std::sqrt(1e-150 * 1e-150) * 1e-150);
-    cmath_vect tinier{1e-300, 0.0};
-    out = kSentinel;
-    EXPECT_EQ(cmath_vect_getUnit(&tinier, &out), cmath_errZeroVector);
-    EXPECT_EQ(out.x, kSentinel.x);
+    const V zero{0.0, 0.0}, a{2.0, 5.0}, tinier{1e-300, 0.0};
+    const VF zf{0.0f, 0.0f}, af{2.0f, 5.0f};
+    const VF sentF{-123.25f, 456.5f};
+    // A length whose square underflows is 0 (no rescaling) and refused.
+    for (const V& z : {zero, tinier}) {
+        EXPECT_TRUE(refuses(cmath_errZeroVector, kVectSentinel, cmath_vect_getUnit, &z));
+    }
+    EXPECT_TRUE(refuses(cmath_errZeroVector, kVectSentinel, cmath_vect_project, &zero, &a));
+    EXPECT_TRUE(refuses(cmath_errZeroVector, sentF, cmath_vectF_getUnit, &zf));
+    EXPECT_TRUE(refuses(cmath_errZeroVector, sentF, cmath_vectF_project, &zf, &af));
+    for (double d : {0.0, -0.0}) {
+        EXPECT_TRUE(refusesWith(cmath_errDivideByZero, kVectSentinel,
+                                [&](V* out) { return cmath_vect_initDivide(out, &a, d); }));
+        EXPECT_TRUE(refusesWith(cmath_errDivideByZero, sentF,
+                                [&](VF* out) { return cmath_vectF_initDivide(out, &af, static_cast<float>(d)); }));
+    }
+    // A tiny but non-zero length is accepted.
+    const V tiny{1e-150, 0.0};
+    EXPECT_EQ(result<V>(cmath_vect_getUnit, &tiny).x, 1.0 / std::sqrt(1e-150 * 1e-150) * 1e-150);
 }
 
-TEST(Vect, ExactResultsAndSignConventions)
+TEST(Vect, ExactResultsSignConventionsAndAliasing)
 {
-    cmath_vect a{3.0, 4.0}, out;
-    ASSERT_EQ(cmath_vect_getUnit(&a, &out), 0);
-    EXPECT_EQ(out.x, (1.0 / 5.0) * 3.0);
-    EXPECT_EQ(out.y, (1.0 / 5.0) * 4.0);
-
-    cmath_vect x{10.0, 0.0}, b{2.0, 5.0};
-    ASSERT_EQ(cmath_vect_project(&x, &b, &out), 0);
-    EXPECT_EQ(out.x, 2.0);
-    EXPECT_EQ(out.y, 0.0);
-
-    cmath_vect ex{1.0, 0.0}, ey{0.0, 1.0};
-    double c = 0.0;
-    cmath_vect_cross(&ex, &ey, &c);
-    EXPECT_EQ(c, 1.0);
-    cmath_vect_initPerpendicular(&out, &ex);
-    EXPECT_EQ(out.x, -0.0);
-    EXPECT_EQ(out.y, 1.0);
-
-    cmath_radian r{99.0};
-    cmath_vect_getDirection(&ey, &r);
-    EXPECT_EQ(r.value, kPi / 2);
-    cmath_vect mx{-1.0, 0.0}, z{0.0, 0.0};
-    cmath_vect_getDirection(&mx, &r);
-    EXPECT_EQ(r.value, kPi);
-    EXPECT_EQ(cmath_vect_getDirection(&z, &r), 0);
-    EXPECT_EQ(r.value, 0.0);
-
-    // Division multiplies by the reciprocal: 1/3 rounded, then times 1.
-    cmath_vect one{1.0, 10.0};
-    ASSERT_EQ(cmath_vect_initDivide(&out, &one, 3.0), 0);
-    EXPECT_EQ(out.x, 1.0 / 3.0);
-    EXPECT_EQ(out.y, (1.0 / 3.0) * 10.0);
-    EXPECT_NE(out.y, 10.0 / 3.0);
-
-    cmath_radian th{0.5};
-    ASSERT_EQ(cmath_vect_initLengthAngle(&out, 2.0, &th), 0);
-    EXPECT_EQ(out.x, std::cos(0.5) * 2.0);
-    EXPECT_EQ(out.y, std::sin(0.5) * 2.0);
-
-    double d = 0.0;
-    cmath_vect p{1.0, 1.0}, q{4.0, 5.0};
-    cmath_vect_getDistance(&p, &q, &d);
-    EXPECT_EQ(d, 5.0);
-}
-
-TEST(Vect, OutputsMayAliasInputs)
-{
-    cmath_vect v{1.5, -2.0};
-    cmath_vect_initAdd(&v, &v, &v);
-    EXPECT_EQ(v.x, 3.0);
-    EXPECT_EQ(v.y, -4.0);
-    cmath_vect_initSubtract(&v, &v, &v);
-    EXPECT_EQ(v.x, 0.0);
-    EXPECT_EQ(v.y, 0.0);
-
-    cmath_vect a{3.0, 4.0};
-    cmath_vect_getUnit(&a, &a);
-    EXPECT_EQ(a.x, (1.0 / 5.0) * 3.0);
-    EXPECT_EQ(a.y, (1.0 / 5.0) * 4.0);
+    // The unit vector and division multiply by one rounded reciprocal.
+    V u{3.0, 4.0};
+    ASSERT_EQ(cmath_vect_getUnit(&u, &u), 0); // aliased
+    EXPECT_TRUE(sameBytes(u, V{(1.0 / 5.0) * 3.0, (1.0 / 5.0) * 4.0}));
+    V m{1.0, 10.0};
+    ASSERT_EQ(cmath_vect_initDivide(&m, &m, 3.0), 0); // aliased
+    EXPECT_TRUE(sameBytes(m, V{1.0 / 3.0, (1.0 / 3.0) * 10.0}));
+    EXPECT_NE(m.y, 10.0 / 3.0);
 
     // project with out aliasing either operand.
-    cmath_vect dir{10.0, 0.0}, b{2.0, 5.0};
+    V dir{10.0, 0.0}, b{2.0, 5.0}, dir2{0.0, 2.0}, b2{7.0, 3.0};
     cmath_vect_project(&dir, &b, &b);
-    EXPECT_EQ(b.x, 2.0);
-    EXPECT_EQ(b.y, 0.0);
-    cmath_vect dir2{0.0, 2.0}, b2{7.0, 3.0};
     cmath_vect_project(&dir2, &b2, &dir2);
-    EXPECT_EQ(dir2.x, 0.0);
-    EXPECT_EQ(dir2.y, 3.0);
+    EXPECT_TRUE(sameBytes(b, V{2.0, 0.0}));
+    EXPECT_TRUE(sameBytes(dir2, V{0.0, 3.0}));
+    V v{1.5, -2.0};
+    cmath_vect_initAdd(&v, &v, &v);
+    EXPECT_TRUE(sameBytes(v, V{3.0, -4.0}));
+    cmath_vect_initSubtract(&v, &v, &v);
+    EXPECT_TRUE(sameBytes(v, V{0.0, 0.0}));
 
-    cmath_vect m{2.0, 4.0};
-    cmath_vect_initDivide(&m, &m, 4.0);
-    EXPECT_EQ(m.x, 0.5);
-    EXPECT_EQ(m.y, 1.0);
-}
+    const V ex{1.0, 0.0}, ey{0.0, 1.0}, mx{-1.0, 0.0}, zero{0.0, 0.0}, p{1.0, 1.0}, q{4.0, 5.0};
+    EXPECT_EQ(result<double>(cmath_vect_cross, &ex, &ey), 1.0);
+    cmath_vect_initPerpendicular(&v, &ex);
+    EXPECT_TRUE(sameBytes(v, V{-0.0, 1.0}));
+    EXPECT_EQ(result<cmath_radian>(cmath_vect_getDirection, &ey).value, kPi / 2);
+    EXPECT_EQ(result<cmath_radian>(cmath_vect_getDirection, &mx).value, kPi);
+    EXPECT_EQ(result<cmath_radian>(cmath_vect_getDirection, &zero).value, 0.0);
+    const cmath_radian th{0.5};
+    ASSERT_EQ(cmath_vect_initLengthAngle(&v, 2.0, &th), 0);
+    EXPECT_TRUE(sameBytes(v, V{std::cos(0.5) * 2.0, std::sin(0.5) * 2.0}));
+    EXPECT_EQ(result<double>(cmath_vect_getDistance, &p, &q), 5.0);
 
-TEST(Vect, EqualityExactAndWithinTolerance)
-{
-    cmath_vect a{1.0, 2.0}, b{1.0, 2.0 + 1e-9};
-    int32_t f = -1;
-    cmath_vect_compareEqual(&a, &b, &f);
-    EXPECT_EQ(f, 0);
-    cmath_vect_compareEqual(&a, &a, &f);
-    EXPECT_EQ(f, 1);
-    cmath_vect_epsilonEqual(&a, &b, 1e-8, &f);
-    EXPECT_EQ(f, 1);
-    cmath_vect_epsilonEqual(&a, &b, 1e-10, &f);
-    EXPECT_EQ(f, 0);
-    cmath_vect c{1.5, 2.0};
-    cmath_vect_epsilonEqual(&a, &c, 0.5, &f); // inclusive bound
-    EXPECT_EQ(f, 1);
+    // Exact and tolerant equality; the bound is inclusive.
+    const V e{1.0, 2.0}, f{1.0, 2.0 + 1e-9}, g{1.5, 2.0};
+    EXPECT_EQ(result<int32_t>(cmath_vect_compareEqual, &e, &f), 0);
+    EXPECT_EQ(result<int32_t>(cmath_vect_compareEqual, &e, &e), 1);
+    EXPECT_EQ(result<int32_t>(cmath_vect_epsilonEqual, &e, &f, 1e-8), 1);
+    EXPECT_EQ(result<int32_t>(cmath_vect_epsilonEqual, &e, &f, 1e-10), 0);
+    EXPECT_EQ(result<int32_t>(cmath_vect_epsilonEqual, &e, &g, 0.5), 1);
 }
 
 TEST(VectF, SinglePrecisionWhereStated)
 {
-    cmath_vectF a{1.0f, 3.0f}, out;
+    VF out;
+    const VF a{1.0f, 3.0f}, p{0.1f, 0.7f};
     ASSERT_EQ(cmath_vectF_initDivide(&out, &a, 3.0f), 0);
-    EXPECT_EQ(out.x, 1.0f / 3.0f);
-    EXPECT_EQ(out.y, (1.0f / 3.0f) * 3.0f);
-
-    cmath_vectF p{0.1f, 0.7f};
-    float len = 0.0f;
-    cmath_vectF_getLength(&p, &len);
-    EXPECT_EQ(len, std::sqrt(0.1f * 0.1f + 0.7f * 0.7f));
-    float dot = 0.0f;
-    cmath_vectF_dot(&p, &p, &dot);
-    EXPECT_EQ(dot, 0.1f * 0.1f + 0.7f * 0.7f);
-
-    cmath_radian th{1.0};
+    EXPECT_TRUE(sameBytes(out, VF{1.0f / 3.0f, (1.0f / 3.0f) * 3.0f}));
+    EXPECT_EQ(result<float>(cmath_vectF_getLength, &p), std::sqrt(0.1f * 0.1f + 0.7f * 0.7f));
+    EXPECT_EQ(result<float>(cmath_vectF_dot, &p, &p), 0.1f * 0.1f + 0.7f * 0.7f);
+    const cmath_radian th{1.0};
     ASSERT_EQ(cmath_vectF_initLengthAngle(&out, 3.0f, &th), 0);
-    EXPECT_EQ(out.x, static_cast<float>(std::cos(1.0)) * 3.0f);
-    EXPECT_EQ(out.y, static_cast<float>(std::sin(1.0)) * 3.0f);
-
-    cmath_vectF u{3.0f, 4.0f};
+    const float c = static_cast<float>(std::cos(1.0)), s = static_cast<float>(std::sin(1.0));
+    EXPECT_TRUE(sameBytes(out, VF{c * 3.0f, s * 3.0f}));
+    VF u{3.0f, 4.0f};
     ASSERT_EQ(cmath_vectF_getUnit(&u, &u), 0);
     EXPECT_EQ(u.x, (1.0f / 5.0f) * 3.0f);
-}
 
-TEST(VectF, DirectionIsADoubleAndEpsilonWidens)
-{
-    // The direction is written as a whole double: a float write would leave the high half.
-    struct {
-        cmath_radian r;
-    } box{{1.0e300}};
-    cmath_vectF v{0.1f, 0.3f};
-    cmath_vectF_getDirection(&v, &box.r);
-    EXPECT_EQ(box.r.value, std::atan2(static_cast<double>(0.3f), static_cast<double>(0.1f)));
-    EXPECT_NE(box.r.value, static_cast<double>(static_cast<float>(box.r.value)));
-
-    cmath_vectF a{0.1f, 0.0f}, b{0.2f, 0.0f};
-    int32_t f = -1;
+    // The direction is written as a whole double (a float write would leave the high half).
+    cmath_radian r{1.0e300};
+    const VF d{0.1f, 0.3f};
+    cmath_vectF_getDirection(&d, &r);
+    EXPECT_EQ(r.value, std::atan2(static_cast<double>(0.3f), static_cast<double>(0.1f)));
+    EXPECT_NE(r.value, static_cast<double>(static_cast<float>(r.value)));
+    // The tolerance is compared in double.
+    const VF g{0.1f, 0.0f}, h{0.2f, 0.0f};
     const double gap = static_cast<double>(0.2f) - static_cast<double>(0.1f);
-    cmath_vectF_epsilonEqual(&a, &b, gap, &f);
-    EXPECT_EQ(f, 1);
-    cmath_vectF_epsilonEqual(&a, &b, std::nextafter(gap, 0.0), &f);
-    EXPECT_EQ(f, 0);
+    EXPECT_EQ(result<int32_t>(cmath_vectF_epsilonEqual, &g, &h, gap), 1);
+    EXPECT_EQ(result<int32_t>(cmath_vectF_epsilonEqual, &g, &h, std::nextafter(gap, 0.0)), 0);
 }

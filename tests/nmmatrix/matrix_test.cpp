@@ -1,24 +1,16 @@
 // cxNMMatrix storage, life cycle, element access and the element tolerance.
-#include "fault.h"
 #include "nm_helpers.h"
 
-#include <cmath>
 #include <limits>
 
-using nmtest::at;
-using nmtest::setRows;
-using nmtest::values;
-using V = std::vector<double>;
+using namespace nmtest;
 
 TEST(NMMatrixStorage, LifeCycleAndResizeRules)
 {
     cxNMMatrix m, other;
-    EXPECT_TRUE(m.isSizeEqual(0, 0));
-    EXPECT_TRUE(m.isSquare());
-    EXPECT_TRUE(m.isSymmetric());
-    EXPECT_TRUE(m == 12345.0);
-    EXPECT_FALSE(m != -1.0);
-    EXPECT_TRUE(m == other);
+    // An empty matrix is square, symmetric, equal to every value and to another empty one.
+    EXPECT_TRUE(m.isSizeEqual(0, 0) && m.isSquare() && m.isSymmetric() && m == other);
+    EXPECT_TRUE(m == 12345.0 && !(m != -1.0));
     EXPECT_EQ(m.reset() | m.assign(3.0) | m.identity(), 0);
 
     ASSERT_EQ(m.initResize(3, 4, 2.5), 0);
@@ -35,11 +27,9 @@ TEST(NMMatrixStorage, LifeCycleAndResizeRules)
     const int64_t before = csys_memory_testRequests();
     EXPECT_EQ(m.initResize(3, 4), 0);
     EXPECT_EQ(csys_memory_testRequests(), before);
-    EXPECT_EQ(at(m, 2, 3), -8.0);
-    EXPECT_EQ(at(m, 0, 0), 2.5);
+    EXPECT_TRUE(at(m, 2, 3) == -8.0 && at(m, 0, 0) == 2.5);
     EXPECT_EQ(m.initResize(4, 3), 0);
     EXPECT_EQ(csys_memory_testRequests(), before + 2);
-    EXPECT_TRUE(m.isSizeEqual(4, 3));
     EXPECT_EQ(m.initResize(4, 3, -1.0), 0);
     EXPECT_EQ(values(m), V(12, -1.0));
     EXPECT_EQ(m.reset(), 0);
@@ -123,42 +113,35 @@ TEST(NMMatrixStorage, ElementAccessChecksRowBeforeColumn)
     EXPECT_EQ(empty.setElement(0, 0, 1.0), cxNMMatrix_errBadRow);
 }
 
-namespace {
-// a and b compared through every use of the element tolerance; they must all agree.
-bool pairEqual(double a, double b)
-{
-    cxNMMatrix x, y, s;
-    EXPECT_EQ(x.initResize(1, 1, a) | y.initResize(1, 1, b) | s.initResize(2, 2, 0.0), 0);
-    EXPECT_EQ(s.setElement(0, 1, a) | s.setElement(1, 0, b), 0);
-    const bool eq = x == y;
-    EXPECT_EQ(eq, y == x);
-    EXPECT_EQ(eq, !(x != y));
-    EXPECT_EQ(eq, x == b);
-    EXPECT_EQ(eq, !(x != b));
-    EXPECT_EQ(eq, s.isSymmetric());
-    return eq;
-}
-} // namespace
 
 TEST(NMMatrixCompare, ElementToleranceAtItsBoundary)
 {
-    // Absolute 1e-12 below magnitude 1.
-    EXPECT_TRUE(pairEqual(0.1, 0.1 + 5e-13));
-    EXPECT_FALSE(pairEqual(0.1, 0.1 + 2e-12));
-    EXPECT_TRUE(pairEqual(0.0, 1e-12));
-    EXPECT_FALSE(pairEqual(0.0, std::nextafter(1e-12, 1.0)));
-    EXPECT_FALSE(pairEqual(0.5, 0.5 - 1.5e-12)); // s just below 1
-    EXPECT_TRUE(pairEqual(0.5, 0.5 - 0.9e-12));
-    // Relative 1e-12 * (|a| + |b|) from magnitude 1 on.
-    EXPECT_TRUE(pairEqual(1000.0, 1000.0 + 1e-9));
-    EXPECT_FALSE(pairEqual(1000.0, 1000.0 + 2.5e-9));
-    EXPECT_TRUE(pairEqual(2.0, 2.0 + std::ldexp(1.0, -38)));  // 3.6e-12 <= 4e-12
-    EXPECT_FALSE(pairEqual(2.0, 2.0 + std::ldexp(1.0, -37))); // 7.3e-12 >  4e-12
-    EXPECT_FALSE(pairEqual(1.0, -1.0));
-    // A NaN difference is not "greater", so it counts as equal.
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_TRUE(pairEqual(1.0, nan));
-    EXPECT_TRUE(pairEqual(nan, nan));
+    const struct {
+        double a, b;
+        bool equal;
+    } cases[] = {
+        // Absolute 1e-12 below magnitude 1 (0.5 and 0.5 - 1.5e-12: s just below 1).
+        {0.1, 0.1 + 5e-13, true}, {0.1, 0.1 + 2e-12, false}, {0.0, 1e-12, true},
+        {0.0, std::nextafter(1e-12, 1.0), false}, {0.5, 0.5 - 1.5e-12, false}, {0.5, 0.5 - 0.9e-12, true},
+        // Relative 1e-12 * (|a| + |b|) from magnitude 1 on: 2^-38 = 3.6e-12 <= 4e-12 < 2^-37.
+        {1000.0, 1000.0 + 1e-9, true}, {1000.0, 1000.0 + 2.5e-9, false},
+        {2.0, 2.0 + std::ldexp(1.0, -38), true},
+        {2.0, 2.0 + std::ldexp(1.0, -37), false}, {1.0, -1.0, false},
+        // A NaN difference is not "greater", so it counts as equal.
+        {1.0, nan, true}, {nan, nan, true}};
+    for (const auto& c : cases) {
+        // Every use of the element tolerance must agree.
+        cxNMMatrix x, y, s;
+        ASSERT_EQ(x.initResize(1, 1, c.a) | y.initResize(1, 1, c.b) | s.initResize(2, 2, 0.0), 0);
+        ASSERT_EQ(s.setElement(0, 1, c.a) | s.setElement(1, 0, c.b), 0);
+        EXPECT_EQ(x == y, c.equal) << c.a << " " << c.b;
+        EXPECT_EQ(y == x, c.equal) << c.a << " " << c.b;
+        EXPECT_EQ(x != y, !c.equal) << c.a << " " << c.b;
+        EXPECT_EQ(x == c.b, c.equal) << c.a << " " << c.b;
+        EXPECT_EQ(x != c.b, !c.equal) << c.a << " " << c.b;
+        EXPECT_EQ(s.isSymmetric(), c.equal) << c.a << " " << c.b;
+    }
 }
 
 TEST(NMMatrixCompare, SizesScanAndSymmetry)

@@ -1,19 +1,15 @@
 // The shareable vector: a shared object holding a vector, owned by handles, answering type
 // names down to the root, and the forwards to the vector inside.
 #include "fault.h"
-
-#include <orbmath/orbmath.h>
-
-#include <gtest/gtest.h>
+#include "orbtest_a.h"
 
 #include <cstring>
 #include <vector>
 
-extern "C" int orbmath_c_vector_check(void);
-
 namespace {
 
 constexpr char16_t kKind[] = u"test_intsShareable";
+using V = std::vector<int32_t>;
 
 cmath_status kindFinal(void* object, const char16_t* name, void** out)
 {
@@ -40,7 +36,7 @@ cmath_status sameSize(const cstd_vectorShareable* a, const cstd_vectorShareable*
     return 0;
 }
 
-std::vector<int32_t> values(const cstd_vectorShareable* s)
+V values(const cstd_vectorShareable* s)
 {
     const void *b = nullptr, *e = nullptr;
     EXPECT_EQ(cstd_vectorShareable_getBeginEndConst(s, &b, &e), 0);
@@ -54,40 +50,16 @@ void plain(cstd_vector* v, std::initializer_list<int32_t> init)
               0);
 }
 
-} // namespace
-
-TEST(VectorC, HeaderCompilesAsC11AndVectorsWork) { EXPECT_EQ(orbmath_c_vector_check(), 0); }
-
-TEST(VectorShareable, HandlesOwnItAndTheLastReleaseFreesEverything)
+void* query(cstd_vectorShareable* s, const char16_t* name, bool final = false)
 {
-    const int64_t blocks = csys_memory_testOutstanding();
-    cstd_vector v;
-    plain(&v, {1, 2, 3});
-    void* block = nullptr;
-    ASSERT_EQ(csys_memory_alloc_internal(sizeof(cstd_vectorShareable), &block), 0);
-    auto* s = static_cast<cstd_vectorShareable*>(block);
-    ASSERT_EQ(cstd_vectorShareable_construct(s, &v, &kTypes, nullptr), 0);
-    cstd_vector__destruct(&v);
-    EXPECT_EQ(values(s), (std::vector<int32_t>{1, 2, 3}));
-    EXPECT_EQ(s->shared.outer, s);
-
-    cstd_ptrh h, g;
-    ASSERT_EQ(cstd_ptrh_construct(&h, nullptr), 0);
-    ASSERT_EQ(cstd_ptrh_assignShared(&h, &s->shared), 0);
-    int64_t refs = 0;
-    EXPECT_EQ(cstd_shared_getReferenceCount(&s->shared, &refs), 0);
-    EXPECT_EQ(refs, 1);
-    ASSERT_EQ(cstd_ptrh_constructCopy(&g, &h), 0);
-    int32_t x = 4;
-    ASSERT_EQ(cstd_vectorShareable_pushBack(s, &x), 0);
-    void* whole = nullptr;
-    EXPECT_EQ(cstd_ptrh_getWholeShared(&g, &whole), 0);
-    EXPECT_EQ(whole, s);
-    EXPECT_EQ(cstd_ptrh_destruct(&h), 0);
-    EXPECT_EQ(values(s), (std::vector<int32_t>{1, 2, 3, 4}));
-    EXPECT_EQ(cstd_ptrh_destruct(&g), 0); // destructs the vector, frees the object's block
-    EXPECT_EQ(csys_memory_testOutstanding(), blocks);
+    void* out = &out;
+    EXPECT_EQ((final ? cstd_vectorShareable_queryInterfaceByTypenameFinal
+                     : cstd_vectorShareable_queryInterfaceByTypename)(s, name, &out),
+              0);
+    return out;
 }
+
+} // namespace
 
 TEST(VectorShareable, QueriesRunFromTheKindDownToTheRoot)
 {
@@ -96,38 +68,24 @@ TEST(VectorShareable, QueriesRunFromTheKindDownToTheRoot)
     cstd_vectorShareable typed, bare;
     ASSERT_EQ(cstd_vectorShareable_construct(&typed, &v, &kTypes, nullptr), 0);
     ASSERT_EQ(cstd_vectorShareable_construct(&bare, &v, nullptr, nullptr), 0);
-
-    const char16_t* name = nullptr;
-    EXPECT_EQ(cstd_vectorShareable_getTypename(&typed, &name), 0);
-    EXPECT_EQ(name, kKind);
-    EXPECT_EQ(cstd_vectorShareable_getTypename(&bare, &name), 0);
-    EXPECT_EQ(cstd_typename_equal(name, u"cstd_vectorShareable"), 1);
-
-    void* out = nullptr;
-    EXPECT_EQ(cstd_vectorShareable_queryInterfaceByTypename(&typed, kKind, &out), 0);
-    EXPECT_EQ(out, &typed);
-    EXPECT_EQ(cstd_vectorShareable_queryInterfaceByTypename(&typed, u"cstd_vectorShareable", &out), 0);
-    EXPECT_EQ(out, &typed);
-    EXPECT_EQ(cstd_vectorShareable_queryInterfaceByTypename(&typed, u"cstd_shared", &out), 0);
-    EXPECT_EQ(out, &typed.shared);
-    EXPECT_EQ(cstd_vectorShareable_queryInterfaceByTypename(&bare, u"cstd_vectorShareable", &out), 0);
-    EXPECT_EQ(out, &bare);
+    EXPECT_EQ(orbtest::result<const char16_t*>(cstd_vectorShareable_getTypename, &typed), kKind);
+    EXPECT_EQ(cstd_typename_equal(orbtest::result<const char16_t*>(cstd_vectorShareable_getTypename, &bare),
+                                  u"cstd_vectorShareable"),
+              1);
+    EXPECT_EQ(query(&typed, kKind), &typed);
+    EXPECT_EQ(query(&typed, u"cstd_vectorShareable"), &typed);
+    EXPECT_EQ(query(&typed, u"cstd_shared"), &typed.shared);
+    EXPECT_EQ(query(&bare, u"cstd_vectorShareable"), &bare);
     // The final query does not know the kind; near misses match nothing.
-    EXPECT_EQ(cstd_vectorShareable_queryInterfaceByTypenameFinal(&typed, kKind, &out), 0);
-    EXPECT_EQ(out, nullptr);
-    for (const char16_t* miss : {u"cstd_vectorShare", u"cstd_vectorShareableX", u"test_ints", u"cstd_vector"}) {
-        out = &v;
-        EXPECT_EQ(cstd_vectorShareable_queryInterfaceByTypename(&typed, miss, &out), 0);
-        EXPECT_EQ(out, nullptr);
-    }
+    EXPECT_EQ(query(&typed, kKind, true), nullptr);
+    EXPECT_EQ(query(&typed, u"cstd_vectorShare"), nullptr);
+    EXPECT_EQ(query(&typed, u"cstd_vector"), nullptr);
+    EXPECT_EQ(query(nullptr, kKind), nullptr);
+    void* out = nullptr;
+    EXPECT_EQ(cstd_vectorShareable_queryInterfaceByTypename(&typed, nullptr, &out), cmath_errNullArgument);
     // The generic shared query reaches the kind's table too.
     EXPECT_EQ(cstd_shared_queryInterfaceByTypename(&typed.shared, kKind, &out, 0), 0);
     EXPECT_EQ(out, &typed);
-    out = &v;
-    EXPECT_EQ(cstd_vectorShareable_queryInterfaceByTypename(nullptr, kKind, &out), 0);
-    EXPECT_EQ(out, nullptr);
-    EXPECT_EQ(cstd_vectorShareable_queryInterfaceByTypename(&typed, nullptr, &out), cmath_errNullArgument);
-
     cstd_vectorShareable_destruct(&typed);
     cstd_vectorShareable_destruct(&bare);
     cstd_vector__destruct(&v);
@@ -135,67 +93,44 @@ TEST(VectorShareable, QueriesRunFromTheKindDownToTheRoot)
 
 TEST(VectorShareable, ForwardsCopiesAndEquality)
 {
-    cstd_vector v;
+    cstd_vector v, w;
     plain(&v, {5, 6});
+    plain(&w, {1});
     cstd_vectorShareable a, b;
     ASSERT_EQ(cstd_vectorShareable_construct(&a, &v, &kTypes, sameSize), 0);
     ASSERT_EQ(cstd_vectorShareable_constructCopy(&b, &a), 0);
     EXPECT_EQ(b.shared.typeTable, &kTypes);
     EXPECT_EQ(b.equal, &sameSize);
     EXPECT_NE(b.vector.begin, a.vector.begin);
-    int64_t refs = -1;
-    cstd_shared_getReferenceCount(&b.shared, &refs);
-    EXPECT_EQ(refs, 0); // a copy is a fresh, unowned object
+    EXPECT_EQ(orbtest::result<int64_t>(cstd_shared_getReferenceCount, &b.shared), 0); // fresh, unowned
 
     ASSERT_EQ(cstd_vectorShareable_reserve(&b, 10), 0);
-    intptr_t n = 0;
-    int32_t n32 = 0;
-    EXPECT_EQ(cstd_vectorShareable_getCapacity(&b, &n), 0);
-    EXPECT_EQ(n, 10);
-    ASSERT_EQ(cstd_vectorShareable_resize(&b, 4), 0);
-    EXPECT_EQ(values(&b), (std::vector<int32_t>{5, 6, 0, 0}));
-    EXPECT_EQ(cstd_vectorShareable_getSize(&b, &n), 0);
-    EXPECT_EQ(cstd_vectorShareable_getSize32(&b, &n32), 0);
-    EXPECT_EQ(n, 4);
-    EXPECT_EQ(n32, 4);
-    EXPECT_EQ(cstd_vectorShareable_getElementSize(&b, &n), 0);
-    EXPECT_EQ(n, 4);
-    void *p = nullptr, *e = nullptr;
-    const void* cp = nullptr;
-    EXPECT_EQ(cstd_vectorShareable_getBeginEnd(&b, &p, &e), 0);
-    EXPECT_EQ(static_cast<int32_t*>(e) - static_cast<int32_t*>(p), 4);
-    EXPECT_EQ(cstd_vectorShareable_getBeginSize32(&b, &p, &n32), 0);
-    EXPECT_EQ(cstd_vectorShareable_getBeginSize32Const(&b, &cp, &n32), 0);
-    EXPECT_EQ(cp, p);
-    EXPECT_EQ(n32, 4);
+    ASSERT_EQ(cstd_vectorShareable_resize(&b, 3), 0);
+    const int32_t seven = 7;
+    ASSERT_EQ(cstd_vectorShareable_pushBack(&b, &seven), 0);
+    EXPECT_EQ(values(&b), (V{5, 6, 0, 7}));
+    EXPECT_EQ(orbtest::result<intptr_t>(cstd_vectorShareable_getCapacity, &b), 10);
+    EXPECT_EQ(orbtest::result<int32_t>(cstd_vectorShareable_getSize32, &b), 4);
 
-    int32_t eq = -1;
-    EXPECT_EQ(cstd_vectorShareable_compareEqual(&a, &b, &eq), 0);
-    EXPECT_EQ(eq, 0);
+    // The kind's equality decides when there is one (same size here), else the element bytes.
+    EXPECT_EQ(orbtest::result<int32_t>(cstd_vectorShareable_compareEqual, &a, &b), 0);
     const int32_t two[] = {8, 9};
     ASSERT_EQ(cstd_vectorShareable_assignElements(&b, two, 2), 0);
-    EXPECT_EQ(values(&b), (std::vector<int32_t>{8, 9}));
     const int calls = g_equalCalls;
-    EXPECT_EQ(cstd_vectorShareable_compareEqual(&a, &b, &eq), 0);
-    EXPECT_EQ(eq, 1); // the kind's equality decides: same size
+    EXPECT_EQ(orbtest::result<int32_t>(cstd_vectorShareable_compareEqual, &a, &b), 1);
     EXPECT_EQ(g_equalCalls, calls + 1);
     b.equal = nullptr;
-    EXPECT_EQ(cstd_vectorShareable_compareEqual(&b, &a, &eq), 0);
-    EXPECT_EQ(eq, 0); // no equality: element bytes
+    EXPECT_EQ(orbtest::result<int32_t>(cstd_vectorShareable_compareEqual, &b, &a), 0);
 
     ASSERT_EQ(cstd_vectorShareable_assign(&b, &a), 0);
-    EXPECT_EQ(values(&b), (std::vector<int32_t>{5, 6}));
-    cstd_vector w;
-    plain(&w, {1});
+    EXPECT_EQ(values(&b), (V{5, 6}));
     ASSERT_EQ(cstd_vectorShareable_assignVector(&b, &w), 0);
-    EXPECT_EQ(values(&b), (std::vector<int32_t>{1}));
+    EXPECT_EQ(values(&b), (V{1}));
     ASSERT_EQ(cstd_vectorShareable_reset(&b), 0);
     EXPECT_EQ(b.vector.size, 0);
     EXPECT_EQ(b.vector.capacity, 0);
-
-    for (cstd_vectorShareable* s : {&a, &b}) {
-        cstd_vectorShareable_destruct(s);
-    }
+    cstd_vectorShareable_destruct(&a);
+    cstd_vectorShareable_destruct(&b);
     cstd_vector__destruct(&v);
     cstd_vector__destruct(&w);
 }
@@ -204,15 +139,15 @@ TEST(VectorShareable, FailingConstructionWritesNothing)
 {
     cstd_vector v;
     plain(&v, {1, 2, 3});
+    cstd_vectorShareable sentinel;
+    std::memset(&sentinel, 0xEE, sizeof sentinel);
     const int covered = orbtest::sweepAllocations([&](bool) {
-        cstd_vectorShareable s;
-        std::memset(&s, 0xEE, sizeof s);
-        const cstd_vectorShareable sentinel = s;
+        cstd_vectorShareable s = sentinel;
         const cmath_status st = cstd_vectorShareable_construct(&s, &v, &kTypes, nullptr);
         if (st < 0) {
-            EXPECT_EQ(std::memcmp(&s, &sentinel, sizeof s), 0);
+            EXPECT_TRUE(orbtest::sameBytes(s, sentinel));
         } else {
-            EXPECT_EQ(values(&s), (std::vector<int32_t>{1, 2, 3}));
+            EXPECT_EQ(values(&s), (V{1, 2, 3}));
             cstd_vectorShareable_destruct(&s);
         }
         return st;
