@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
+
 extern "C" {
 // Makes the nth allocation request from now fail (0 switches failures off); with
 // `persistent` every request after it fails too.
@@ -49,6 +52,63 @@ int sweepAllocations(Op op, int limit = 10000)
     }
     ADD_FAILURE() << "operation still failing after " << limit << " injected failures";
     return covered;
+}
+
+// One trial of a prepared sweep: the objects an operation works on, built before the failure
+// window opens. `op` runs with one allocation failing; `failed` checks what a failing run must
+// leave untouched, `succeeded` the result of the run that got through; `teardown` releases
+// everything the trial built (and what a successful op made).
+struct Trial {
+    std::function<cmath_status()> op;
+    std::function<void()> failed;
+    std::function<void()> succeeded;
+    std::function<void()> teardown;
+};
+
+// Like sweepAllocations, but the failure window covers only trial.op: `prepare` builds a fresh
+// Trial (with injection off) for each failure point. A failing run must return `expected`
+// and leave the outstanding-block count no higher than preparation left it; after teardown the count
+// must be back where it was before preparation. Returns the failure points covered.
+template <class Prepare>
+int sweepPrepared(Prepare prepare, cmath_status expected = csys_errNoMemory, int limit = 10000)
+{
+    FaultGuard guard;
+    for (int n = 1; n <= limit; ++n) {
+        const int64_t before = csys_memory_testOutstanding();
+        std::optional<Trial> trial(prepare());
+        Trial& t = *trial;
+        const int64_t prepared = csys_memory_testOutstanding();
+        csys_memory_testFailAfter(n, 0);
+        const cmath_status st = t.op();
+        csys_memory_testFailAfter(0, 0);
+        if (st < 0 && st != expected) {
+            ADD_FAILURE() << "status " << st << " instead of " << expected << " with allocation " << n << " failing";
+            if (t.teardown) {
+                t.teardown();
+            }
+            return n - 1;
+        }
+        if (st < 0) {
+            // No block made by a failing run survives it (some operations, such as an
+            // assignment that drops the old contents first, legitimately free blocks).
+            EXPECT_LE(csys_memory_testOutstanding(), prepared) << "leak with allocation " << n << " failing";
+            if (t.failed) {
+                t.failed();
+            }
+        } else if (t.succeeded) {
+            t.succeeded();
+        }
+        if (t.teardown) {
+            t.teardown();
+        }
+        trial.reset(); // releases what the trial's checks still held
+        EXPECT_EQ(csys_memory_testOutstanding(), before) << "leak after the run with allocation " << n << " failing";
+        if (st >= 0) {
+            return n - 1;
+        }
+    }
+    ADD_FAILURE() << "operation still failing after " << limit << " injected failures";
+    return limit;
 }
 
 } // namespace orbtest

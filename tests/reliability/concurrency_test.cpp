@@ -1,0 +1,223 @@
+// Threads that share objects: several threads read the same transforms (map, linearise, compare)
+// and derive new ones from them (clone, invert, compose) while copying and releasing handles to
+// them; others read one shareable vector through handles. Every thread's results must equal the
+// ones computed alone, bit for bit, and every object must be destroyed exactly once at the end.
+// The ThreadSanitizer build runs these (ctest -R Concurrency).
+#include "fault.h"
+#include "reliability_util.hpp"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using rel::Handle;
+
+constexpr int kThreads = 4;
+
+const cmath_xformLinear kA = {{1.0, 2.0}, {2.0, 0.5, -1.0, 1.5}};
+const cmath_xformLinear kB = {{-3.0, 0.25}, {0.0, -1.0, 1.0, 0.0}};
+
+// What one thread computes from the shared handles; compared bit for bit.
+struct Results {
+    cmath_vect mapped[4];
+    cmath_xformLinear linear[2];
+    cmath_vect derived[3];
+    int32_t equal[2];
+    bool operator==(const Results& o) const { return std::memcmp(this, &o, sizeof *this) == 0; }
+};
+
+int compute(const Handle& a, const Handle& chain, const Handle& nested, int i, Results* r)
+{
+    std::memset(r, 0, sizeof *r);
+    int bad = 0;
+    const cmath_vect p = {0.5 + i, -0.25 * i};
+    const cmath_xformPtrhConst* hs[] = {&a.h, &chain.h, &nested.h};
+    for (int k = 0; k < 3; ++k) {
+        bad += cmath_xformPtrhConst_mapPoint(hs[k], &p, &r->mapped[k]) < 0;
+    }
+    bad += cmath_xformPtrhConst_getLinear(&chain.h, &p, &r->linear[0]) < 0;
+    bad += cmath_xformPtrhConst_getLinear(&nested.h, nullptr, &r->linear[1]) < 0;
+    bad += cmath_xformPtrhConst_compareEqual(&chain.h, &nested.h, &r->equal[0]) < 0;
+    bad += cmath_xformPtrhConst_compareEqual(&a.h, &a.h, &r->equal[1]) < 0;
+
+    // New objects made from the shared ones, used and released on this thread.
+    cmath_xformPtrhConst copy, inverse, composed;
+    bad += cmath_xformPtrhConst_construct(&inverse) < 0;
+    bad += cmath_xformPtrhConst_construct(&composed) < 0;
+    bad += cmath_xformPtrhConst_constructCopy(&copy, &nested.h) < 0;
+    bad += cmath_xformPtrhConst_cloneConst(&chain.h, &copy) < 0;
+    bad += cmath_xformPtrhConst_getInverseConst(&nested.h, &inverse) < 0;
+    bad += cmath_xformPtrhConst_assignCompose3(&composed, &nested.h, &chain.h, &a.h) < 0;
+    bad += cmath_xformPtrhConst_mapPoint(&copy, &p, &r->derived[0]) < 0;
+    bad += cmath_xformPtrhConst_mapPoint(&inverse, &p, &r->derived[1]) < 0;
+    bad += cmath_xformPtrhConst_mapPoint(&composed, &p, &r->derived[2]) < 0;
+    r->mapped[3] = r->derived[2];
+    bad += cmath_xformPtrhConst_destruct(&composed) < 0;
+    bad += cmath_xformPtrhConst_destruct(&inverse) < 0;
+    bad += cmath_xformPtrhConst_destruct(&copy) < 0;
+    return bad;
+}
+
+TEST(Concurrency, ThreadsReadAndDeriveFromSharedTransforms)
+{
+    const int64_t baseline = csys_memory_testOutstanding();
+    {
+        Handle a(kA), b(kB), chain, nested;
+        rel::makeChain(chain, {&a, &b});
+        rel::makeChain(nested, {&chain, &a, &b});
+        constexpr int kRounds = 64;
+        std::vector<Results> alone(kRounds);
+        for (int i = 0; i < kRounds; ++i) {
+            ASSERT_EQ(compute(a, chain, nested, i, &alone[static_cast<size_t>(i)]), 0);
+        }
+        const int64_t refs[] = {a.refs(), chain.refs(), nested.refs()};
+
+        std::atomic<int> failures{0};
+        std::atomic<int> mismatches{0};
+        std::vector<std::thread> threads;
+        for (int t = 0; t < kThreads; ++t) {
+            threads.emplace_back([&, t]() {
+                for (int round = 0; round < 20; ++round) {
+                    for (int i = 0; i < kRounds; ++i) {
+                        const int k = (i + t * 7) % kRounds;
+                        Results r;
+                        failures.fetch_add(compute(a, chain, nested, k, &r));
+                        mismatches.fetch_add(r == alone[static_cast<size_t>(k)] ? 0 : 1);
+                    }
+                }
+            });
+        }
+        for (std::thread& th : threads) {
+            th.join();
+        }
+        EXPECT_EQ(failures.load(), 0);
+        EXPECT_EQ(mismatches.load(), 0);
+        EXPECT_EQ(a.refs(), refs[0]);
+        EXPECT_EQ(chain.refs(), refs[1]);
+        EXPECT_EQ(nested.refs(), refs[2]);
+    }
+    EXPECT_EQ(csys_memory_testOutstanding(), baseline);
+}
+
+// The last release of a chain may happen on any thread: each thread drops its handle to a chain
+// that holds parts shared with the other threads' chains.
+TEST(Concurrency, LastReleaseOfSharedPartsOnAnyThread)
+{
+    const int64_t baseline = csys_memory_testOutstanding();
+    for (int round = 0; round < 50; ++round) {
+        std::vector<cmath_xformPtrhConst> mine(kThreads);
+        {
+            Handle a(kA), b(kB);
+            for (cmath_xformPtrhConst& h : mine) {
+                ASSERT_EQ(cmath_xformPtrhConst_construct(&h), 0);
+                ASSERT_EQ(cmath_xformPtrhConst_assignCompose(&h, &a.h, &b.h), 0);
+                Handle c;
+                rel::makeChain(c, {&a, &b});
+                ASSERT_EQ(cmath_xformPtrhConst_assignCompose(&h, &c.h, &h), 0);
+            }
+        } // only the threads' chains hold a and b now
+        std::atomic<int> failures{0};
+        std::vector<std::thread> threads;
+        for (int t = 0; t < kThreads; ++t) {
+            threads.emplace_back([&, t]() {
+                const cmath_vect p = {1.0, 1.0};
+                cmath_vect q;
+                failures.fetch_add(cmath_xformPtrhConst_mapPoint(&mine[static_cast<size_t>(t)], &p, &q) < 0);
+                failures.fetch_add(cmath_xformPtrhConst_destruct(&mine[static_cast<size_t>(t)]) < 0);
+            });
+        }
+        for (std::thread& th : threads) {
+            th.join();
+        }
+        EXPECT_EQ(failures.load(), 0);
+    }
+    EXPECT_EQ(csys_memory_testOutstanding(), baseline);
+}
+
+// A shareable vector held by handles on several threads: each copies and releases handles to it
+// and reads it; the thread that lets go last frees it.
+TEST(Concurrency, ShareableVectorReadThroughHandlesOnManyThreads)
+{
+    const int64_t baseline = csys_memory_testOutstanding();
+    cstd_vector v;
+    ASSERT_EQ(cstd_vector__constructWithVtable(&v, 0, sizeof(int32_t), nullptr), 0);
+    for (int32_t x = 0; x < 100; ++x) {
+        ASSERT_EQ(cstd_vector__pushBack(&v, &x), 0);
+    }
+    void* block = nullptr;
+    ASSERT_EQ(csys_memory_alloc_internal(sizeof(cstd_vectorShareable), &block), 0);
+    auto* s = static_cast<cstd_vectorShareable*>(block);
+    ASSERT_EQ(cstd_vectorShareable_construct(s, &v, nullptr, nullptr), 0);
+    cstd_vector__destruct(&v);
+
+    std::vector<cstd_ptrhConst> owners(kThreads);
+    for (cstd_ptrhConst& h : owners) {
+        ASSERT_EQ(cstd_ptrhConst_construct(&h, &s->shared), 0);
+    }
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t]() {
+            cstd_ptrhConst& own = owners[static_cast<size_t>(t)];
+            for (int i = 0; i < 2000; ++i) {
+                cstd_ptrhConst h;
+                int bad = cstd_ptrhConst_constructCopy(&h, &own) < 0;
+                void* whole = nullptr;
+                bad += cstd_ptrhConst_getWholeShared(&h, &whole) < 0;
+                const auto* sv = static_cast<const cstd_vectorShareable*>(whole);
+                int32_t size = 0;
+                const void* begin = nullptr;
+                bad += cstd_vectorShareable_getBeginSize32Const(sv, &begin, &size) < 0;
+                bad += size != 100 || static_cast<const int32_t*>(begin)[i % 100] != i % 100;
+                int32_t eq = 0;
+                bad += cstd_vectorShareable_compareEqual(sv, sv, &eq) < 0 || eq != 1;
+                bad += cstd_ptrhConst_destruct(&h) < 0;
+                failures.fetch_add(bad);
+            }
+            failures.fetch_add(cstd_ptrhConst_destruct(&own) < 0);
+        });
+    }
+    for (std::thread& th : threads) {
+        th.join();
+    }
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(csys_memory_testOutstanding(), baseline);
+}
+
+double expectedFive(int32_t, void*) { return 5.0; }
+
+// The chi-squared test allocates its temporaries per call: many calls at once stay independent.
+TEST(Concurrency, ChiSquaredTestsRunSideBySide)
+{
+    std::vector<double> observed(300);
+    for (size_t i = 0; i < observed.size(); ++i) {
+        observed[i] = static_cast<double>(2 + i % 7);
+    }
+    const cmath_chiSqTestParams p = {0.05};
+    cmath_chiSqTestResult alone;
+    ASSERT_EQ(cmath_chiSqTest(observed.data(), 300, &p, expectedFive, nullptr, &alone), 0);
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&]() {
+            for (int i = 0; i < 200; ++i) {
+                cmath_chiSqTestResult r;
+                const bool ok = cmath_chiSqTest(observed.data(), 300, &p, expectedFive, nullptr, &r) == 0 &&
+                                std::memcmp(&r.testStatistic, &alone.testStatistic, sizeof(double)) == 0 &&
+                                r.numDofs == alone.numDofs && r.passed == alone.passed;
+                failures.fetch_add(ok ? 0 : 1);
+            }
+        });
+    }
+    for (std::thread& th : threads) {
+        th.join();
+    }
+    EXPECT_EQ(failures.load(), 0);
+}
+
+} // namespace

@@ -1,0 +1,30 @@
+// The golden outputs of every family must match the committed hashes (see golden/golden.hpp):
+// a change in any bit of any result is caught here and in the cross-compiler comparison of CI.
+#include "golden/golden.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cinttypes>
+#include <cstdio>
+
+namespace {
+
+TEST(Golden, EveryFamilyMatchesItsCommittedHash)
+{
+    for (const golden::Family& f : golden::families()) {
+        const uint64_t h = f.run();
+        char text[32];
+        std::snprintf(text, sizeof text, "0x%016" PRIx64, h);
+        ::testing::Test::RecordProperty(f.name, text);
+        EXPECT_EQ(h, f.expected) << f.name << " now hashes to " << text;
+    }
+}
+
+TEST(Golden, RunsAreRepeatable)
+{
+    for (const golden::Family& f : golden::families()) {
+        EXPECT_EQ(f.run(), f.run()) << f.name;
+    }
+}
+
+} // namespace

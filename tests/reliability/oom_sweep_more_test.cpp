@@ -1,0 +1,432 @@
+// Allocation failure on every path, continued: the typed vectors (both families through one
+// table) and every member of cxNMMatrix that allocates. See oom_sweep_test.cpp for the harness.
+#include "fault.h"
+#include "sweep_util.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using orbtest::Trial;
+
+using rel::report;
+using rel::sweep;
+
+// ---- typed vectors -------------------------------------------------------------------------
+
+// One typed family's allocating operations, taken from the exported names of V.
+template <class V, class S, class T>
+struct Family {
+    const char* name;
+    T (*element)(int k);
+    cmath_status (*construct)(V*, int32_t);
+    cmath_status (*constructUninit)(V*, int32_t);
+    cmath_status (*constructWithMtable)(V*, int32_t, const void*);
+    cmath_status (*constructFill)(V*, int32_t, const T*);
+    cmath_status (*constructFromBlock)(V*, const T*, int32_t);
+    cmath_status (*constructCopy)(V*, const V*);
+    cmath_status (*destruct)(V*);
+    cmath_status (*assign)(V*, const V*);
+    cmath_status (*assignElements)(V*, const T*, int32_t);
+    cmath_status (*append)(V*, const T*, int32_t);
+    cmath_status (*insert)(V*, int32_t, const T*, int32_t);
+    cmath_status (*insertElement)(V*, int32_t, const T*);
+    cmath_status (*pushBack)(V*, const T*);
+    cmath_status (*reserve)(V*, int32_t);
+    cmath_status (*resize)(V*, int32_t);
+    cmath_status (*resizeFill)(V*, int32_t, const T*);
+    cmath_status (*resizeUninit)(V*, int32_t);
+    cmath_status (*newV)(V**);
+    cmath_status (*newClone)(V**, const V*);
+    cmath_status (*deleteV)(V**);
+    cmath_status (*sConstruct)(S*, int32_t);
+    cmath_status (*sConstructVector)(S*, const V*);
+    cmath_status (*sConstructCopy)(S*, const S*);
+    cmath_status (*sDestruct)(S*);
+    cmath_status (*sAssign)(S*, const S*);
+    cmath_status (*sAssignElements)(S*, const T*, int32_t);
+    cmath_status (*sAssignVector)(S*, const V*);
+    cmath_status (*sPushBack)(S*, const T*);
+    cmath_status (*sReserve)(S*, int32_t);
+    cmath_status (*sResize)(S*, int32_t);
+    cmath_status (*sNew)(S**);
+    cmath_status (*sNewClone)(S**, const S*);
+    cmath_status (*sDelete)(S**);
+};
+
+#define ORBTEST_FAMILY(V, T, element)                                                                        \
+    Family<V, V##Shareable, T>                                                                               \
+    {                                                                                                        \
+        #V, element, V##_construct, V##_constructUninit, V##_constructWithMtable, V##_constructFill,         \
+            V##_constructFromBlock, V##_constructCopy, V##_destruct, V##_assign, V##_assignElements,         \
+            V##_append, V##_insert, V##_insertElement, V##_pushBack, V##_reserve, V##_resize,                \
+            V##_resizeFill, V##_resizeUninit, V##_new, V##_newClone, V##_delete, V##Shareable_construct,     \
+            V##Shareable_constructVector, V##Shareable_constructCopy, V##Shareable_destruct,                 \
+            V##Shareable_assign, V##Shareable_assignElements, V##Shareable_assignVector,                     \
+            V##Shareable_pushBack, V##Shareable_reserve, V##Shareable_resize, V##Shareable_new,              \
+            V##Shareable_newClone, V##Shareable_delete                                                       \
+    }
+
+cmath_statistics statsElement(int k)
+{
+    return {k + 1, 2.5 * k, 6.25 * k * k, -1.0 * k, 3.0 * k};
+}
+cmath_vect1 vect1Element(int k) { return {0.5 + k}; }
+
+// The bytes of a generic vector's live elements with its storage fields.
+struct Snapshot {
+    void* begin;
+    intptr_t size, capacity;
+    std::vector<unsigned char> bytes;
+    bool operator==(const Snapshot&) const = default;
+};
+
+Snapshot snap(const cstd_vector& v)
+{
+    const auto* p = static_cast<const unsigned char*>(v.begin);
+    return {v.begin, v.size, v.capacity,
+            std::vector<unsigned char>(p, p + (p == nullptr ? 0 : v.size * v.elementSize))};
+}
+
+template <class V, class S, class T>
+int sweepTyped(const Family<V, S, T>& f)
+{
+    int n = 0;
+    const std::string fam = std::string(f.name) + "_";
+    T block[6];
+    for (int k = 0; k < 6; ++k) {
+        block[k] = f.element(k + 10);
+    }
+    V src;
+    EXPECT_EQ(f.constructFromBlock(&src, block, 5), 0);
+
+    // Constructors: a failure writes nothing.
+    auto construct = [&](const std::string& op, std::function<cmath_status(V*)> call, intptr_t size) {
+        n += sweep(fam + op, [=]() {
+            auto v = std::make_shared<V>();
+            std::memset(static_cast<void*>(v.get()), 0x5A, sizeof(V));
+            Trial t;
+            t.op = [=]() { return call(v.get()); };
+            t.failed = [=]() {
+                std::vector<unsigned char> pattern(sizeof(V), 0x5A);
+                EXPECT_EQ(std::memcmp(v.get(), pattern.data(), sizeof(V)), 0);
+            };
+            t.succeeded = [=]() {
+                EXPECT_EQ(v->vector.size, size);
+                f.destruct(v.get());
+            };
+            return t;
+        });
+    };
+    construct("construct", [=](V* v) { return f.construct(v, 4); }, 4);
+    construct("constructUninit", [=](V* v) { return f.constructUninit(v, 3); }, 3);
+    construct("constructWithMtable", [=](V* v) { return f.constructWithMtable(v, 2, &block); }, 2);
+    construct("constructFill", [=](V* v) { return f.constructFill(v, 6, &block[1]); }, 6);
+    construct("constructFromBlock", [=](V* v) { return f.constructFromBlock(v, block, 6); }, 6);
+    construct("constructCopy", [&](V* v) { return f.constructCopy(v, &src); }, 5);
+
+    // Modifications of a full vector of three: a failure leaves it exactly as it was.
+    auto modify = [&](const std::string& op, std::function<cmath_status(V*)> call, intptr_t size) {
+        n += sweep(fam + op, [=]() {
+            auto v = std::make_shared<V>();
+            EXPECT_EQ(f.constructFromBlock(v.get(), block + 3, 3), 0);
+            const Snapshot before = snap(v->vector);
+            Trial t;
+            t.op = [=]() { return call(v.get()); };
+            t.failed = [=]() { EXPECT_TRUE(snap(v->vector) == before); };
+            t.succeeded = [=]() { EXPECT_EQ(v->vector.size, size); };
+            t.teardown = [=]() { f.destruct(v.get()); };
+            return t;
+        });
+    };
+    modify("assign", [&](V* v) { return f.assign(v, &src); }, 5);
+    modify("assignElements", [=](V* v) { return f.assignElements(v, block, 6); }, 6);
+    modify("append", [=](V* v) { return f.append(v, block, 2); }, 5);
+    modify("insert", [=](V* v) { return f.insert(v, 1, block, 4); }, 7);
+    modify("insertElement", [=](V* v) { return f.insertElement(v, 0, static_cast<const T*>(v->vector.begin)); }, 4);
+    modify("pushBack", [=](V* v) { return f.pushBack(v, &block[0]); }, 4);
+    modify("reserve", [=](V* v) { return f.reserve(v, 40); }, 3);
+    modify("resize", [=](V* v) { return f.resize(v, 9); }, 9);
+    modify("resizeFill", [=](V* v) { return f.resizeFill(v, 5, &block[2]); }, 5);
+    modify("resizeUninit", [=](V* v) { return f.resizeUninit(v, 4); }, 4);
+
+    // Heap objects: new leaves the variable null when it cannot make the vector; newClone of
+    // another vector leaves it deleted (null), newClone of itself keeps it.
+    auto heap = [&](const std::string& op, bool keeps, std::function<cmath_status(V**)> call) {
+        n += sweep(fam + op, [=]() {
+            auto p = std::make_shared<V*>(nullptr);
+            EXPECT_EQ(f.newV(p.get()), 0);
+            EXPECT_EQ(f.pushBack(*p, &block[4]), 0);
+            V* held = *p;
+            Trial t;
+            t.op = [=]() { return call(p.get()); };
+            t.failed = [=]() {
+                if (keeps) {
+                    EXPECT_EQ(*p, held);
+                    EXPECT_EQ((*p)->vector.size, 1);
+                } else {
+                    EXPECT_EQ(*p, nullptr);
+                }
+            };
+            t.teardown = [=]() { EXPECT_EQ(f.deleteV(p.get()), 0); };
+            return t;
+        });
+    };
+    heap("new", false, [=](V** p) { return f.newV(p); });
+    heap("newClone", false, [&](V** p) { return f.newClone(p, &src); });
+    heap("newClone of itself", true, [=](V** p) { return f.newClone(p, *p); });
+
+    // Shareable vectors.
+    S ssrc;
+    EXPECT_EQ(f.sConstructVector(&ssrc, &src), 0);
+    auto sconstruct = [&](const std::string& op, std::function<cmath_status(S*)> call, intptr_t size) {
+        n += sweep(fam + "Shareable_" + op, [=]() {
+            auto s = std::make_shared<S>();
+            std::memset(static_cast<void*>(s.get()), 0x5A, sizeof(S));
+            Trial t;
+            t.op = [=]() { return call(s.get()); };
+            t.failed = [=]() {
+                std::vector<unsigned char> pattern(sizeof(S), 0x5A);
+                EXPECT_EQ(std::memcmp(s.get(), pattern.data(), sizeof(S)), 0);
+            };
+            t.succeeded = [=]() {
+                EXPECT_EQ(s->shareable.vector.size, size);
+                f.sDestruct(s.get());
+            };
+            return t;
+        });
+    };
+    sconstruct("construct", [=](S* s) { return f.sConstruct(s, 3); }, 3);
+    sconstruct("constructVector", [&](S* s) { return f.sConstructVector(s, &src); }, 5);
+    sconstruct("constructCopy", [&](S* s) { return f.sConstructCopy(s, &ssrc); }, 5);
+    auto smodify = [&](const std::string& op, std::function<cmath_status(S*)> call, intptr_t size) {
+        n += sweep(fam + "Shareable_" + op, [=]() {
+            auto s = std::make_shared<S>();
+            EXPECT_EQ(f.sConstruct(s.get(), 2), 0);
+            const Snapshot before = snap(s->shareable.vector);
+            Trial t;
+            t.op = [=]() { return call(s.get()); };
+            t.failed = [=]() { EXPECT_TRUE(snap(s->shareable.vector) == before); };
+            t.succeeded = [=]() { EXPECT_EQ(s->shareable.vector.size, size); };
+            t.teardown = [=]() { f.sDestruct(s.get()); };
+            return t;
+        });
+    };
+    smodify("assign", [&](S* s) { return f.sAssign(s, &ssrc); }, 5);
+    smodify("assignElements", [=](S* s) { return f.sAssignElements(s, block, 6); }, 6);
+    smodify("assignVector", [&](S* s) { return f.sAssignVector(s, &src); }, 5);
+    smodify("pushBack", [=](S* s) { return f.sPushBack(s, &block[1]); }, 3);
+    smodify("reserve", [=](S* s) { return f.sReserve(s, 30); }, 2);
+    smodify("resize", [=](S* s) { return f.sResize(s, 7); }, 7);
+    auto sheap = [&](const std::string& op, bool keeps, std::function<cmath_status(S**)> call) {
+        n += sweep(fam + "Shareable_" + op, [=]() {
+            auto p = std::make_shared<S*>(nullptr);
+            EXPECT_EQ(f.sNew(p.get()), 0);
+            EXPECT_EQ(f.sPushBack(*p, &block[4]), 0);
+            S* held = *p;
+            Trial t;
+            t.op = [=]() { return call(p.get()); };
+            t.failed = [=]() { EXPECT_EQ(*p, keeps ? held : nullptr); };
+            t.teardown = [=]() { EXPECT_EQ(f.sDelete(p.get()), 0); };
+            return t;
+        });
+    };
+    sheap("new", false, [=](S** p) { return f.sNew(p); });
+    sheap("newClone", false, [&](S** p) { return f.sNewClone(p, &ssrc); });
+    sheap("newClone of itself", true, [=](S** p) { return f.sNewClone(p, *p); });
+
+    f.sDestruct(&ssrc);
+    f.destruct(&src);
+    return n;
+}
+
+TEST(OomSweep, TypedVectorsOfBothFamilies)
+{
+    int n = sweepTyped(ORBTEST_FAMILY(cstd_vector_cmath_statistics, cmath_statistics, statsElement));
+    n += sweepTyped(ORBTEST_FAMILY(cstd_vector_cmath_vect1, cmath_vect1, vect1Element));
+    report("typed vectors", n);
+    EXPECT_GE(n, 60);
+}
+
+// ---- general matrices ----------------------------------------------------------------------
+
+std::vector<double> values(const cxNMMatrix& m)
+{
+    std::vector<double> out;
+    for (int i = 0; i < m.rows(); ++i) {
+        for (int j = 0; j < m.cols(); ++j) {
+            double v = 0.0;
+            EXPECT_EQ(m.getElement(i, j, v), 0);
+            out.push_back(v);
+        }
+    }
+    return out;
+}
+
+void fill(cxNMMatrix& m, int rows, int cols, double seed)
+{
+    ASSERT_EQ(m.initResize(rows, cols), 0);
+    for (int i = 0; i < rows; ++i) {
+        for (int j = 0; j < cols; ++j) {
+            // Diagonally dominant: well conditioned, invertible when square.
+            const double v = i == j ? 10.0 + seed + i : std::sin(seed + 3.0 * i + j);
+            ASSERT_EQ(m.setElement(i, j, v), 0);
+        }
+    }
+}
+
+void symmetric(cxNMMatrix& m, int n, double seed)
+{
+    cxNMMatrix a;
+    fill(a, n, n, seed);
+    ASSERT_EQ(a.getSquare(m), 0);
+}
+
+// What a failing member leaves in its matrix output.
+enum class Leaves { Untouched, Empty, Unspecified };
+
+TEST(OomSweep, EveryAllocatingMatrixMember)
+{
+    cxNMMatrix A, B, C, S, Bcol, G, D, E, row;
+    fill(A, 4, 4, 0.5);
+    fill(B, 4, 4, 1.5);
+    fill(C, 4, 3, 2.5);
+    symmetric(S, 4, 0.25);
+    fill(Bcol, 4, 1, 3.5);
+    fill(G, 2, 4, 4.5);
+    fill(D, 2, 1, 5.5);
+    fill(E, 4, 1, 6.5);
+    fill(row, 1, 4, 7.5);
+    int n = 0;
+
+    // Members writing one matrix `out` (a 3 x 5 sentinel of another size beforehand).
+    using MatOp = std::function<long(cxNMMatrix&)>;
+    struct Row {
+        const char* name;
+        MatOp op;
+        Leaves leaves;
+    };
+    const std::vector<Row> rows = {
+        {"initResize", [](cxNMMatrix& t) { return t.initResize(6, 2); }, Leaves::Empty},
+        {"initResize with a value", [](cxNMMatrix& t) { return t.initResize(2, 6, 1.5); }, Leaves::Empty},
+        {"assign", [&](cxNMMatrix& t) { return t.assign(A); }, Leaves::Empty},
+        {"I", [](cxNMMatrix& t) { return cxNMMatrix::I(5, t); }, Leaves::Unspecified},
+        {"initAdd", [&](cxNMMatrix& t) { return t.initAdd(A, B); }, Leaves::Untouched},
+        {"initSubtract", [&](cxNMMatrix& t) { return t.initSubtract(A, B); }, Leaves::Untouched},
+        {"initMultiply", [&](cxNMMatrix& t) { return t.initMultiply(A, C); }, Leaves::Untouched},
+        {"initMultiplyT", [&](cxNMMatrix& t) { return t.initMultiplyT(C, C); }, Leaves::Untouched},
+        {"initTmultiply", [&](cxNMMatrix& t) { return t.initTmultiply(C, A); }, Leaves::Untouched},
+        {"initMultiply by a scalar", [&](cxNMMatrix& t) { return t.initMultiply(C, -2.0); }, Leaves::Untouched},
+        {"initDivide", [&](cxNMMatrix& t) { return t.initDivide(C, 3.0); }, Leaves::Untouched},
+        {"getTranspose", [&](cxNMMatrix& t) { return C.getTranspose(t); }, Leaves::Untouched},
+        {"getSquare", [&](cxNMMatrix& t) { return C.getSquare(t); }, Leaves::Untouched},
+        {"initCopyRange", [&](cxNMMatrix& t) { return t.initCopyRange(A, 1, 1, 0, 0, 3, 2); }, Leaves::Empty},
+        {"getInverse", [&](cxNMMatrix& t) { return A.getInverse(t); }, Leaves::Untouched},
+        {"getPseudoinverse", [&](cxNMMatrix& t) { return C.getPseudoinverse(1e12, t); }, Leaves::Unspecified},
+        {"getMinimalInverse", [&](cxNMMatrix& t) { return A.getMinimalInverse(B, 1e12, t); }, Leaves::Untouched},
+        {"pseudoSolve", [&](cxNMMatrix& t) { return cxNMMatrix::pseudoSolve(C, Bcol, 1e12, t); }, Leaves::Unspecified},
+        {"solve", [&](cxNMMatrix& t) { double c = 0; return cxNMMatrix::solve(A, Bcol, false, c, 1e12, t); }, Leaves::Untouched},
+        {"solve, symmetric", [&](cxNMMatrix& t) { double c = 0; return cxNMMatrix::solve(S, Bcol, true, c, 1e12, t); }, Leaves::Untouched},
+        {"partialSolve", [&](cxNMMatrix& t) { double c = 0; return cxNMMatrix::partialSolve(A, B, S, Bcol, E, false, c, 1e12, t); }, Leaves::Untouched},
+        {"constraintMinimization", [&](cxNMMatrix& t) { return cxNMMatrix::constraintMinimization(S, Bcol, G, D, 1e12, t); }, Leaves::Untouched},
+    };
+    for (const Row& r : rows) {
+        const int k = sweep(std::string("cxNMMatrix::") + r.name, [&]() {
+            auto out = std::make_shared<cxNMMatrix>();
+            fill(*out, 3, 5, 9.0);
+            const std::vector<double> before = values(*out);
+            Trial t;
+            t.op = [&r, out]() { return static_cast<cmath_status>(r.op(*out)); };
+            t.failed = [&r, out, before]() {
+                if (r.leaves == Leaves::Untouched) {
+                    EXPECT_TRUE(out->isSizeEqual(3, 5));
+                    EXPECT_EQ(values(*out), before);
+                } else if (r.leaves == Leaves::Empty) {
+                    EXPECT_TRUE(out->isSizeEqual(0, 0));
+                }
+            };
+            return t;
+        });
+        EXPECT_GE(k, 1) << r.name;
+        n += k;
+    }
+
+    // Members writing scalars or cxVector<double> outputs.
+    struct ScalarRow {
+        const char* name;
+        std::function<long(double&)> op;
+    };
+    const std::vector<ScalarRow> scalars = {
+        {"getDeterminant", [&](double& d) { return A.getDeterminant(d); }},
+        {"getConditionNumber", [&](double& d) { return C.getConditionNumber(false, d); }},
+        {"getConditionNumber, symmetric", [&](double& d) { return S.getConditionNumber(true, d); }},
+        {"getConstraintError", [&](double& d) { return cxNMMatrix::getConstraintError(S, Bcol, 2.0, E, d); }},
+    };
+    for (const ScalarRow& r : scalars) {
+        const int k = sweep(std::string("cxNMMatrix::") + r.name, [&]() {
+            auto out = std::make_shared<double>(-123.0);
+            Trial t;
+            t.op = [&r, out]() { return static_cast<cmath_status>(r.op(*out)); };
+            t.failed = [out]() { EXPECT_EQ(*out, -123.0); }; // untouched on failure
+            return t;
+        });
+        EXPECT_GE(k, 1) << r.name;
+        n += k;
+    }
+    struct VectorRow {
+        const char* name;
+        std::function<long(cxVector<double>&, cxVector<double>&, cxNMMatrix&)> op;
+    };
+    const std::vector<VectorRow> vectors = {
+        {"eigenvalues", [&](cxVector<double>& re, cxVector<double>& im, cxNMMatrix&) { return A.eigenvalues(false, re, im); }},
+        {"eigenvalues, symmetric", [&](cxVector<double>& re, cxVector<double>& im, cxNMMatrix&) { return S.eigenvalues(true, re, im); }},
+        {"eigenvalues with vectors", [&](cxVector<double>& re, cxVector<double>& im, cxNMMatrix& v) { return S.eigenvalues(true, re, im, v); }},
+        {"getSymEigenvaluesAndConditionNumber", [&](cxVector<double>& re, cxVector<double>&, cxNMMatrix&) { double c = 0; return S.getSymEigenvaluesAndConditionNumber(re, c); }},
+        {"decompose", [&](cxVector<double>&, cxVector<double>&, cxNMMatrix& u) { cxNMMatrix w, v; return C.decompose(u, w, v); }},
+    };
+    for (const VectorRow& r : vectors) {
+        const int k = sweep(std::string("cxNMMatrix::") + r.name, [&]() {
+            struct Outs {
+                cxVector<double> re, im;
+                cxNMMatrix m;
+            };
+            auto o = std::make_shared<Outs>();
+            Trial t;
+            t.op = [&r, o]() { return static_cast<cmath_status>(r.op(o->re, o->im, o->m)); };
+            t.succeeded = [o]() { EXPECT_EQ(o->re.size() + o->m.rows() > 0, true); };
+            return t;
+        });
+        EXPECT_GE(k, 1) << r.name;
+        n += k;
+    }
+    // Members that work in place allocate nothing.
+    const std::vector<std::pair<const char*, std::function<long()>>> inPlace = {
+        {"copySub", [&]() { return A.copySub(B, 1, 1, 0, 0, 3, 3); }},
+        {"copySub within itself", [&]() { return A.copySub(A, 0, 0, 1, 1, 3, 3); }},
+        {"swapRows", [&]() { return A.swapRows(0, 3); }},
+        {"addColumns", [&]() { return A.addColumns(1, 2); }},
+        {"initAdd into an operand", [&]() { return A.initAdd(A, B); }},
+        {"identity", [&]() { return B.identity(); }},
+        {"initResize to the same size", [&]() { return C.initResize(4, 3, 0.5); }},
+    };
+    for (const auto& [name, op] : inPlace) {
+        EXPECT_EQ(sweep(std::string("cxNMMatrix::") + name, [op = op]() {
+                      Trial t;
+                      t.op = [op]() { return static_cast<cmath_status>(op()); };
+                      return t;
+                  }),
+                  0)
+            << name;
+    }
+    report("matrices", n);
+}
+
+} // namespace

@@ -1,0 +1,586 @@
+// Allocation failure on every path: one table per family of the exported operations that
+// allocate, each run with allocation 1, 2, 3, ... failing until it succeeds. Every failing run
+// must return the allocator's status, leave the outputs it promises to keep untouched (out-handles
+// keep their transform, vectors keep contents and storage, constructors write nothing), leave
+// every operand's reference count as it was and leak no block. The element-kind variants of the
+// generic vectors and the deeper per-operation checks live with their families (tests/support,
+// tests/xform, tests/stats); this program covers each entry point once through the same harness
+// and counts the failure points covered.
+#include "fault.h"
+#include "sweep_util.hpp"
+#include "reliability_util.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using orbtest::Trial;
+using rel::Handle;
+using rel::mut;
+
+using rel::report;
+using rel::sweep;
+
+// ---- transforms -----------------------------------------------------------------------------
+
+const cmath_xformLinear kA = {{1.0, 2.0}, {2.0, 0.5, -1.0, 1.5}};
+const cmath_xformLinear kB = {{-3.0, 0.25}, {0.0, -1.0, 1.0, 0.0}};
+const cmath_xformLinear kSentinel = {{7.0, 7.0}, {3.0, 0.0, 0.0, 3.0}};
+const cmath_vect kProbe = {0.75, -1.25};
+
+// The operands every transform sweep works on: two plain transforms, a chain [a, b] (b o a), a
+// chain that holds that chain, and an empty handle (the identity).
+struct World {
+    Handle a{kA}, b{kB}, chain, nested, empty;
+    World()
+    {
+        rel::makeChain(chain, {&a, &b});
+        rel::makeChain(nested, {&chain, &a});
+    }
+    std::vector<int64_t> refs() const { return {a.refs(), b.refs(), chain.refs(), nested.refs()}; }
+    std::vector<const Handle*> unary() const { return {&a, &chain, &nested, &empty}; }
+    std::vector<std::pair<const Handle*, const Handle*>> binary() const
+    {
+        return {{&a, &b}, {&a, &chain}, {&chain, &a}, {&chain, &nested}, {&empty, &chain}, {&a, &empty}};
+    }
+};
+
+// A sweep of an operation that writes an out-handle: out starts as a second reference to a
+// sentinel transform; a failing run must leave it there and the operands' counts as they were;
+// the succeeding run must map the probe as `want` says (with `inverseOf`, inverseOf(out(p))
+// must give back the probe).
+template <class Op, class Want>
+int sweepOutHandle(const std::string& name, const World& w, Op op, Want want, const Handle* inverseOf = nullptr)
+{
+    return sweep(name, [&]() {
+        auto sentinel = std::make_shared<Handle>(kSentinel);
+        auto out = std::make_shared<cmath_xformPtrhConst>();
+        EXPECT_EQ(cmath_xformPtrhConst_constructCopy(out.get(), &sentinel->h), 0);
+        const std::vector<int64_t> refs = w.refs();
+        Trial t;
+        t.op = [=]() { return op(out.get()); };
+        t.failed = [=, &w]() {
+            EXPECT_EQ(out->handle.header, sentinel->h.handle.header);
+            EXPECT_EQ(sentinel->refs(), 2);
+            EXPECT_EQ(w.refs(), refs);
+        };
+        t.succeeded = [=]() {
+            cmath_vect q = {-99.0, -99.0};
+            EXPECT_EQ(cmath_xformPtrhConst_mapPoint(out.get(), &kProbe, &q), 0);
+            if (inverseOf != nullptr) {
+                q = inverseOf->map(q);
+            }
+            const cmath_vect e = want();
+            EXPECT_NEAR(q.x, e.x, 1e-12);
+            EXPECT_NEAR(q.y, e.y, 1e-12);
+            EXPECT_EQ(sentinel->refs(), 1);
+        };
+        t.teardown = [=]() { EXPECT_EQ(cmath_xformPtrhConst_destruct(out.get()), 0); };
+        return t;
+    });
+}
+
+// A sweep of a constructor of a handle. A failing constructLinear writes nothing; the
+// constructors that construct the handle empty first (constructComposed, constructClone) leave it
+// destructed again: empty, holding no reference.
+template <class Op>
+int sweepConstructHandle(const std::string& name, const World& w, Op op, cmath_vect want)
+{
+    const bool writesNothing = name.find("constructLinear") != std::string::npos;
+    return sweep(name, [&]() {
+        auto h = std::make_shared<cmath_xformPtrhConst>();
+        std::memset(h.get(), 0xCD, sizeof *h);
+        const std::vector<int64_t> refs = w.refs();
+        Trial t;
+        t.op = [=]() { return op(h.get()); };
+        t.failed = [=, &w]() {
+            cmath_xformPtrhConst pattern;
+            std::memset(&pattern, 0xCD, sizeof pattern);
+            if (writesNothing) {
+                EXPECT_EQ(std::memcmp(h.get(), &pattern, sizeof pattern), 0);
+            } else {
+                EXPECT_EQ(h->handle.header, nullptr);
+            }
+            EXPECT_EQ(w.refs(), refs);
+        };
+        t.succeeded = [=]() {
+            cmath_vect q = {-99.0, -99.0};
+            EXPECT_EQ(cmath_xformPtrhConst_mapPoint(h.get(), &kProbe, &q), 0);
+            EXPECT_NEAR(q.x, want.x, 1e-12);
+            EXPECT_NEAR(q.y, want.y, 1e-12);
+            EXPECT_EQ(cmath_xformPtrhConst_destruct(h.get()), 0);
+        };
+        return t;
+    });
+}
+
+cmath_vect mapBy(const Handle* h, cmath_vect p) { return h->map(p); }
+
+TEST(OomSweep, TransformsThroughEveryEntryPoint)
+{
+    World w;
+    int n = 0;
+
+    // Copies and inverses of one transform (plain, chain, nested chain, empty handle).
+    for (const Handle* h : w.unary()) {
+        const std::string on = " of " + rel::describe(h, w.a, w.chain, w.nested);
+        const cmath_xform* x = h->x();
+        auto same = [=]() { return mapBy(h, kProbe); };
+        // An inverse is checked through the transform itself: h(inverse(p)) = p.
+        auto clone = [&](const std::string& name, auto op) { n += sweepOutHandle(name + on, w, op, same); };
+        auto inverse = [&](const std::string& name, auto op) {
+            n += sweepOutHandle(name + on, w, op, []() { return kProbe; }, h);
+        };
+        clone("cmath_xformPtrhConst_clone", [=](cmath_xformPtrhConst* o) { return cmath_xformPtrhConst_clone(&h->h, mut(o)); });
+        clone("cmath_xformPtrh_clone", [=](cmath_xformPtrhConst* o) { return cmath_xformPtrh_clone(h->m(), mut(o)); });
+        clone("cmath_xformPtrhConst_cloneConst", [=](cmath_xformPtrhConst* o) { return cmath_xformPtrhConst_cloneConst(&h->h, o); });
+        clone("cmath_xformPtrh_cloneConst", [=](cmath_xformPtrhConst* o) { return cmath_xformPtrh_cloneConst(h->m(), o); });
+        inverse("cmath_xformPtrhConst_getInverse", [=](cmath_xformPtrhConst* o) { return cmath_xformPtrhConst_getInverse(&h->h, mut(o)); });
+        inverse("cmath_xformPtrh_getInverse", [=](cmath_xformPtrhConst* o) { return cmath_xformPtrh_getInverse(h->m(), mut(o)); });
+        inverse("cmath_xformPtrhConst_getInverseConst", [=](cmath_xformPtrhConst* o) { return cmath_xformPtrhConst_getInverseConst(&h->h, o); });
+        if (x == nullptr) {
+            continue; // the object-level entry points need an object
+        }
+        clone("cmath_xform_clone", [=](cmath_xformPtrhConst* o) { return cmath_xform_clone(x, mut(o)); });
+        clone("cmath_xform_cloneConst", [=](cmath_xformPtrhConst* o) { return cmath_xform_cloneConst(x, o); });
+        clone("cmath_xformPtrhConst_assignClone", [=](cmath_xformPtrhConst* o) { return cmath_xformPtrhConst_assignClone(o, x); });
+        clone("cmath_xformPtrh_assignClone", [=](cmath_xformPtrhConst* o) { return cmath_xformPtrh_assignClone(mut(o), x); });
+        inverse("cmath_xform_getInverse", [=](cmath_xformPtrhConst* o) { return cmath_xform_getInverse(x, mut(o)); });
+        inverse("cmath_xform_getInverseConst", [=](cmath_xformPtrhConst* o) { return cmath_xform_getInverseConst(x, o); });
+        if (x->ops != nullptr) { // the composed kind's own slots
+            clone("clone slot", [=](cmath_xformPtrhConst* o) { return x->ops->clone(x->shared.outer, mut(o)); });
+            inverse("getInverse slot", [=](cmath_xformPtrhConst* o) { return x->ops->getInverse(x->shared.outer, mut(o)); });
+        }
+    }
+
+    // Compositions of two operands; each must map the probe like a(b(p)).
+    for (const auto& operands : w.binary()) {
+        const Handle* ha = operands.first;
+        const Handle* hb = operands.second;
+        const std::string on =
+            " of " + rel::describe(ha, w.a, w.chain, w.nested) + ", " + rel::describe(hb, w.a, w.chain, w.nested);
+        const cmath_xform* xa = ha->x();
+        const cmath_xform* xb = hb->x();
+        auto ab = [=]() { return mapBy(ha, mapBy(hb, kProbe)); };
+        auto compose = [&](const std::string& name, auto op, auto want) { n += sweepOutHandle(name + on, w, op, want); };
+        compose("cmath_xformPtrhConst_assignCompose", [=](cmath_xformPtrhConst* o) { return cmath_xformPtrhConst_assignCompose(o, &ha->h, &hb->h); }, ab);
+        compose("cmath_xformPtrh_assignCompose", [=](cmath_xformPtrhConst* o) { return cmath_xformPtrh_assignCompose(mut(o), ha->m(), hb->m()); }, ab);
+        compose("cmath_xformPtrhConst_assignCompose3", [=](cmath_xformPtrhConst* o) { return cmath_xformPtrhConst_assignCompose3(o, &ha->h, &hb->h, &ha->h); },
+                [=]() { return mapBy(ha, mapBy(hb, mapBy(ha, kProbe))); });
+        compose("cmath_xformPtrhConst_assignCompose4", [=](cmath_xformPtrhConst* o) { return cmath_xformPtrhConst_assignCompose4(o, &ha->h, &hb->h, &hb->h, &ha->h); },
+                [=]() { return mapBy(ha, mapBy(hb, mapBy(hb, mapBy(ha, kProbe)))); });
+        compose("cmath_xformPtrhConst_assignComposeLinearPtrh", [=](cmath_xformPtrhConst* o) { return cmath_xformPtrhConst_assignComposeLinearPtrh(o, &kB, &hb->h); },
+                [=]() { return rel::mapLinear(kB, mapBy(hb, kProbe)); });
+        compose("cmath_xformPtrhConst_assignComposePtrhLinear", [=](cmath_xformPtrhConst* o) { return cmath_xformPtrhConst_assignComposePtrhLinear(o, &ha->h, &kB); },
+                [=]() { return mapBy(ha, rel::mapLinear(kB, kProbe)); });
+        if (xa == nullptr || xb == nullptr) {
+            continue;
+        }
+        compose("cmath_xform_compose", [=](cmath_xformPtrhConst* o) { return cmath_xform_compose(xa, xb, mut(o)); }, ab);
+        if (xa->ops != nullptr) {
+            compose("compose slot", [=](cmath_xformPtrhConst* o) { return xa->ops->compose(xa->shared.outer, xb, mut(o)); }, ab);
+            compose("cmath_xfcomposed_defaultCompose", [=](cmath_xformPtrhConst* o) { return cmath_xfcomposed_defaultCompose(xa, xb, mut(o)); }, ab);
+        }
+    }
+
+    // New plain and composed transforms from values.
+    const cmath_xfcomposed* c = rel::chainOf(w.chain);
+    auto viaA = [=]() { return rel::mapLinear(kA, kProbe); };
+    auto viaChain = [&]() { return w.chain.map(kProbe); };
+    n += sweepOutHandle("cmath_xformPtrhConst_assignComposeLinearLinear", w,
+                        [](cmath_xformPtrhConst* o) { return cmath_xformPtrhConst_assignComposeLinearLinear(o, &kA, &kB); },
+                        []() { return rel::mapLinear(kA, rel::mapLinear(kB, kProbe)); });
+    n += sweepOutHandle("cmath_xformPtrhConst_assignLinear", w, [](cmath_xformPtrhConst* o) { return cmath_xformPtrhConst_assignLinear(o, &kA); }, viaA);
+    n += sweepOutHandle("cmath_xformPtrh_assignLinear", w, [](cmath_xformPtrhConst* o) { return cmath_xformPtrh_assignLinear(mut(o), &kA); }, viaA);
+    n += sweepOutHandle("cmath_xformPtrhConst_assignComposed", w, [=](cmath_xformPtrhConst* o) { return cmath_xformPtrhConst_assignComposed(o, c); }, viaChain);
+    n += sweepOutHandle("cmath_xformPtrh_assignComposed", w, [=](cmath_xformPtrhConst* o) { return cmath_xformPtrh_assignComposed(mut(o), c); }, viaChain);
+
+    // Constructors of handles write nothing when they fail.
+    const cmath_vect pa = rel::mapLinear(kA, kProbe);
+    const cmath_vect pc = w.chain.map(kProbe);
+    n += sweepConstructHandle("cmath_xformPtrhConst_constructLinear", w, [](cmath_xformPtrhConst* h) { return cmath_xformPtrhConst_constructLinear(h, &kA); }, pa);
+    n += sweepConstructHandle("cmath_xformPtrh_constructLinear", w, [](cmath_xformPtrhConst* h) { return cmath_xformPtrh_constructLinear(mut(h), &kA); }, pa);
+    n += sweepConstructHandle("cmath_xformPtrhConst_constructComposed", w, [=](cmath_xformPtrhConst* h) { return cmath_xformPtrhConst_constructComposed(h, c); }, pc);
+    n += sweepConstructHandle("cmath_xformPtrh_constructComposed", w, [=](cmath_xformPtrhConst* h) { return cmath_xformPtrh_constructComposed(mut(h), c); }, pc);
+    for (const Handle* h : {&w.a, &w.chain, &w.nested}) {
+        const cmath_xform* x = h->x();
+        const cmath_vect want = h->map(kProbe);
+        const std::string on = " of " + rel::describe(h, w.a, w.chain, w.nested);
+        n += sweepConstructHandle("cmath_xformPtrhConst_constructClone" + on, w, [=](cmath_xformPtrhConst* o) { return cmath_xformPtrhConst_constructClone(o, x); }, want);
+        n += sweepConstructHandle("cmath_xformPtrh_constructClone" + on, w, [=](cmath_xformPtrhConst* o) { return cmath_xformPtrh_constructClone(mut(o), x); }, want);
+    }
+    report("transforms", n);
+    EXPECT_GT(n, 100);
+}
+
+TEST(OomSweep, ComposedTransformsConstructAndAssign)
+{
+    World w;
+    const cmath_xfcomposed* c = rel::chainOf(w.chain);
+    const cmath_xfcomposed* nested = rel::chainOf(w.nested);
+    int n = 0;
+
+    // Constructors: a failure leaves nothing behind (the harness counts blocks; the operands'
+    // counts must be unchanged).
+    auto construct = [&](const std::string& name, auto op, size_t parts) {
+        n += sweep(name, [&, op, parts]() {
+            auto made = std::make_shared<cmath_xfcomposed>();
+            const std::vector<int64_t> refs = w.refs();
+            Trial t;
+            t.op = [=]() { return op(made.get()); };
+            t.failed = [=, &w]() { EXPECT_EQ(w.refs(), refs); };
+            t.succeeded = [=]() {
+                EXPECT_EQ(rel::parts(made.get()).size(), parts);
+                EXPECT_EQ(cmath_xfcomposed_destruct(made.get()), 0);
+            };
+            return t;
+        });
+    };
+    construct("cmath_xfcomposed_constructCopy", [=](cmath_xfcomposed* m) { return cmath_xfcomposed_constructCopy(m, c); }, 2);
+    construct("cmath_xfcomposed_constructCopy of a nested chain", [=](cmath_xfcomposed* m) { return cmath_xfcomposed_constructCopy(m, nested); }, 2);
+    for (const auto& operands : w.binary()) {
+        const Handle* ha = operands.first;
+        const Handle* hb = operands.second;
+        const cmath_xform* xa = ha->x();
+        const cmath_xform* xb = hb->x();
+        if (xa != nullptr && xb != nullptr) {
+            construct("cmath_xfcomposed_constructPair", [=](cmath_xfcomposed* m) { return cmath_xfcomposed_constructPair(m, xa, xb); }, 2);
+        }
+    }
+
+    // Operations on an existing chain [b]: composeFrontPH_ and getInverse leave it exactly as it
+    // was; assign may leave the nodes it copied so far, but never a leak or a stray reference.
+    auto onChain = [&](const std::string& name, auto op, bool untouched, size_t parts) {
+        n += sweep(name, [&, op, untouched, parts]() {
+            auto target = std::make_shared<cmath_xfcomposed>();
+            EXPECT_EQ(cmath_xfcomposed_construct(target.get()), 0);
+            EXPECT_EQ(cmath_xfcomposed_composeFrontPH_(target.get(), &w.b.h), 0);
+            const std::vector<const cmath_xform*> before = rel::parts(target.get());
+            const cmath_xfcomposedNode* head = target->head;
+            Trial t;
+            t.op = [=]() { return op(target.get()); };
+            t.failed = [=]() {
+                if (untouched) {
+                    EXPECT_EQ(target->head, head);
+                    EXPECT_EQ(rel::parts(target.get()), before);
+                }
+            };
+            t.succeeded = [=]() { EXPECT_EQ(rel::parts(target.get()).size(), parts); };
+            t.teardown = [=]() { EXPECT_EQ(cmath_xfcomposed_destruct(target.get()), 0); };
+            return t;
+        });
+    };
+    onChain("cmath_xfcomposed_composeFrontPH_", [&](cmath_xfcomposed* t) { return cmath_xfcomposed_composeFrontPH_(t, &w.chain.h); }, true, 2);
+    onChain("cmath_xfcomposed_getInverse", [=](cmath_xfcomposed* t) { return cmath_xfcomposed_getInverse(c, t); }, true, 2);
+    onChain("cmath_xfcomposed_assign", [=](cmath_xfcomposed* t) { return cmath_xfcomposed_assign(t, c); }, false, 2);
+    onChain("cmath_xfcomposed_assign of a nested chain", [=](cmath_xfcomposed* t) { return cmath_xfcomposed_assign(t, nested); }, false, 2);
+    report("composed transforms", n);
+    EXPECT_GT(n, 10);
+}
+
+// Mapping, linearising, comparing and copying handles are hot paths: they allocate nothing.
+TEST(OomSweep, HotPathsAllocateNothing)
+{
+    World w;
+    auto none = [&](const std::string& name, auto op) {
+        EXPECT_EQ(sweep(name, [op]() {
+                      Trial t;
+                      t.op = op;
+                      return t;
+                  }),
+                  0)
+            << name;
+    };
+    for (const Handle* h : w.unary()) {
+        none("mapPoint", [h]() {
+            cmath_vect q;
+            return cmath_xformPtrhConst_mapPoint(&h->h, &kProbe, &q);
+        });
+        none("getLinear", [h]() {
+            cmath_xformLinear l;
+            return cmath_xformPtrhConst_getLinear(&h->h, &kProbe, &l);
+        });
+        none("getIsLinear", [h]() {
+            int32_t l;
+            return cmath_xformPtrhConst_getIsLinear(&h->h, &l);
+        });
+        none("compareEqual", [h, &w]() {
+            int32_t e;
+            return cmath_xformPtrhConst_compareEqual(&h->h, &w.chain.h, &e);
+        });
+        none("copy and release", [h]() {
+            cmath_xformPtrhConst c;
+            const cmath_status st = cmath_xformPtrhConst_constructCopy(&c, &h->h);
+            return st < 0 ? st : cmath_xformPtrhConst_destruct(&c);
+        });
+    }
+    none("cmath_xformLinear_initPoints", []() {
+        const cmath_vect src[] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
+        const cmath_vect dst[] = {{1, 2}, {3, 2}, {1, 5}, {3, 5}};
+        cmath_xformLinear x;
+        return cmath_xformLinear_initPoints(&x, dst, src, 4);
+    });
+    none("cmath_angleRange_isWithin", []() {
+        cmath_angleRange a, b;
+        const cmath_radian s = {-1.0}, e = {2.5}, s2 = {5.0}, e2 = {1.0};
+        int32_t in = 0;
+        const cmath_status st = cmath_angleRange_init(&a, &s, &e) | cmath_angleRange_init(&b, &s2, &e2);
+        return st < 0 ? st : cmath_angleRange_isWithin(&a, &b, &in);
+    });
+    none("cmath_chiSquaredCDF", []() {
+        double f;
+        return cmath_chiSquaredCDF(12.5, 7, &f);
+    });
+}
+
+// ---- vectors ------------------------------------------------------------------------------
+
+struct Snapshot {
+    void* begin;
+    intptr_t size, capacity;
+    std::vector<unsigned char> bytes;
+    bool operator==(const Snapshot&) const = default;
+};
+
+Snapshot snap(const cstd_vector* v)
+{
+    const auto* p = static_cast<const unsigned char*>(v->begin);
+    return {v->begin, v->size, v->capacity,
+            std::vector<unsigned char>(p, p + (p == nullptr ? 0 : v->size * v->elementSize))};
+}
+
+std::vector<int32_t> ints(const cstd_vector* v)
+{
+    const auto* p = static_cast<const int32_t*>(v->begin);
+    return std::vector<int32_t>(p, p + v->size);
+}
+
+const int32_t kSrc[] = {20, 21, 22, 23, 24};
+
+void makeInts(cstd_vector* v, std::initializer_list<int32_t> values)
+{
+    ASSERT_EQ(cstd_vector__constructWithVtable(v, 0, sizeof(int32_t), nullptr), 0);
+    for (int32_t x : values) {
+        ASSERT_EQ(cstd_vector__pushBack(v, &x), 0);
+    }
+}
+
+// A constructor of an Obj: a failing run writes nothing into it (it keeps a byte pattern), the
+// succeeding run is checked and torn down by `finish`.
+template <class Obj>
+int sweepConstructor(const std::string& name, std::function<cmath_status(Obj*)> op, std::function<void(Obj*)> finish)
+{
+    return sweep(name, [=]() {
+        auto obj = std::make_shared<Obj>();
+        std::memset(static_cast<void*>(obj.get()), 0xAB, sizeof(Obj));
+        Trial t;
+        t.op = [=]() { return op(obj.get()); };
+        t.failed = [=]() {
+            const std::vector<unsigned char> pattern(sizeof(Obj), 0xAB);
+            EXPECT_EQ(std::memcmp(obj.get(), pattern.data(), sizeof(Obj)), 0);
+        };
+        t.succeeded = [=]() { finish(obj.get()); };
+        return t;
+    });
+}
+
+TEST(OomSweep, GenericShareableAndDoubleVectors)
+{
+    int n = 0;
+    // Constructors of generic and shareable vectors write nothing when they fail.
+    cstd_vector source;
+    makeInts(&source, {4, 5, 6});
+    auto vec = [&](const std::string& name, std::function<cmath_status(cstd_vector*)> op, std::vector<int32_t> want) {
+        n += sweepConstructor<cstd_vector>(name, op, [want](cstd_vector* v) {
+            EXPECT_EQ(ints(v), want);
+            cstd_vector__destruct(v);
+        });
+    };
+    vec("cstd_vector__constructWithVtable", [](cstd_vector* v) { return cstd_vector__constructWithVtable(v, 3, 4, nullptr); }, {0, 0, 0});
+    vec("cstd_vector__constructWithVtableUninit", [](cstd_vector* v) {
+            const cmath_status st = cstd_vector__constructWithVtableUninit(v, 2, 4, nullptr);
+            if (st >= 0) {
+                std::memcpy(v->begin, kSrc, 8);
+            }
+            return st;
+        }, {20, 21});
+    vec("cstd_vector__constructWithVtableWithMtable", [](cstd_vector* v) { return cstd_vector__constructWithVtableWithMtable(v, 1, 4, nullptr, kSrc); }, {0});
+    vec("cstd_vector__constructFillWithVtable", [](cstd_vector* v) { return cstd_vector__constructFillWithVtable(v, 2, 4, &kSrc[1], nullptr); }, {21, 21});
+    vec("cstd_vector__constructFromBlockWithVtable", [](cstd_vector* v) { return cstd_vector__constructFromBlockWithVtable(v, 4, kSrc, 3, nullptr); }, {20, 21, 22});
+    vec("cstd_vector__constructCopy", [&](cstd_vector* v) { return cstd_vector__constructCopy(v, &source); }, {4, 5, 6});
+    cstd_vectorShareable shared;
+    ASSERT_EQ(cstd_vectorShareable_construct(&shared, &source, nullptr, nullptr), 0);
+    auto shareable = [&](const std::string& name, std::function<cmath_status(cstd_vectorShareable*)> op) {
+        n += sweepConstructor<cstd_vectorShareable>(name, op, [](cstd_vectorShareable* s) {
+            EXPECT_EQ(ints(&s->vector), (std::vector<int32_t>{4, 5, 6}));
+            cstd_vectorShareable_destruct(s);
+        });
+    };
+    shareable("cstd_vectorShareable_construct", [&](cstd_vectorShareable* s) { return cstd_vectorShareable_construct(s, &source, nullptr, nullptr); });
+    shareable("cstd_vectorShareable_constructCopy", [&](cstd_vectorShareable* s) { return cstd_vectorShareable_constructCopy(s, &shared); });
+
+    // Operations on a full vector [1 2 3 4] (capacity 4): a failure leaves it exactly as it was.
+    auto modify = [&](const std::string& name, auto op, std::vector<int32_t> want) {
+        n += sweep(name, [=]() {
+            auto v = std::make_shared<cstd_vector>();
+            makeInts(v.get(), {1, 2, 3, 4});
+            const Snapshot before = snap(v.get());
+            Trial t;
+            t.op = [=]() { return op(v.get()); };
+            t.failed = [=]() { EXPECT_TRUE(snap(v.get()) == before); };
+            t.succeeded = [=]() { EXPECT_EQ(ints(v.get()), want); };
+            t.teardown = [=]() { cstd_vector__destruct(v.get()); };
+            return t;
+        });
+    };
+    modify("cstd_vector__assign", [&](cstd_vector* v) { return cstd_vector__assign(v, &shared.vector); }, {4, 5, 6});
+    modify("cstd_vector__assignElements", [](cstd_vector* v) { return cstd_vector__assignElements(v, kSrc, 5); }, {20, 21, 22, 23, 24});
+    modify("cstd_vector__append", [](cstd_vector* v) { return cstd_vector__append(v, kSrc, 2); }, {1, 2, 3, 4, 20, 21});
+    modify("cstd_vector__insert", [](cstd_vector* v) { return cstd_vector__insert(v, 1, kSrc, 2); }, {1, 20, 21, 2, 3, 4});
+    modify("cstd_vector__insertElement", [](cstd_vector* v) { return cstd_vector__insertElement(v, 4, v->begin); }, {1, 2, 3, 4, 1});
+    modify("cstd_vector__pushBack", [](cstd_vector* v) { return cstd_vector__pushBack(v, &kSrc[4]); }, {1, 2, 3, 4, 24});
+    modify("cstd_vector__reserve", [](cstd_vector* v) { return cstd_vector__reserve(v, 100); }, {1, 2, 3, 4});
+    modify("cstd_vector__resize", [](cstd_vector* v) { return cstd_vector__resize(v, 5); }, {1, 2, 3, 4, 0});
+    modify("cstd_vector__resizeFill", [](cstd_vector* v) { return cstd_vector__resizeFill(v, 6, &kSrc[0]); }, {1, 2, 3, 4, 20, 20});
+    modify("cstd_vector__resizeUninit", [](cstd_vector* v) {
+               const cmath_status st = cstd_vector__resizeUninit(v, 5);
+               if (st >= 0) {
+                   static_cast<int32_t*>(v->begin)[4] = 9;
+               }
+               return st;
+           }, {1, 2, 3, 4, 9});
+
+    auto modifyShared = [&](const std::string& name, auto op, std::vector<int32_t> want) {
+        n += sweep(name, [=]() {
+            auto s = std::make_shared<cstd_vectorShareable>();
+            cstd_vector v;
+            makeInts(&v, {1, 2, 3, 4});
+            EXPECT_EQ(cstd_vectorShareable_construct(s.get(), &v, nullptr, nullptr), 0);
+            cstd_vector__destruct(&v);
+            const Snapshot before = snap(&s->vector);
+            Trial t;
+            t.op = [=]() { return op(s.get()); };
+            t.failed = [=]() { EXPECT_TRUE(snap(&s->vector) == before); };
+            t.succeeded = [=]() { EXPECT_EQ(ints(&s->vector), want); };
+            t.teardown = [=]() { cstd_vectorShareable_destruct(s.get()); };
+            return t;
+        });
+    };
+    cstd_vectorShareable longer;
+    cstd_vector seven;
+    makeInts(&seven, {7, 7, 7, 7, 7, 7, 7});
+    ASSERT_EQ(cstd_vectorShareable_construct(&longer, &seven, nullptr, nullptr), 0);
+    modifyShared("cstd_vectorShareable_assign", [&](cstd_vectorShareable* s) { return cstd_vectorShareable_assign(s, &longer); }, {7, 7, 7, 7, 7, 7, 7});
+    modifyShared("cstd_vectorShareable_assignElements", [](cstd_vectorShareable* s) { return cstd_vectorShareable_assignElements(s, kSrc, 5); }, {20, 21, 22, 23, 24});
+    modifyShared("cstd_vectorShareable_assignVector", [&](cstd_vectorShareable* s) { return cstd_vectorShareable_assignVector(s, &seven); }, {7, 7, 7, 7, 7, 7, 7});
+    modifyShared("cstd_vectorShareable_pushBack", [](cstd_vectorShareable* s) { return cstd_vectorShareable_pushBack(s, &kSrc[2]); }, {1, 2, 3, 4, 22});
+    modifyShared("cstd_vectorShareable_reserve", [](cstd_vectorShareable* s) { return cstd_vectorShareable_reserve(s, 64); }, {1, 2, 3, 4});
+    modifyShared("cstd_vectorShareable_resize", [](cstd_vectorShareable* s) { return cstd_vectorShareable_resize(s, 5); }, {1, 2, 3, 4, 0});
+
+    // The vector of doubles.
+    auto modifyDoubles = [&](const std::string& name, auto op, std::vector<double> want) {
+        n += sweep(name, [=]() {
+            auto v = std::make_shared<cstd_vectord>();
+            EXPECT_EQ(cstd_vectord_constructEmpty(v.get()), 0);
+            EXPECT_EQ(cstd_vectord_pushBack(v.get(), 1.5), 0);
+            const cstd_vectord before = *v;
+            const double first = v->begin[0];
+            Trial t;
+            t.op = [=]() { return op(v.get()); };
+            t.failed = [=]() {
+                EXPECT_EQ(v->begin, before.begin);
+                EXPECT_EQ(v->size, before.size);
+                EXPECT_EQ(v->capacity, before.capacity);
+                EXPECT_EQ(v->begin[0], first);
+            };
+            t.succeeded = [=]() { EXPECT_EQ(std::vector<double>(v->begin, v->begin + v->size), want); };
+            t.teardown = [=]() { cstd_vectord_destruct(v.get()); };
+            return t;
+        });
+    };
+    modifyDoubles("cstd_vectord_reserve", [](cstd_vectord* v) { return cstd_vectord_reserve(v, 50); }, {1.5});
+    modifyDoubles("cstd_vectord_pushBack", [](cstd_vectord* v) { return cstd_vectord_pushBack(v, -2.0); }, {1.5, -2.0});
+
+    cstd_vectorShareable_destruct(&longer);
+    cstd_vectorShareable_destruct(&shared);
+    cstd_vector__destruct(&seven);
+    cstd_vector__destruct(&source);
+    report("vectors", n);
+    EXPECT_GE(n, 20);
+}
+
+// ---- statistics ---------------------------------------------------------------------------
+
+double expectedFour(int32_t, void*) { return 4.0; }
+
+TEST(OomSweep, StatisticsAndSampling)
+{
+    int n = 0;
+    // The chi-squared test resets its result on every failure after the arguments are checked.
+    for (int32_t bins : {4, 12, 200}) {
+        n += sweep("cmath_chiSqTest with " + std::to_string(bins) + " bins", [bins]() {
+            auto observed = std::make_shared<std::vector<double>>(static_cast<size_t>(bins));
+            for (int32_t i = 0; i < bins; ++i) {
+                (*observed)[static_cast<size_t>(i)] = 3.0 + i % 4;
+            }
+            auto r = std::make_shared<cmath_chiSqTestResult>();
+            *r = {7, 7, 7.0, 7};
+            Trial t;
+            t.op = [=]() {
+                const cmath_chiSqTestParams p = {0.05};
+                return cmath_chiSqTest(observed->data(), bins, &p, expectedFour, nullptr, r.get());
+            };
+            t.failed = [=]() {
+                EXPECT_EQ(r->isComputed, 0);
+                EXPECT_EQ(r->passed, 0);
+                EXPECT_EQ(r->testStatistic, 0.0);
+                EXPECT_EQ(r->numDofs, 0);
+            };
+            t.succeeded = [=]() {
+                EXPECT_EQ(r->isComputed, 1);
+                EXPECT_GE(r->numDofs, 1);
+            };
+            return t;
+        });
+    }
+    // A distribution record made by the library: null when the block cannot be had.
+    n += sweep("csUniformDistributionCT2 without a record", []() {
+        auto made = std::make_shared<csDistribution*>(nullptr);
+        Trial t;
+        t.op = [=]() {
+            *made = csUniformDistributionCT2(nullptr, -1.0f, 2.0f);
+            return *made == nullptr ? csys_errNoMemory : 0;
+        };
+        t.succeeded = [=]() {
+            EXPECT_EQ((*made)->type, 0);
+            EXPECT_EQ((*made)->low, -1.0f);
+            EXPECT_EQ((*made)->high, 2.0f);
+            cxfFree(*made);
+        };
+        return t;
+    });
+    report("statistics", n);
+    EXPECT_GE(n, 7);
+}
+
+// Prints the total when the whole program runs in one process (ctest runs tests one by one).
+class TotalReport : public ::testing::Environment {
+public:
+    void TearDown() override
+    {
+        if (rel::g_totalFailurePoints > 0) {
+            std::printf("[ oom-sweep ] total: %d failure points covered\n", rel::g_totalFailurePoints);
+        }
+    }
+};
+const auto* const g_report = ::testing::AddGlobalTestEnvironment(new TotalReport);
+
+} // namespace
