@@ -15,20 +15,6 @@ const cmath_xfcomposed* self(const void* outer)
     return static_cast<const cmath_xfcomposed*>(outer);
 }
 
-void releaseConstHandle(void* h)
-{
-    cstd_ptrhConst_destruct(static_cast<cstd_ptrhConst*>(h));
-}
-
-// Destructs the composed object a pointer variable holds, when it still holds one.
-void dropComposed(void* slot)
-{
-    auto** composed = static_cast<cmath_xfcomposed**>(slot);
-    if (*composed != nullptr) {
-        cmath_xfcomposed_destruct(*composed);
-    }
-}
-
 // Releases every node of c's chain from the head; the first failure stops the walk and leaves
 // the chain starting at the node that failed.
 cmath_status releaseChain(cmath_xfcomposed* c)
@@ -44,6 +30,26 @@ cmath_status releaseChain(cmath_xfcomposed* c)
         csys_memory_free_internal(&block);
     }
     return 0;
+}
+
+// A new node at the front of c's chain, its handle made by makePart(&node->part); on failure
+// the node is freed and c is unchanged.
+template <class MakePart> cmath_status pushFront(cmath_xfcomposed* c, MakePart makePart)
+{
+    void* block = nullptr;
+    cmath_status st = csys_memory_alloc_internal(sizeof(cmath_xfcomposedNode), &block);
+    if (st < 0) {
+        return st;
+    }
+    orb::Cleanup cl(st);
+    cl.freshBlock(&block);
+    auto* node = static_cast<cmath_xfcomposedNode*>(block);
+    st = makePart(&node->part);
+    if (st >= 0) {
+        node->next = c->head;
+        c->head = node;
+    }
+    return cl.close();
 }
 
 // ---- the composed kind's tables --------------------------------------------------------------
@@ -63,43 +69,8 @@ cmath_status slotGetLinear(const void* outer, const cmath_vect* point, cmath_xfo
     return cmath_xfcomposed_getLinearXform(self(outer), point, out);
 }
 
-// The steps shared by slots 3 to 5: a new composed block, filled by `fill` and handed to out by
-// `attach`; until a handle owns the object, a failure destructs it (if it was constructed) and
-// frees the block. `attach` sets *owned as soon as a handle owns the object.
-template <class Fill, class Attach>
-cmath_status makeComposed(Fill fill, Attach attach)
-{
-    void* block = nullptr;
-    cmath_status st = csys_memory_alloc_internal(sizeof(cmath_xfcomposed), &block);
-    if (st < 0) {
-        return st;
-    }
-    orb::Cleanup cl(st);
-    cmath_xfcomposed* fresh = nullptr;
-    cl.freshBlock(&block);
-    cl.freshObject(&fresh, dropComposed);
-    auto* c = static_cast<cmath_xfcomposed*>(block);
-    st = fill(c, &fresh);
-    if (st < 0) {
-        return cl.close();
-    }
-    bool owned = false;
-    st = attach(c, &owned);
-    if (owned) {
-        fresh = nullptr;
-        block = nullptr;
-    }
-    return cl.close();
-}
-
-// Gives a fresh object to out, which releases what it held.
-cmath_status handOver(cmath_xfcomposed* c, cmath_xformPtrh* out, bool* owned)
-{
-    const cmath_status st = cstd_ptrh_assignShared(&out->handle, &c->base.shared);
-    *owned = st >= 0;
-    return st;
-}
-
+// Slots 3 to 5 make their result with makeComposed (xform_internal.hpp): a new composed block
+// that a failure before a handle owns it destructs (if constructed) and frees.
 cmath_status slotCompose(const void* outer, const cmath_xform* other, cmath_xformPtrh* out)
 {
     return makeComposed(
@@ -117,16 +88,14 @@ cmath_status slotCompose(const void* outer, const cmath_xform* other, cmath_xfor
             return cmath_xfcomposed_composeFront(c, other);
         },
         [&](cmath_xfcomposed* c, bool* owned) {
-            cmath_xformPtrh temp;
-            cmath_status st = cstd_ptrh_construct(&temp.handle, &c->base.shared);
-            if (st < 0) {
-                return st;
-            }
-            *owned = true;
-            orb::Cleanup cl(st);
-            cl.tempHandle(&temp.handle, releaseHandle);
-            st = cstd_ptrh_assign(&out->handle, &temp.handle);
-            return cl.close();
+            // A temporary handle to the new object owns it; out is assigned from it.
+            return withTemp<cmath_xformPtrh>(
+                [&](cmath_xformPtrh* temp) {
+                    const cmath_status st = cstd_ptrh_construct(&temp->handle, &c->base.shared);
+                    *owned = st >= 0;
+                    return st;
+                },
+                [&](cmath_xformPtrh* temp) { return cstd_ptrh_assign(&out->handle, &temp->handle); });
         });
 }
 
@@ -146,15 +115,7 @@ cmath_status slotGetInverse(const void* outer, cmath_xformPtrh* out)
 
 cmath_status slotClone(const void* outer, cmath_xformPtrh* out)
 {
-    return makeComposed(
-        [&](cmath_xfcomposed* c, cmath_xfcomposed** fresh) {
-            const cmath_status st = cmath_xfcomposed_constructCopy(c, self(outer));
-            if (st >= 0) {
-                *fresh = c;
-            }
-            return st;
-        },
-        [&](cmath_xfcomposed* c, bool* owned) { return handOver(c, out, owned); });
+    return newComposedCopy(self(outer), out);
 }
 
 cmath_status composedQueryFinal(void* object, const char16_t* name, void** out)
@@ -275,64 +236,33 @@ ORBMATH_API cmath_status cmath_xfcomposed_assign(cmath_xfcomposed* dst, const cm
 
 ORBMATH_API cmath_status cmath_xfcomposed_composeFrontPH_(cmath_xfcomposed* c, const cmath_xformPtrhConst* h)
 {
-    void* block = nullptr;
-    cmath_status st = csys_memory_alloc_internal(sizeof(cmath_xfcomposedNode), &block);
-    if (st < 0) {
-        return st;
-    }
-    orb::Cleanup cl(st);
-    cl.freshBlock(&block);
-    auto* node = static_cast<cmath_xfcomposedNode*>(block);
-    st = cmath_xformPtrhConst_construct(&node->part);
-    if (st < 0) {
-        return cl.close();
-    }
-    cl.freshObject(&node->part.handle, releaseConstHandle);
-    st = cstd_ptrhConst_assign(&node->part.handle, &h->handle);
-    if (st >= 0) {
-        node->next = c->head;
-        c->head = node;
-    }
-    return cl.close();
+    // The node's handle is constructed empty and then shares h's transform; should that fail,
+    // the handle is destructed again.
+    return pushFront(c, [&](cmath_xformPtrhConst* part) {
+        return constructEmptyThen(part, [&](cmath_xformPtrhConst* fresh) {
+            return cstd_ptrhConst_assign(&fresh->handle, &h->handle);
+        });
+    });
 }
 
 cmath_status cmath_xfcomposed_composeFront(cmath_xfcomposed* c, const cmath_xform* x)
 {
-    void* block = nullptr;
-    cmath_status st = csys_memory_alloc_internal(sizeof(cmath_xfcomposedNode), &block);
-    if (st < 0) {
-        return st;
-    }
-    orb::Cleanup cl(st);
-    cl.freshBlock(&block);
-    auto* node = static_cast<cmath_xfcomposedNode*>(block);
-    st = cstd_ptrhConst_construct(&node->part.handle, headerOf(x));
-    if (st >= 0) {
-        node->next = c->head;
-        c->head = node;
-    }
-    return cl.close();
+    return pushFront(
+        c, [&](cmath_xformPtrhConst* part) { return cstd_ptrhConst_construct(&part->handle, headerOf(x)); });
 }
 
 ORBMATH_API cmath_status cmath_xfcomposed_defaultCompose(const void* self, const cmath_xform* other,
                                                          cmath_xformPtrh* out)
 {
     const auto* a = static_cast<const cmath_xform*>(self);
-    cmath_xformPtrhConst ha;
-    cmath_xformPtrhConst hb;
-    cmath_status st = cstd_ptrhConst_construct(&ha.handle, headerOf(a));
-    if (st < 0) {
-        return st;
-    }
-    orb::Cleanup cl(st);
-    cl.tempHandle(&ha.handle, releaseConstHandle);
-    st = cstd_ptrhConst_construct(&hb.handle, headerOf(other));
-    if (st < 0) {
-        return cl.close();
-    }
-    cl.tempHandle(&hb.handle, releaseConstHandle);
-    st = cmath_xformPtrhConst_assignCompose(asConst(out), &ha, &hb);
-    return cl.close();
+    const auto handleTo = [](const cmath_xform* x) {
+        return [x](cmath_xformPtrhConst* h) { return cstd_ptrhConst_construct(&h->handle, headerOf(x)); };
+    };
+    return withTemp<cmath_xformPtrhConst>(handleTo(a), [&](cmath_xformPtrhConst* ha) {
+        return withTemp<cmath_xformPtrhConst>(handleTo(other), [&](cmath_xformPtrhConst* hb) {
+            return cmath_xformPtrhConst_assignCompose(asConst(out), ha, hb);
+        });
+    });
 }
 
 ORBMATH_API cmath_status cmath_xfcomposed_mapPoint(const cmath_xfcomposed* c, const cmath_vect* in, cmath_vect* out)
@@ -425,16 +355,15 @@ ORBMATH_API cmath_status cmath_xfcomposed_getInverse(const cmath_xfcomposed* c, 
     cl.tempHandle(&local, [](void* p) { cmath_xfcomposed_destruct(static_cast<cmath_xfcomposed*>(p)); });
     // Each inverse goes to the front, so [P1, ..., Pn] becomes [Pn^-1, ..., P1^-1].
     for (const cmath_xfcomposedNode* node = c->head; node != nullptr; node = node->next) {
-        cmath_xformPtrh temp;
-        st = cmath_xformPtrh_construct(&temp);
-        if (st < 0) {
-            return cl.close();
-        }
-        st = cmath_xformPtrhConst_getInverse(&node->part, &temp);
-        if (st >= 0) {
-            st = cmath_xfcomposed_composeFrontPH_(&local, asConst(&temp));
-        }
-        cmath_xformPtrh_destruct(&temp);
+        st = withTemp<cmath_xformPtrh>([](cmath_xformPtrh* temp) { return cmath_xformPtrh_construct(temp); },
+                                       [&](cmath_xformPtrh* temp) {
+                                           cmath_status inv =
+                                               cmath_xformPtrhConst_getInverse(&node->part, temp);
+                                           if (inv >= 0) {
+                                               inv = cmath_xfcomposed_composeFrontPH_(&local, asConst(temp));
+                                           }
+                                           return inv;
+                                       });
         if (st < 0) {
             return cl.close();
         }

@@ -9,23 +9,9 @@ using namespace orb::xf;
 
 namespace {
 
-void releaseConstHandle(void* h)
+cmath_status emptyConst(cmath_xformPtrhConst* h)
 {
-    cstd_ptrhConst_destruct(static_cast<cstd_ptrhConst*>(h));
-}
-
-// Destructs and frees the composed object a pointer variable holds, when it still holds one.
-void dropComposed(void* slot)
-{
-    auto** composed = static_cast<cmath_xfcomposed**>(slot);
-    if (*composed != nullptr) {
-        cmath_xfcomposed_destruct(*composed);
-    }
-}
-
-cmath_status constructEmptyConst(cmath_xformPtrhConst* h)
-{
-    return cstd_ptrhConst_constructBaseTypename(&h->handle, nullptr, kXformName);
+    return constructEmpty(h);
 }
 
 void identity(cmath_xformLinear* out)
@@ -41,15 +27,8 @@ void identity(cmath_xformLinear* out)
 // The steps shared by assignComposed of either handle type.
 cmath_status assignComposedImpl(cmath_xformPtrhConst* h, const cmath_xfcomposed* c)
 {
-    cmath_xformPtrhConst temp;
-    cmath_status st = cmath_xformPtrhConst_constructComposed(&temp, c);
-    if (st < 0) {
-        return st;
-    }
-    orb::Cleanup cl(st);
-    cl.tempHandle(cst(&temp), releaseConstHandle);
-    st = cstd_ptrhConst_assign(cst(h), cst(&temp));
-    return cl.close();
+    return assignFromNew(
+        h, [&](cmath_xformPtrhConst* temp) { return cmath_xformPtrhConst_constructComposed(temp, c); });
 }
 
 } // namespace
@@ -60,7 +39,7 @@ extern "C" {
 
 ORBMATH_API cmath_status cmath_xformPtrhConst_construct(cmath_xformPtrhConst* h)
 {
-    return constructEmptyConst(h);
+    return constructEmpty(h);
 }
 
 ORBMATH_API cmath_status cmath_xformPtrh_construct(cmath_xformPtrh* h)
@@ -165,15 +144,8 @@ ORBMATH_API cmath_status cmath_xformPtrh_constructLinear(cmath_xformPtrh* h, con
 
 ORBMATH_API cmath_status cmath_xformPtrhConst_assignLinear(cmath_xformPtrhConst* h, const cmath_xformLinear* lin)
 {
-    cmath_xformPtrhConst temp;
-    cmath_status st = cmath_xformPtrhConst_constructLinear(&temp, lin);
-    if (st < 0) {
-        return st;
-    }
-    orb::Cleanup cl(st);
-    cl.tempHandle(cst(&temp), releaseConstHandle);
-    st = cstd_ptrhConst_assign(cst(h), cst(&temp));
-    return cl.close();
+    return assignFromNew(
+        h, [&](cmath_xformPtrhConst* temp) { return cmath_xformPtrhConst_constructLinear(temp, lin); });
 }
 
 ORBMATH_API cmath_status cmath_xformPtrh_assignLinear(cmath_xformPtrh* h, const cmath_xformLinear* lin)
@@ -183,40 +155,10 @@ ORBMATH_API cmath_status cmath_xformPtrh_assignLinear(cmath_xformPtrh* h, const 
 
 ORBMATH_API cmath_status cmath_xformPtrhConst_constructComposed(cmath_xformPtrhConst* h, const cmath_xfcomposed* c)
 {
-    cmath_status st = constructEmptyConst(h);
-    if (st < 0) {
-        return st;
-    }
-    orb::Cleanup cl(st);
-    cl.freshObject(cst(h), releaseConstHandle);
-    cmath_xformPtrh temp;
-    st = constructEmpty(&temp);
-    if (st < 0) {
-        return cl.close();
-    }
-    cl.tempHandle(mut(&temp), releaseHandle);
-    void* block = nullptr;
-    st = csys_memory_alloc_internal(sizeof(cmath_xfcomposed), &block);
-    if (st < 0) {
-        return cl.close();
-    }
-    // Until the temporary owns the object, a failure destructs it and frees its block.
-    cmath_xfcomposed* fresh = nullptr;
-    cl.freshBlock(&block);
-    cl.freshObject(&fresh, dropComposed);
-    st = cmath_xfcomposed_constructCopy(static_cast<cmath_xfcomposed*>(block), c);
-    if (st < 0) {
-        return cl.close();
-    }
-    fresh = static_cast<cmath_xfcomposed*>(block);
-    st = cstd_ptrh_assignShared(mut(&temp), &fresh->base.shared);
-    if (st < 0) {
-        return cl.close();
-    }
-    fresh = nullptr;
-    block = nullptr;
-    st = cstd_ptrhConst_assignConst(cst(h), mut(&temp));
-    return cl.close();
+    // h empty, then a new copy of c handed to an empty temporary and h assigned from it.
+    return constructEmptyThen(h, [&](cmath_xformPtrhConst* fresh) {
+        return fillThenAssignConst(fresh, [&](cmath_xformPtrh* temp) { return newComposedCopy(c, temp); });
+    });
 }
 
 ORBMATH_API cmath_status cmath_xformPtrh_constructComposed(cmath_xformPtrh* h, const cmath_xfcomposed* c)
@@ -236,59 +178,28 @@ ORBMATH_API cmath_status cmath_xformPtrh_assignComposed(cmath_xformPtrh* h, cons
 
 ORBMATH_API cmath_status cmath_xformPtrhConst_constructClone(cmath_xformPtrhConst* h, const cmath_xform* x)
 {
-    cmath_status st = constructEmptyConst(h);
-    if (st < 0) {
-        return st;
-    }
-    orb::Cleanup cl(st);
-    cl.freshObject(cst(h), releaseConstHandle);
-    st = cmath_xform_cloneConst(x, h);
-    return cl.close();
+    return constructEmptyThen(h,
+                              [&](cmath_xformPtrhConst* fresh) { return cmath_xform_cloneConst(x, fresh); });
 }
 
 ORBMATH_API cmath_status cmath_xformPtrh_constructClone(cmath_xformPtrh* h, const cmath_xform* x)
 {
-    cmath_status st = constructEmpty(h);
-    if (st < 0) {
-        return st;
-    }
-    orb::Cleanup cl(st);
-    cl.freshObject(mut(h), releaseHandle);
-    if (x->ops != nullptr) {
-        st = x->ops->clone(outerOf(x), h);
-    } else {
-        st = cmath_xformPtrhConst_assignLinear(asConst(h), &x->linear);
-    }
-    return cl.close();
+    // cmath_xform_clone: the clone slot of a derived kind, cmath_xformPtrhConst_assignLinear of a
+    // plain transform's value.
+    return constructEmptyThen(h, [&](cmath_xformPtrh* fresh) { return cmath_xform_clone(x, fresh); });
 }
 
 ORBMATH_API cmath_status cmath_xformPtrhConst_assignClone(cmath_xformPtrhConst* h, const cmath_xform* x)
 {
-    cmath_xformPtrhConst temp;
-    cmath_status st = constructEmptyConst(&temp);
-    if (st < 0) {
-        return st;
-    }
-    orb::Cleanup cl(st);
-    cl.tempHandle(cst(&temp), releaseConstHandle);
-    st = cmath_xform_cloneConst(x, &temp);
-    if (st >= 0) {
-        st = cstd_ptrhConst_assign(cst(h), cst(&temp));
-    }
-    return cl.close();
+    // An empty temporary filled by cmath_xform_cloneConst (destructed at once if that fails),
+    // then h assigned from it.
+    return assignFromNew(
+        h, [&](cmath_xformPtrhConst* temp) { return cmath_xformPtrhConst_constructClone(temp, x); });
 }
 
 ORBMATH_API cmath_status cmath_xformPtrh_assignClone(cmath_xformPtrh* h, const cmath_xform* x)
 {
-    cmath_xformPtrh temp;
-    cmath_status st = cmath_xformPtrh_constructClone(&temp, x);
-    if (st < 0) {
-        return st;
-    }
-    orb::Cleanup cl(st);
-    cl.tempHandle(mut(&temp), releaseHandle);
-    st = cstd_ptrh_assign(mut(h), mut(&temp));
-    return cl.close();
+    return assignFromNew(h, [&](cmath_xformPtrh* temp) { return cmath_xformPtrh_constructClone(temp, x); });
 }
 
 // ---- operations on the transform behind a handle -------------------------------------------
@@ -405,18 +316,8 @@ ORBMATH_API cmath_status cmath_xformPtrh_clone(const cmath_xformPtrh* h, cmath_x
 
 ORBMATH_API cmath_status cmath_xformPtrhConst_cloneConst(const cmath_xformPtrhConst* h, cmath_xformPtrhConst* out)
 {
-    cmath_xformPtrh temp;
-    cmath_status st = constructEmpty(&temp);
-    if (st < 0) {
-        return st;
-    }
-    orb::Cleanup cl(st);
-    cl.tempHandle(mut(&temp), releaseHandle);
-    st = cmath_xformPtrhConst_clone(h, &temp);
-    if (st >= 0) {
-        st = cstd_ptrhConst_assignConst(cst(out), mut(&temp));
-    }
-    return cl.close();
+    return fillThenAssignConst(out,
+                               [&](cmath_xformPtrh* temp) { return cmath_xformPtrhConst_clone(h, temp); });
 }
 
 ORBMATH_API cmath_status cmath_xformPtrh_cloneConst(const cmath_xformPtrh* h, cmath_xformPtrhConst* out)
@@ -449,18 +350,9 @@ ORBMATH_API cmath_status cmath_xformPtrhConst_getInverseConst(const cmath_xformP
     if (st < 0) {
         return st;
     }
-    cmath_xformPtrh temp;
-    st = constructEmpty(&temp);
-    if (st < 0) {
-        return st;
-    }
-    orb::Cleanup cl(st);
-    cl.tempHandle(mut(&temp), releaseHandle);
-    st = x == nullptr ? cmath_xformPtrhConst_clone(h, &temp) : cmath_xform_getInverse(x, &temp);
-    if (st >= 0) {
-        st = cstd_ptrhConst_assignConst(cst(out), mut(&temp));
-    }
-    return cl.close();
+    return fillThenAssignConst(out, [&](cmath_xformPtrh* temp) {
+        return x == nullptr ? cmath_xformPtrhConst_clone(h, temp) : cmath_xform_getInverse(x, temp);
+    });
 }
 
 ORBMATH_API cmath_status cmath_xformPtrhConst_compareEqual(const cmath_xformPtrhConst* a, const cmath_xformPtrhConst* b,
@@ -529,27 +421,19 @@ ORBMATH_API cmath_status cmath_xformPtrhConst_assignCompose(cmath_xformPtrhConst
     if (st < 0) {
         return st;
     }
-    cmath_xformPtrh temp;
-    st = constructEmpty(&temp);
-    if (st < 0) {
-        return st;
-    }
-    orb::Cleanup cl(st);
-    cl.tempHandle(mut(&temp), releaseHandle);
-    if (xa != nullptr && xb != nullptr) {
-        st = cmath_xform_compose(xa, xb, &temp);
-    } else if (xa != nullptr) {
-        // One side empty: a new copy of the other, never a share of it.
-        st = cmath_xformPtrhConst_clone(a, &temp);
-    } else if (xb != nullptr) {
-        st = cmath_xformPtrhConst_clone(b, &temp);
-    } else {
-        st = cmath_xformPtrhConst_clone(a, &temp);
-    }
-    if (st >= 0) {
-        st = cstd_ptrhConst_assignConst(cst(out), mut(&temp));
-    }
-    return cl.close();
+    return fillThenAssignConst(out, [&](cmath_xformPtrh* temp) {
+        if (xa != nullptr && xb != nullptr) {
+            return cmath_xform_compose(xa, xb, temp);
+        }
+        if (xa != nullptr) {
+            // One side empty: a new copy of the other, never a share of it.
+            return cmath_xformPtrhConst_clone(a, temp);
+        }
+        if (xb != nullptr) {
+            return cmath_xformPtrhConst_clone(b, temp);
+        }
+        return cmath_xformPtrhConst_clone(a, temp);
+    });
 }
 
 ORBMATH_API cmath_status cmath_xformPtrh_assignCompose(cmath_xformPtrh* out, const cmath_xformPtrh* a,
@@ -562,18 +446,13 @@ ORBMATH_API cmath_status cmath_xformPtrhConst_assignCompose3(cmath_xformPtrhCons
                                                              const cmath_xformPtrhConst* b,
                                                              const cmath_xformPtrhConst* c)
 {
-    cmath_xformPtrhConst ab;
-    cmath_status st = constructEmptyConst(&ab);
-    if (st < 0) {
+    return withTemp<cmath_xformPtrhConst>(emptyConst, [&](cmath_xformPtrhConst* ab) {
+        cmath_status st = cmath_xformPtrhConst_assignCompose(ab, a, b);
+        if (st >= 0) {
+            st = cmath_xformPtrhConst_assignCompose(out, ab, c);
+        }
         return st;
-    }
-    orb::Cleanup cl(st);
-    cl.tempHandle(cst(&ab), releaseConstHandle);
-    st = cmath_xformPtrhConst_assignCompose(&ab, a, b);
-    if (st >= 0) {
-        st = cmath_xformPtrhConst_assignCompose(out, &ab, c);
-    }
-    return cl.close();
+    });
 }
 
 ORBMATH_API cmath_status cmath_xformPtrhConst_assignCompose4(cmath_xformPtrhConst* out, const cmath_xformPtrhConst* a,
@@ -581,27 +460,18 @@ ORBMATH_API cmath_status cmath_xformPtrhConst_assignCompose4(cmath_xformPtrhCons
                                                              const cmath_xformPtrhConst* c,
                                                              const cmath_xformPtrhConst* d)
 {
-    cmath_xformPtrhConst ab;
-    cmath_xformPtrhConst abc;
-    cmath_status st = constructEmptyConst(&ab);
-    if (st < 0) {
-        return st;
-    }
-    orb::Cleanup cl(st);
-    cl.tempHandle(cst(&ab), releaseConstHandle);
-    st = constructEmptyConst(&abc);
-    if (st < 0) {
-        return cl.close();
-    }
-    cl.tempHandle(cst(&abc), releaseConstHandle);
-    st = cmath_xformPtrhConst_assignCompose(&ab, a, b);
-    if (st >= 0) {
-        st = cmath_xformPtrhConst_assignCompose(&abc, &ab, c);
-    }
-    if (st >= 0) {
-        st = cmath_xformPtrhConst_assignCompose(out, &abc, d);
-    }
-    return cl.close();
+    return withTemp<cmath_xformPtrhConst>(emptyConst, [&](cmath_xformPtrhConst* ab) {
+        return withTemp<cmath_xformPtrhConst>(emptyConst, [&](cmath_xformPtrhConst* abc) {
+            cmath_status st = cmath_xformPtrhConst_assignCompose(ab, a, b);
+            if (st >= 0) {
+                st = cmath_xformPtrhConst_assignCompose(abc, ab, c);
+            }
+            if (st >= 0) {
+                st = cmath_xformPtrhConst_assignCompose(out, abc, d);
+            }
+            return st;
+        });
+    });
 }
 
 ORBMATH_API cmath_status cmath_xformPtrhConst_assignComposeLinearLinear(cmath_xformPtrhConst* out,
@@ -626,30 +496,18 @@ ORBMATH_API cmath_status cmath_xformPtrhConst_assignComposeLinearPtrh(cmath_xfor
                                                                       const cmath_xformLinear* A,
                                                                       const cmath_xformPtrhConst* b)
 {
-    cmath_xformPtrhConst temp;
-    cmath_status st = cmath_xformPtrhConst_constructLinear(&temp, A);
-    if (st < 0) {
-        return st;
-    }
-    orb::Cleanup cl(st);
-    cl.tempHandle(cst(&temp), releaseConstHandle);
-    st = cmath_xformPtrhConst_assignCompose(out, &temp, b);
-    return cl.close();
+    return withTemp<cmath_xformPtrhConst>(
+        [&](cmath_xformPtrhConst* temp) { return cmath_xformPtrhConst_constructLinear(temp, A); },
+        [&](cmath_xformPtrhConst* temp) { return cmath_xformPtrhConst_assignCompose(out, temp, b); });
 }
 
 ORBMATH_API cmath_status cmath_xformPtrhConst_assignComposePtrhLinear(cmath_xformPtrhConst* out,
                                                                       const cmath_xformPtrhConst* a,
                                                                       const cmath_xformLinear* B)
 {
-    cmath_xformPtrhConst temp;
-    cmath_status st = cmath_xformPtrhConst_constructLinear(&temp, B);
-    if (st < 0) {
-        return st;
-    }
-    orb::Cleanup cl(st);
-    cl.tempHandle(cst(&temp), releaseConstHandle);
-    st = cmath_xformPtrhConst_assignCompose(out, a, &temp);
-    return cl.close();
+    return withTemp<cmath_xformPtrhConst>(
+        [&](cmath_xformPtrhConst* temp) { return cmath_xformPtrhConst_constructLinear(temp, B); },
+        [&](cmath_xformPtrhConst* temp) { return cmath_xformPtrhConst_assignCompose(out, a, temp); });
 }
 
 } // extern "C"

@@ -1,7 +1,6 @@
 // The polymorphic transform base: construction, value assignment, dispatch to a kind's slots,
 // plain composition and the query by type name.
 #include "geometry/linear_map.hpp"
-#include "support/cleanup.hpp"
 #include "xform/xform_internal.hpp"
 
 using namespace orb::xf;
@@ -142,19 +141,11 @@ ORBMATH_API cmath_status cmath_xform_getInverse(const cmath_xform* x, cmath_xfor
         return x->ops->getInverse(outerOf(x), out);
     }
     cmath_xformLinear inverse;
-    cmath_status st = cmath_xformLinear_getInverse(&x->linear, &inverse);
+    const cmath_status st = cmath_xformLinear_getInverse(&x->linear, &inverse);
     if (st < 0) {
         return st;
     }
-    cmath_xformPtrhConst temp;
-    st = cmath_xformPtrhConst_constructLinear(&temp, &inverse);
-    if (st < 0) {
-        return st;
-    }
-    orb::Cleanup cl(st);
-    cl.tempHandle(mut(&temp), releaseHandle);
-    st = cstd_ptrhConst_assign(cst(out), cst(&temp));
-    return cl.close();
+    return cmath_xformPtrhConst_assignLinear(asConst(out), &inverse);
 }
 
 ORBMATH_API cmath_status cmath_xform_clone(const cmath_xform* x, cmath_xformPtrh* out)
@@ -167,96 +158,48 @@ ORBMATH_API cmath_status cmath_xform_clone(const cmath_xform* x, cmath_xformPtrh
 
 ORBMATH_API cmath_status cmath_xform_getInverseConst(const cmath_xform* x, cmath_xformPtrhConst* out)
 {
-    cmath_xformPtrh temp;
-    cmath_status st = constructEmpty(&temp);
-    if (st < 0) {
-        return st;
-    }
-    orb::Cleanup cl(st);
-    cl.tempHandle(mut(&temp), releaseHandle);
-    st = cmath_xform_getInverse(x, &temp);
-    if (st >= 0) {
-        st = cstd_ptrhConst_assignConst(cst(out), mut(&temp));
-    }
-    return cl.close();
+    return fillThenAssignConst(out, [&](cmath_xformPtrh* temp) { return cmath_xform_getInverse(x, temp); });
 }
 
 ORBMATH_API cmath_status cmath_xform_cloneConst(const cmath_xform* x, cmath_xformPtrhConst* out)
 {
-    cmath_xformPtrh temp;
-    cmath_xformPtrhConst plain; // lives as long as the clean-up list that releases it
-    cmath_status st = constructEmpty(&temp);
-    if (st < 0) {
-        return st;
-    }
-    orb::Cleanup cl(st);
-    cl.tempHandle(mut(&temp), releaseHandle);
-    if (x->ops != nullptr) {
-        st = x->ops->clone(outerOf(x), &temp);
-    } else {
-        st = cmath_xformPtrhConst_constructLinear(&plain, &x->linear);
-        if (st >= 0) {
-            cl.tempHandle(mut(&plain), releaseHandle);
-            st = cstd_ptrhConst_assign(cst(&temp), cst(&plain));
+    return fillThenAssignConst(out, [&](cmath_xformPtrh* temp) {
+        if (x->ops != nullptr) {
+            return x->ops->clone(outerOf(x), temp);
         }
-    }
-    if (st >= 0) {
-        st = cstd_ptrhConst_assignConst(cst(out), mut(&temp));
-    }
-    return cl.close();
+        // A plain transform: a second, const temporary holds a new plain transform and the
+        // first is assigned from it (assignLinear makes, assigns and releases that temporary).
+        return cmath_xformPtrhConst_assignLinear(asConst(temp), &x->linear);
+    });
 }
 
 ORBMATH_API cmath_status cmath_xform_compose(const cmath_xform* a, const cmath_xform* b, cmath_xformPtrh* out)
 {
-    cmath_status st = 0;
     if (a->ops == nullptr && b->ops == nullptr) {
-        // Two plain transforms fold: translation A.matrix * B.trans + A.trans, matrix A * B.
-        cmath_xformLinear folded;
-        st = cmath_matrix_mapPoint(&a->linear.matrix, &b->linear.trans, &folded.trans);
-        if (st < 0) {
-            return st;
-        }
-        folded.trans.x = folded.trans.x + a->linear.trans.x;
-        folded.trans.y = folded.trans.y + a->linear.trans.y;
-        st = cmath_matrix_initMultiply(&folded.matrix, &a->linear.matrix, &b->linear.matrix);
-        if (st < 0) {
-            return st;
-        }
-        cmath_xformPtrhConst temp;
-        st = cmath_xformPtrhConst_constructLinear(&temp, &folded);
-        if (st < 0) {
-            return st;
-        }
-        orb::Cleanup cl(st);
-        cl.tempHandle(mut(&temp), releaseHandle);
-        st = cstd_ptrhConst_assign(cst(out), cst(&temp));
-        return cl.close();
+        // Two plain transforms fold into a new plain one: translation A.matrix * B.trans + A.trans,
+        // matrix A * B, made through a temporary const handle and assigned to out.
+        return cmath_xformPtrhConst_assignComposeLinearLinear(asConst(out), &a->linear, &b->linear);
     }
-
     // Otherwise a new chain [b, a] that shares both operands.
-    void* block = nullptr;
-    st = csys_memory_alloc_internal(sizeof(cmath_xfcomposed), &block);
-    if (st < 0) {
-        return st;
-    }
-    orb::Cleanup cl(st);
-    cl.freshBlock(&block);
-    auto* composed = static_cast<cmath_xfcomposed*>(block);
-    st = cmath_xfcomposed_constructPair(composed, a, b);
-    if (st < 0) {
-        return cl.close();
-    }
-    // out is released before it is attached anew; should the attachment fail, out stays released.
-    st = cstd_ptrh_destruct(mut(out));
-    if (st < 0) {
-        cmath_xfcomposed_destruct(composed);
-        return cl.close();
-    }
-    st = cstd_ptrh_constructBaseTypename(mut(out), &composed->base.shared, kXformName);
-    if (st < 0) {
-        cmath_xfcomposed_destruct(composed);
-    }
-    return cl.close();
+    return makeComposed(
+        [&](cmath_xfcomposed* c, cmath_xfcomposed** fresh) {
+            const cmath_status st = cmath_xfcomposed_constructPair(c, a, b);
+            if (st >= 0) {
+                *fresh = c;
+            }
+            return st;
+        },
+        [&](cmath_xfcomposed* c, bool* owned) {
+            // out is released before it is attached anew; should the attachment fail, out stays
+            // released.
+            cmath_status st = cstd_ptrh_destruct(mut(out));
+            if (st < 0) {
+                return st;
+            }
+            st = cstd_ptrh_constructBaseTypename(mut(out), &c->base.shared, kXformName);
+            *owned = st >= 0;
+            return st;
+        });
 }
 
 ORBMATH_API cmath_status cmath_xform_queryInterfaceByTypename(const cmath_xform* x, const char16_t* name, void** out)
