@@ -16,6 +16,7 @@
 #include "support/cleanup.hpp"
 
 using orb::nm::dot;
+using orb::nm::withSign;
 
 // Upper Hessenberg form by elimination with pivoting (the first of equal maxima is kept);
 // the multipliers stay below the subdiagonal. Nothing happens for n < 3.
@@ -55,15 +56,6 @@ void cxNMMatrix::hessenbergReduce(double** a, int n)
         }
     }
 }
-
-namespace {
-
-double withSign(double a, double b)
-{
-    return b >= 0.0 ? std::fabs(a) : -std::fabs(a);
-}
-
-} // namespace
 
 // Francis double-shift QR on the Hessenberg part of a (destroyed); false when an eigenvalue
 // or pair would need a 31st sweep. Exceptional shifts at sweeps 10 and 20.
@@ -453,30 +445,37 @@ double conditionRule(const double* v, int n)
 
 } // namespace
 
-long cxNMMatrix::genEigenvalues_(cxVector<double>& re, cxVector<double>& im) const
+long cxNMMatrixAccess::beginEigen(const cxNMMatrix& src, cxNMMatrix& d, cxNMMatrix& e, int eRows,
+                                  cxNMMatrix& copy)
 {
-    if (rows_ != cols_) {
+    if (src.rows_ != src.cols_) {
         return cxNMMatrix_errNotSquare;
     }
-    const int n = rows_;
+    const int n = src.rows_;
     if (n < 1) {
         return cxNMMatrix_errBadSize;
     }
+    long st = d.initResize(1, n, 0.0);
+    if (st < 0) {
+        return st;
+    }
+    st = e.initResize(eRows, n, 0.0);
+    if (st < 0) {
+        return st;
+    }
+    return copy.assign(src);
+}
+
+long cxNMMatrix::genEigenvalues_(cxVector<double>& re, cxVector<double>& im) const
+{
     cxNMMatrix wr;
-    long st = wr.initResize(1, n, 0.0);
-    if (st < 0) {
-        return st;
-    }
     cxNMMatrix wi;
-    st = wi.initResize(1, n, 0.0);
-    if (st < 0) {
-        return st;
-    }
     cxNMMatrix a;
-    st = a.assign(*this);
+    long st = cxNMMatrixAccess::beginEigen(*this, wr, wi, 1, a);
     if (st < 0) {
         return st;
     }
+    const int n = rows_;
     double** at = cxNMMatrixAccess::table(a);
     hessenbergReduce(at, n);
     if (!hessenbergEigenvalues(at, n, cxNMMatrixAccess::block(wr), cxNMMatrixAccess::block(wi))) {
@@ -497,28 +496,14 @@ long cxNMMatrix::genEigenvalues_(cxVector<double>& re, cxVector<double>& im) con
 
 long cxNMMatrix::getSymEigenvalues_(cxVector<double>& values) const
 {
-    if (rows_ != cols_) {
-        return cxNMMatrix_errNotSquare;
+    cxNMMatrix d;
+    cxNMMatrix e;
+    cxNMMatrix a;
+    const long st = cxNMMatrixAccess::beginEigen(*this, d, e, 1, a);
+    if (st < 0) {
+        return st;
     }
     const int n = rows_;
-    if (n < 1) {
-        return cxNMMatrix_errBadSize;
-    }
-    cxNMMatrix d;
-    long st = d.initResize(1, n, 0.0);
-    if (st < 0) {
-        return st;
-    }
-    cxNMMatrix e;
-    st = e.initResize(1, n, 0.0);
-    if (st < 0) {
-        return st;
-    }
-    cxNMMatrix a;
-    st = a.assign(*this);
-    if (st < 0) {
-        return st;
-    }
     double* dv = cxNMMatrixAccess::block(d);
     double* ev = cxNMMatrixAccess::block(e);
     tridiagonalize(cxNMMatrixAccess::table(a), n, dv, ev, false, nullptr);
@@ -530,28 +515,14 @@ long cxNMMatrix::getSymEigenvalues_(cxVector<double>& values) const
 
 long cxNMMatrix::getSymEigenvalues_(cxVector<double>& values, cxNMMatrix& vectors) const
 {
-    if (rows_ != cols_) {
-        return cxNMMatrix_errNotSquare;
-    }
-    const int n = rows_;
-    if (n < 1) {
-        return cxNMMatrix_errBadSize;
-    }
     cxNMMatrix d;
-    long st = d.initResize(1, n, 0.0);
-    if (st < 0) {
-        return st;
-    }
     // e in row 0; row 1 is the scratch of the eigenvector accumulation.
     cxNMMatrix e;
-    st = e.initResize(2, n, 0.0);
+    const long st = cxNMMatrixAccess::beginEigen(*this, d, e, 2, vectors);
     if (st < 0) {
         return st;
     }
-    st = vectors.assign(*this);
-    if (st < 0) {
-        return st;
-    }
+    const int n = rows_;
     double* dv = cxNMMatrixAccess::block(d);
     double** et = cxNMMatrixAccess::table(e);
     double** z = cxNMMatrixAccess::table(vectors);

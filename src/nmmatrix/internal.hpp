@@ -7,6 +7,10 @@
 
 #include <cmath>
 
+namespace orb {
+class Cleanup;
+} // namespace orb
+
 struct cxNMMatrixAccess {
     // The row table (null while no storage is held).
     static double** table(cxNMMatrix& m) { return m.m_; }
@@ -24,6 +28,14 @@ struct cxNMMatrixAccess {
     static void freeStorage(double** block, double*** table);
     // Releases m's storage and gives it the storage of newStorage(rows, cols, ..., &table).
     static void adopt(cxNMMatrix& m, double** table, int rows, int cols);
+
+    // The start of the LU-based operations (n = src's order): *perm, a block of n ints that cl
+    // frees on every path, then lu = a copy of src. The first failure is returned.
+    static cmath_status beginLU(const cxNMMatrix& src, int n, orb::Cleanup& cl, int** perm, cxNMMatrix& lu);
+    // The start of the eigenvalue routines: src square (else cxNMMatrix_errNotSquare) and not
+    // empty (else cxNMMatrix_errBadSize), then d = 1 x n zeros, e = eRows x n zeros and
+    // copy = src, in that order. The first failure is returned.
+    static long beginEigen(const cxNMMatrix& src, cxNMMatrix& d, cxNMMatrix& e, int eRows, cxNMMatrix& copy);
 };
 
 namespace orb::nm {

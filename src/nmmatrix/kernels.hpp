@@ -5,7 +5,15 @@
 
 #include <orbmath/common.h>
 
+#include <cmath>
+
 namespace orb::nm {
+
+// |a| with the sign of b (b >= 0 counts as positive).
+inline double withSign(double a, double b)
+{
+    return b >= 0.0 ? std::fabs(a) : -std::fabs(a);
+}
 
 // Inner product of x[0..n) and y[0..n), accumulated in four interleaved partial sums so that
 // the loop vectorises. The association is fixed by this code, so results are reproducible

@@ -214,6 +214,18 @@ long cxNMMatrix::luDecompose(double** a, int n, int* perm, double& parity)
     return cl.close();
 }
 
+cmath_status cxNMMatrixAccess::beginLU(const cxNMMatrix& src, int n, orb::Cleanup& cl, int** perm,
+                                       cxNMMatrix& lu)
+{
+    const cmath_status st =
+        csys_memory_alloc_internal(sizeof(int) * static_cast<size_t>(n), reinterpret_cast<void**>(perm));
+    if (st < 0) {
+        return st;
+    }
+    cl.workBlock(reinterpret_cast<void**>(perm));
+    return static_cast<cmath_status>(lu.assign(src));
+}
+
 // Solves M x = b with the output of luDecompose; b (n elements) is replaced by x.
 void cxNMMatrix::luBackSubstitute(const double* const* a, int n, const int* perm, double* b)
 {
@@ -234,13 +246,8 @@ long cxNMMatrix::getDeterminant(double& det) const
     cmath_status st = 0;
     orb::Cleanup cl(st);
     int* perm = nullptr;
-    st = csys_memory_alloc_internal(sizeof(int) * static_cast<size_t>(n), reinterpret_cast<void**>(&perm));
-    if (st < 0) {
-        return cl.close();
-    }
-    cl.workBlock(reinterpret_cast<void**>(&perm));
     cxNMMatrix lu;
-    st = static_cast<cmath_status>(lu.assign(*this));
+    st = cxNMMatrixAccess::beginLU(*this, n, cl, &perm, lu);
     if (st < 0) {
         return cl.close();
     }
@@ -265,13 +272,8 @@ long cxNMMatrix::getInverse(cxNMMatrix& out) const
     cmath_status st = 0;
     orb::Cleanup cl(st);
     int* perm = nullptr;
-    st = csys_memory_alloc_internal(sizeof(int) * static_cast<size_t>(n), reinterpret_cast<void**>(&perm));
-    if (st < 0) {
-        return cl.close();
-    }
-    cl.workBlock(reinterpret_cast<void**>(&perm));
     cxNMMatrix lu;
-    st = static_cast<cmath_status>(lu.assign(*this));
+    st = cxNMMatrixAccess::beginLU(*this, n, cl, &perm, lu);
     if (st < 0) {
         return cl.close();
     }

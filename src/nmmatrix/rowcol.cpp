@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -38,6 +39,43 @@ void copyBlock(double* const* dst, const double* const* src, int srcRow, int src
             std::memmove(dst[dstRow + r] + dstCol, src[srcRow + r] + srcCol, bytes);
         }
     }
+}
+
+// True when i and j both index one of n rows (or columns).
+bool bothInside(int i, int j, int n)
+{
+    return i >= 0 && i < n && j >= 0 && j < n;
+}
+
+// Row i becomes op(row i, row j) element by element; an index outside the rows is refused
+// and a matrix without storage is left alone.
+template <class Op> long combineRows(double* const* m, int rows, int cols, int i, int j, Op op)
+{
+    if (!bothInside(i, j, rows)) {
+        return cxNMMatrix_errBadRow;
+    }
+    if (m != nullptr) {
+        double* a = m[i];
+        const double* b = m[j];
+        for (int k = 0; k < cols; ++k) {
+            a[k] = op(a[k], b[k]);
+        }
+    }
+    return 0;
+}
+
+// The same for columns: column i becomes op(column i, column j).
+template <class Op> long combineColumns(double* const* m, int rows, int cols, int i, int j, Op op)
+{
+    if (!bothInside(i, j, cols)) {
+        return cxNMMatrix_errBadColumn;
+    }
+    if (m != nullptr) {
+        for (int r = 0; r < rows; ++r) {
+            m[r][i] = op(m[r][i], m[r][j]);
+        }
+    }
+    return 0;
 }
 
 } // namespace
@@ -96,64 +134,28 @@ long cxNMMatrix::initCopyRange(const cxNMMatrix& src, int srcRow, int srcCol, in
 
 long cxNMMatrix::addRows(int i, int j)
 {
-    if (i < 0 || i >= rows_ || j < 0 || j >= rows_) {
-        return cxNMMatrix_errBadRow;
-    }
-    if (m_ != nullptr) {
-        double* a = m_[i];
-        const double* b = m_[j];
-        for (int k = 0; k < cols_; ++k) {
-            a[k] += b[k];
-        }
-    }
-    return 0;
+    return combineRows(m_, rows_, cols_, i, j, std::plus<double>());
 }
 
 long cxNMMatrix::subRows(int i, int j)
 {
-    if (i < 0 || i >= rows_ || j < 0 || j >= rows_) {
-        return cxNMMatrix_errBadRow;
-    }
-    if (m_ != nullptr) {
-        double* a = m_[i];
-        const double* b = m_[j];
-        for (int k = 0; k < cols_; ++k) {
-            a[k] -= b[k];
-        }
-    }
-    return 0;
+    return combineRows(m_, rows_, cols_, i, j, std::minus<double>());
 }
 
 long cxNMMatrix::addColumns(int i, int j)
 {
-    if (i < 0 || i >= cols_ || j < 0 || j >= cols_) {
-        return cxNMMatrix_errBadColumn;
-    }
-    if (m_ != nullptr) {
-        for (int r = 0; r < rows_; ++r) {
-            m_[r][i] += m_[r][j];
-        }
-    }
-    return 0;
+    return combineColumns(m_, rows_, cols_, i, j, std::plus<double>());
 }
 
 long cxNMMatrix::subColumns(int i, int j)
 {
-    if (i < 0 || i >= cols_ || j < 0 || j >= cols_) {
-        return cxNMMatrix_errBadColumn;
-    }
-    if (m_ != nullptr) {
-        for (int r = 0; r < rows_; ++r) {
-            m_[r][i] -= m_[r][j];
-        }
-    }
-    return 0;
+    return combineColumns(m_, rows_, cols_, i, j, std::minus<double>());
 }
 
 // The rows are exchanged element by element in place: nothing to allocate, nothing to fail.
 long cxNMMatrix::swapRows(int i, int j)
 {
-    if (i < 0 || i >= rows_ || j < 0 || j >= rows_) {
+    if (!bothInside(i, j, rows_)) {
         return cxNMMatrix_errBadRow;
     }
     if (cols_ < 1) {
@@ -167,7 +169,7 @@ long cxNMMatrix::swapRows(int i, int j)
 
 long cxNMMatrix::swapColumns(int i, int j)
 {
-    if (i < 0 || i >= cols_ || j < 0 || j >= cols_) {
+    if (!bothInside(i, j, cols_)) {
         return cxNMMatrix_errBadColumn;
     }
     if (m_ != nullptr && i != j) {

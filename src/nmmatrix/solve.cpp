@@ -27,13 +27,8 @@ long cxNMMatrix::solve(const cxNMMatrix& A, const cxNMMatrix& B, bool symmetric,
     }
     orb::Cleanup cl(st);
     int* perm = nullptr;
-    st = csys_memory_alloc_internal(sizeof(int) * static_cast<size_t>(n), reinterpret_cast<void**>(&perm));
-    if (st < 0) {
-        return cl.close();
-    }
-    cl.workBlock(reinterpret_cast<void**>(&perm));
     cxNMMatrix lu;
-    st = static_cast<cmath_status>(lu.assign(A));
+    st = cxNMMatrixAccess::beginLU(A, n, cl, &perm, lu);
     if (st < 0) {
         return cl.close();
     }

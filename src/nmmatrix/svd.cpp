@@ -17,6 +17,7 @@
 #include "support/cleanup.hpp"
 
 using orb::nm::dot;
+using orb::nm::withSign;
 
 namespace {
 
@@ -34,12 +35,6 @@ double hypotSafe(double a, double b)
     }
     const double r = absa / absb;
     return absb * std::sqrt(1.0 + r * r);
-}
-
-// |a| with the sign of b (b >= 0 counts as positive).
-double withSign(double a, double b)
-{
-    return b >= 0.0 ? std::fabs(a) : -std::fabs(a);
 }
 
 // Largest of the two, keeping a NaN once one has been seen.
