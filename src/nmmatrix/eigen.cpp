@@ -554,20 +554,33 @@ long cxNMMatrix::getSymEigenvalues2_(cxVector<double>& values) const
     return 0;
 }
 
+namespace {
+
+// The two eigenvalues overloads once the matrix is known to be square (order n): a general
+// matrix goes to general(); for a symmetric one im becomes n zeros, then symmetricValues().
+template <class General, class Symmetric>
+long eigenvaluesBy(bool symmetric, int n, cxVector<double>& im, General general, Symmetric symmetricValues)
+{
+    if (!symmetric) {
+        return general();
+    }
+    const long st = im.resize(static_cast<std::size_t>(n));
+    if (st < 0) {
+        return st;
+    }
+    std::fill(im.begin(), im.end(), 0.0);
+    return symmetricValues();
+}
+
+} // namespace
+
 long cxNMMatrix::eigenvalues(bool symmetric, cxVector<double>& re, cxVector<double>& im) const
 {
     if (rows_ != cols_) {
         return cxNMMatrix_errNotSquare;
     }
-    if (!symmetric) {
-        return genEigenvalues_(re, im);
-    }
-    const long st = im.resize(static_cast<std::size_t>(rows_));
-    if (st < 0) {
-        return st;
-    }
-    std::fill(im.begin(), im.end(), 0.0);
-    return getSymEigenvalues_(re);
+    return eigenvaluesBy(
+        symmetric, rows_, im, [&] { return genEigenvalues_(re, im); }, [&] { return getSymEigenvalues_(re); });
 }
 
 long cxNMMatrix::eigenvalues(bool symmetric, cxVector<double>& re, cxVector<double>& im, cxNMMatrix& vectors) const
@@ -575,15 +588,9 @@ long cxNMMatrix::eigenvalues(bool symmetric, cxVector<double>& re, cxVector<doub
     if (rows_ != cols_) {
         return cxNMMatrix_errNotSquare;
     }
-    if (!symmetric) {
-        return genEigenvalues_(re, im);
-    }
-    const long st = im.resize(static_cast<std::size_t>(rows_));
-    if (st < 0) {
-        return st;
-    }
-    std::fill(im.begin(), im.end(), 0.0);
-    return getSymEigenvalues_(re, vectors);
+    return eigenvaluesBy(
+        symmetric, rows_, im, [&] { return genEigenvalues_(re, im); },
+        [&] { return getSymEigenvalues_(re, vectors); });
 }
 
 long cxNMMatrix::getConditionNumber(bool symmetric, double& cond) const

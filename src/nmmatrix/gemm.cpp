@@ -21,35 +21,12 @@ using Micro = void (*)(const double* ap, const double* bp, int kc, double* c, st
 using MicroRows = void (*)(const double* a, std::ptrdiff_t lda, const double* bp, int kc, double* c,
                            std::ptrdiff_t ldc);
 
-// c[r][0..16) += sum over k of ap[k * 8 + r] * bp[k * 16 + 0..16), k = 0 .. kc-1 in order.
-__attribute__((target("avx512f"))) void microAvx512(const double* ap, const double* bp, int kc, double* c,
-                                                    std::ptrdiff_t ldc)
-{
-    __m512d acc[8][2];
-    for (int r = 0; r < 8; ++r) {
-        acc[r][0] = _mm512_loadu_pd(c + r * ldc);
-        acc[r][1] = _mm512_loadu_pd(c + r * ldc + 8);
-    }
-#pragma GCC unroll 4
-    for (int k = 0; k < kc; ++k) {
-        const __m512d b0 = _mm512_loadu_pd(bp + 16 * k);
-        const __m512d b1 = _mm512_loadu_pd(bp + 16 * k + 8);
-        for (int r = 0; r < 8; ++r) {
-            const __m512d a = _mm512_set1_pd(ap[8 * k + r]);
-            acc[r][0] = _mm512_add_pd(acc[r][0], _mm512_mul_pd(a, b0));
-            acc[r][1] = _mm512_add_pd(acc[r][1], _mm512_mul_pd(a, b1));
-        }
-    }
-    for (int r = 0; r < 8; ++r) {
-        _mm512_storeu_pd(c + r * ldc, acc[r][0]);
-        _mm512_storeu_pd(c + r * ldc + 8, acc[r][1]);
-    }
-}
-
-// As microAvx512, with A read in place: row r of the tile is a[r * lda + k], k = 0 .. kc-1
-// (a row-major operand needs no packing; the eight rows are eight sequential streams).
-__attribute__((target("avx512f"))) void microAvx512Rows(const double* a, std::ptrdiff_t lda, const double* bp,
-                                                        int kc, double* c, std::ptrdiff_t ldc)
+// c[r][0..16) += sum over k of a(r, k) * bp[k * 16 + 0..16), k = 0 .. kc-1 in order, where a(r, k)
+// is a[k * 8 + r] in a packed panel (kPacked) and a[r * lda + k] for A read in place (a
+// row-major operand needs no packing; the eight rows are eight sequential streams).
+template <bool kPacked>
+__attribute__((target("avx512f"))) void tileAvx512(const double* a, std::ptrdiff_t lda, const double* bp, int kc,
+                                                   double* c, std::ptrdiff_t ldc)
 {
     const double* ar[8];
     for (int r = 0; r < 8; ++r) {
@@ -65,7 +42,7 @@ __attribute__((target("avx512f"))) void microAvx512Rows(const double* a, std::pt
         const __m512d b0 = _mm512_loadu_pd(bp + 16 * k);
         const __m512d b1 = _mm512_loadu_pd(bp + 16 * k + 8);
         for (int r = 0; r < 8; ++r) {
-            const __m512d x = _mm512_set1_pd(ar[r][k]);
+            const __m512d x = _mm512_set1_pd(kPacked ? a[8 * k + r] : ar[r][k]);
             acc[r][0] = _mm512_add_pd(acc[r][0], _mm512_mul_pd(x, b0));
             acc[r][1] = _mm512_add_pd(acc[r][1], _mm512_mul_pd(x, b1));
         }
@@ -74,6 +51,12 @@ __attribute__((target("avx512f"))) void microAvx512Rows(const double* a, std::pt
         _mm512_storeu_pd(c + r * ldc, acc[r][0]);
         _mm512_storeu_pd(c + r * ldc + 8, acc[r][1]);
     }
+}
+
+__attribute__((target("avx512f"))) void microAvx512(const double* ap, const double* bp, int kc, double* c,
+                                                    std::ptrdiff_t ldc)
+{
+    tileAvx512<true>(ap, 0, bp, kc, c, ldc);
 }
 
 // c[r][0..8) += sum over k of ap[k * 4 + r] * bp[k * 8 + 0..8), k = 0 .. kc-1 in order.
@@ -201,7 +184,7 @@ void gemmAccumulate(double* C, int n, int q, int m, const double* A, std::ptrdif
                     const double* B, std::ptrdiff_t bsx, std::ptrdiff_t bsy, bool upperOnly)
 {
     if (hasAvx512()) {
-        blocked<8, 16>(microAvx512, microAvx512Rows, C, n, q, m, A, asx, asy, B, bsx, bsy, upperOnly);
+        blocked<8, 16>(microAvx512, tileAvx512<false>, C, n, q, m, A, asx, asy, B, bsx, bsy, upperOnly);
     } else {
         blocked<4, 8>(microAvx2, nullptr, C, n, q, m, A, asx, asy, B, bsx, bsy, upperOnly);
     }
