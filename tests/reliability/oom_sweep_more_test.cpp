@@ -89,11 +89,20 @@ struct Snapshot {
     bool operator==(const Snapshot&) const = default;
 };
 
-Snapshot snap(const cstd_vector& v)
+Snapshot snap(const cstd_vector& v, bool withBytes = true)
 {
     const auto* p = static_cast<const unsigned char*>(v.begin);
     return {v.begin, v.size, v.capacity,
-            std::vector<unsigned char>(p, p + (p == nullptr ? 0 : v.size * v.elementSize))};
+            std::vector<unsigned char>(p, p + (p == nullptr || !withBytes ? 0 : v.size * v.elementSize))};
+}
+
+// v holds what `want` (a snapshot of another vector) held, element bytes included.
+void expectSame(const cstd_vector& v, const Snapshot& want)
+{
+    EXPECT_EQ(v.size, want.size);
+    if (!want.bytes.empty()) {
+        EXPECT_EQ(snap(v).bytes, want.bytes);
+    }
 }
 
 template <class V, class S, class T>
@@ -110,6 +119,10 @@ int sweepTyped(const Family<V, S, T>& f)
 
     // Constructors: a failure writes nothing.
     auto construct = [&](const std::string& op, std::function<cmath_status(V*)> call, intptr_t size) {
+        V ref; // the contents a clean run gives (uninitialised ones are not compared)
+        EXPECT_EQ(call(&ref), 0);
+        const Snapshot want = snap(ref.vector, op.find("Uninit") == std::string::npos);
+        f.destruct(&ref);
         n += sweep(fam + op, [=]() {
             auto v = std::make_shared<V>();
             std::memset(static_cast<void*>(v.get()), 0x5A, sizeof(V));
@@ -121,6 +134,7 @@ int sweepTyped(const Family<V, S, T>& f)
             };
             t.succeeded = [=]() {
                 EXPECT_EQ(v->vector.size, size);
+                expectSame(v->vector, want);
                 f.destruct(v.get());
             };
             return t;
@@ -135,6 +149,11 @@ int sweepTyped(const Family<V, S, T>& f)
 
     // Modifications of a full vector of three: a failure leaves it exactly as it was.
     auto modify = [&](const std::string& op, std::function<cmath_status(V*)> call, intptr_t size) {
+        V ref;
+        EXPECT_EQ(f.constructFromBlock(&ref, block + 3, 3), 0);
+        EXPECT_EQ(call(&ref), 0);
+        const Snapshot want = snap(ref.vector, op.find("Uninit") == std::string::npos);
+        f.destruct(&ref);
         n += sweep(fam + op, [=]() {
             auto v = std::make_shared<V>();
             EXPECT_EQ(f.constructFromBlock(v.get(), block + 3, 3), 0);
@@ -142,7 +161,10 @@ int sweepTyped(const Family<V, S, T>& f)
             Trial t;
             t.op = [=]() { return call(v.get()); };
             t.failed = [=]() { EXPECT_TRUE(snap(v->vector) == before); };
-            t.succeeded = [=]() { EXPECT_EQ(v->vector.size, size); };
+            t.succeeded = [=]() {
+                EXPECT_EQ(v->vector.size, size);
+                expectSame(v->vector, want);
+            };
             t.teardown = [=]() { f.destruct(v.get()); };
             return t;
         });
@@ -158,31 +180,37 @@ int sweepTyped(const Family<V, S, T>& f)
     modify("resizeFill", [=](V* v) { return f.resizeFill(v, 5, &block[2]); }, 5);
     modify("resizeUninit", [=](V* v) { return f.resizeUninit(v, 4); }, 4);
 
-    // Heap objects: new leaves the variable null when it cannot make the vector; newClone of
-    // another vector leaves it deleted (null), newClone of itself keeps it.
-    auto heap = [&](const std::string& op, bool keeps, std::function<cmath_status(V**)> call) {
-        n += sweep(fam + op, [=]() {
+    // Heap objects, into an empty variable or one holding a vector [block[4]]: new leaves the
+    // variable null (the held vector deleted) when it cannot make the vector; newClone of another
+    // vector does the same, newClone of itself keeps it.
+    auto heap = [&](const std::string& op, bool holding, bool keeps, std::function<cmath_status(V**)> call, const V* want) {
+        n += sweep(fam + op + (holding ? " into a held vector" : ""), [=]() {
             auto p = std::make_shared<V*>(nullptr);
-            EXPECT_EQ(f.newV(p.get()), 0);
-            EXPECT_EQ(f.pushBack(*p, &block[4]), 0);
+            if (holding) {
+                EXPECT_EQ(f.newV(p.get()), 0);
+                EXPECT_EQ(f.pushBack(*p, &block[4]), 0);
+            }
             V* held = *p;
             Trial t;
             t.op = [=]() { return call(p.get()); };
             t.failed = [=]() {
+                EXPECT_EQ(*p, keeps ? held : nullptr);
                 if (keeps) {
-                    EXPECT_EQ(*p, held);
                     EXPECT_EQ((*p)->vector.size, 1);
-                } else {
-                    EXPECT_EQ(*p, nullptr);
                 }
             };
+            t.succeeded = [=]() { expectSame((*p)->vector, snap(want != nullptr ? want->vector : cstd_vector{})); };
             t.teardown = [=]() { EXPECT_EQ(f.deleteV(p.get()), 0); };
             return t;
         });
     };
-    heap("new", false, [=](V** p) { return f.newV(p); });
-    heap("newClone", false, [&](V** p) { return f.newClone(p, &src); });
-    heap("newClone of itself", true, [=](V** p) { return f.newClone(p, *p); });
+    for (bool holding : {false, true}) {
+        heap("new", holding, false, [=](V** p) { return f.newV(p); }, nullptr);
+        heap("newClone", holding, false, [&](V** p) { return f.newClone(p, &src); }, &src);
+    }
+    V one;
+    EXPECT_EQ(f.constructFromBlock(&one, &block[4], 1), 0);
+    heap("newClone of itself", true, true, [=](V** p) { return f.newClone(p, *p); }, &one);
 
     // Shareable vectors.
     S ssrc;
@@ -199,6 +227,9 @@ int sweepTyped(const Family<V, S, T>& f)
             };
             t.succeeded = [=]() {
                 EXPECT_EQ(s->shareable.vector.size, size);
+                if (size == 5) { // made from src
+                    expectSame(s->shareable.vector, snap(src.vector));
+                }
                 f.sDestruct(s.get());
             };
             return t;
@@ -208,6 +239,11 @@ int sweepTyped(const Family<V, S, T>& f)
     sconstruct("constructVector", [&](S* s) { return f.sConstructVector(s, &src); }, 5);
     sconstruct("constructCopy", [&](S* s) { return f.sConstructCopy(s, &ssrc); }, 5);
     auto smodify = [&](const std::string& op, std::function<cmath_status(S*)> call, intptr_t size) {
+        S ref;
+        EXPECT_EQ(f.sConstruct(&ref, 2), 0);
+        EXPECT_EQ(call(&ref), 0);
+        const Snapshot want = snap(ref.shareable.vector);
+        f.sDestruct(&ref);
         n += sweep(fam + "Shareable_" + op, [=]() {
             auto s = std::make_shared<S>();
             EXPECT_EQ(f.sConstruct(s.get(), 2), 0);
@@ -215,7 +251,10 @@ int sweepTyped(const Family<V, S, T>& f)
             Trial t;
             t.op = [=]() { return call(s.get()); };
             t.failed = [=]() { EXPECT_TRUE(snap(s->shareable.vector) == before); };
-            t.succeeded = [=]() { EXPECT_EQ(s->shareable.vector.size, size); };
+            t.succeeded = [=]() {
+                EXPECT_EQ(s->shareable.vector.size, size);
+                expectSame(s->shareable.vector, want);
+            };
             t.teardown = [=]() { f.sDestruct(s.get()); };
             return t;
         });
@@ -235,6 +274,11 @@ int sweepTyped(const Family<V, S, T>& f)
             Trial t;
             t.op = [=]() { return call(p.get()); };
             t.failed = [=]() { EXPECT_EQ(*p, keeps ? held : nullptr); };
+            t.succeeded = [=]() {
+                if (op == "newClone") {
+                    expectSame((*p)->shareable.vector, snap(src.vector));
+                }
+            };
             t.teardown = [=]() { EXPECT_EQ(f.sDelete(p.get()), 0); };
             return t;
         });
@@ -244,6 +288,7 @@ int sweepTyped(const Family<V, S, T>& f)
     sheap("newClone of itself", true, [=](S** p) { return f.sNewClone(p, *p); });
 
     f.sDestruct(&ssrc);
+    f.destruct(&one);
     f.destruct(&src);
     return n;
 }
