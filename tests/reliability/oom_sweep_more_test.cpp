@@ -2,6 +2,7 @@
 // table) and every member of cxNMMatrix that allocates. See oom_sweep_test.cpp for the harness.
 #include "fault.h"
 #include "sweep_util.hpp"
+#include "typed_family.h"
 
 #include <gtest/gtest.h>
 
@@ -21,65 +22,6 @@ using rel::report;
 using rel::sweep;
 
 // ---- typed vectors -------------------------------------------------------------------------
-
-// One typed family's allocating operations, taken from the exported names of V.
-template <class V, class S, class T>
-struct Family {
-    const char* name;
-    T (*element)(int k);
-    cmath_status (*construct)(V*, int32_t);
-    cmath_status (*constructUninit)(V*, int32_t);
-    cmath_status (*constructWithMtable)(V*, int32_t, const void*);
-    cmath_status (*constructFill)(V*, int32_t, const T*);
-    cmath_status (*constructFromBlock)(V*, const T*, int32_t);
-    cmath_status (*constructCopy)(V*, const V*);
-    cmath_status (*destruct)(V*);
-    cmath_status (*assign)(V*, const V*);
-    cmath_status (*assignElements)(V*, const T*, int32_t);
-    cmath_status (*append)(V*, const T*, int32_t);
-    cmath_status (*insert)(V*, int32_t, const T*, int32_t);
-    cmath_status (*insertElement)(V*, int32_t, const T*);
-    cmath_status (*pushBack)(V*, const T*);
-    cmath_status (*reserve)(V*, int32_t);
-    cmath_status (*resize)(V*, int32_t);
-    cmath_status (*resizeFill)(V*, int32_t, const T*);
-    cmath_status (*resizeUninit)(V*, int32_t);
-    cmath_status (*newV)(V**);
-    cmath_status (*newClone)(V**, const V*);
-    cmath_status (*deleteV)(V**);
-    cmath_status (*sConstruct)(S*, int32_t);
-    cmath_status (*sConstructVector)(S*, const V*);
-    cmath_status (*sConstructCopy)(S*, const S*);
-    cmath_status (*sDestruct)(S*);
-    cmath_status (*sAssign)(S*, const S*);
-    cmath_status (*sAssignElements)(S*, const T*, int32_t);
-    cmath_status (*sAssignVector)(S*, const V*);
-    cmath_status (*sPushBack)(S*, const T*);
-    cmath_status (*sReserve)(S*, int32_t);
-    cmath_status (*sResize)(S*, int32_t);
-    cmath_status (*sNew)(S**);
-    cmath_status (*sNewClone)(S**, const S*);
-    cmath_status (*sDelete)(S**);
-};
-
-#define ORBTEST_FAMILY(V, T, element)                                                                        \
-    Family<V, V##Shareable, T>                                                                               \
-    {                                                                                                        \
-        #V, element, V##_construct, V##_constructUninit, V##_constructWithMtable, V##_constructFill,         \
-            V##_constructFromBlock, V##_constructCopy, V##_destruct, V##_assign, V##_assignElements,         \
-            V##_append, V##_insert, V##_insertElement, V##_pushBack, V##_reserve, V##_resize,                \
-            V##_resizeFill, V##_resizeUninit, V##_new, V##_newClone, V##_delete, V##Shareable_construct,     \
-            V##Shareable_constructVector, V##Shareable_constructCopy, V##Shareable_destruct,                 \
-            V##Shareable_assign, V##Shareable_assignElements, V##Shareable_assignVector,                     \
-            V##Shareable_pushBack, V##Shareable_reserve, V##Shareable_resize, V##Shareable_new,              \
-            V##Shareable_newClone, V##Shareable_delete                                                       \
-    }
-
-cmath_statistics statsElement(int k)
-{
-    return {k + 1, 2.5 * k, 6.25 * k * k, -1.0 * k, 3.0 * k};
-}
-cmath_vect1 vect1Element(int k) { return {0.5 + k}; }
 
 // The bytes of a generic vector's live elements with its storage fields.
 struct Snapshot {
@@ -105,14 +47,18 @@ void expectSame(const cstd_vector& v, const Snapshot& want)
     }
 }
 
-template <class V, class S, class T>
-int sweepTyped(const Family<V, S, T>& f)
+template <class F>
+int sweepTyped()
 {
+    using V = typename F::Vec;
+    using S = typename F::Sh;
+    using T = typename F::T;
+    const F f{};
     int n = 0;
-    const std::string fam = std::string(f.name) + "_";
+    const std::string fam = std::string(F::cname) + "_";
     T block[6];
     for (int k = 0; k < 6; ++k) {
-        block[k] = f.element(k + 10);
+        block[k] = F::make(k + 10);
     }
     V src;
     EXPECT_EQ(f.constructFromBlock(&src, block, 5), 0);
@@ -187,7 +133,7 @@ int sweepTyped(const Family<V, S, T>& f)
         n += sweep(fam + op + (holding ? " into a held vector" : ""), [=]() {
             auto p = std::make_shared<V*>(nullptr);
             if (holding) {
-                EXPECT_EQ(f.newV(p.get()), 0);
+                EXPECT_EQ(f.newVector(p.get()), 0);
                 EXPECT_EQ(f.pushBack(*p, &block[4]), 0);
             }
             V* held = *p;
@@ -200,12 +146,12 @@ int sweepTyped(const Family<V, S, T>& f)
                 }
             };
             t.succeeded = [=]() { expectSame((*p)->vector, snap(want != nullptr ? want->vector : cstd_vector{})); };
-            t.teardown = [=]() { EXPECT_EQ(f.deleteV(p.get()), 0); };
+            t.teardown = [=]() { EXPECT_EQ(f.deleteVector(p.get()), 0); };
             return t;
         });
     };
     for (bool holding : {false, true}) {
-        heap("new", holding, false, [=](V** p) { return f.newV(p); }, nullptr);
+        heap("new", holding, false, [=](V** p) { return f.newVector(p); }, nullptr);
         heap("newClone", holding, false, [&](V** p) { return f.newClone(p, &src); }, &src);
     }
     V one;
@@ -214,7 +160,7 @@ int sweepTyped(const Family<V, S, T>& f)
 
     // Shareable vectors.
     S ssrc;
-    EXPECT_EQ(f.sConstructVector(&ssrc, &src), 0);
+    EXPECT_EQ(f.shConstructVector(&ssrc, &src), 0);
     auto sconstruct = [&](const std::string& op, std::function<cmath_status(S*)> call, intptr_t size) {
         n += sweep(fam + "Shareable_" + op, [=]() {
             auto s = std::make_shared<S>();
@@ -230,23 +176,23 @@ int sweepTyped(const Family<V, S, T>& f)
                 if (size == 5) { // made from src
                     expectSame(s->shareable.vector, snap(src.vector));
                 }
-                f.sDestruct(s.get());
+                f.shDestruct(s.get());
             };
             return t;
         });
     };
-    sconstruct("construct", [=](S* s) { return f.sConstruct(s, 3); }, 3);
-    sconstruct("constructVector", [&](S* s) { return f.sConstructVector(s, &src); }, 5);
-    sconstruct("constructCopy", [&](S* s) { return f.sConstructCopy(s, &ssrc); }, 5);
+    sconstruct("construct", [=](S* s) { return f.shConstruct(s, 3); }, 3);
+    sconstruct("constructVector", [&](S* s) { return f.shConstructVector(s, &src); }, 5);
+    sconstruct("constructCopy", [&](S* s) { return f.shConstructCopy(s, &ssrc); }, 5);
     auto smodify = [&](const std::string& op, std::function<cmath_status(S*)> call, intptr_t size) {
         S ref;
-        EXPECT_EQ(f.sConstruct(&ref, 2), 0);
+        EXPECT_EQ(f.shConstruct(&ref, 2), 0);
         EXPECT_EQ(call(&ref), 0);
         const Snapshot want = snap(ref.shareable.vector);
-        f.sDestruct(&ref);
+        f.shDestruct(&ref);
         n += sweep(fam + "Shareable_" + op, [=]() {
             auto s = std::make_shared<S>();
-            EXPECT_EQ(f.sConstruct(s.get(), 2), 0);
+            EXPECT_EQ(f.shConstruct(s.get(), 2), 0);
             const Snapshot before = snap(s->shareable.vector);
             Trial t;
             t.op = [=]() { return call(s.get()); };
@@ -255,21 +201,21 @@ int sweepTyped(const Family<V, S, T>& f)
                 EXPECT_EQ(s->shareable.vector.size, size);
                 expectSame(s->shareable.vector, want);
             };
-            t.teardown = [=]() { f.sDestruct(s.get()); };
+            t.teardown = [=]() { f.shDestruct(s.get()); };
             return t;
         });
     };
-    smodify("assign", [&](S* s) { return f.sAssign(s, &ssrc); }, 5);
-    smodify("assignElements", [=](S* s) { return f.sAssignElements(s, block, 6); }, 6);
-    smodify("assignVector", [&](S* s) { return f.sAssignVector(s, &src); }, 5);
-    smodify("pushBack", [=](S* s) { return f.sPushBack(s, &block[1]); }, 3);
-    smodify("reserve", [=](S* s) { return f.sReserve(s, 30); }, 2);
-    smodify("resize", [=](S* s) { return f.sResize(s, 7); }, 7);
+    smodify("assign", [&](S* s) { return f.shAssign(s, &ssrc); }, 5);
+    smodify("assignElements", [=](S* s) { return f.shAssignElements(s, block, 6); }, 6);
+    smodify("assignVector", [&](S* s) { return f.shAssignVector(s, &src); }, 5);
+    smodify("pushBack", [=](S* s) { return f.shPushBack(s, &block[1]); }, 3);
+    smodify("reserve", [=](S* s) { return f.shReserve(s, 30); }, 2);
+    smodify("resize", [=](S* s) { return f.shResize(s, 7); }, 7);
     auto sheap = [&](const std::string& op, bool keeps, std::function<cmath_status(S**)> call) {
         n += sweep(fam + "Shareable_" + op, [=]() {
             auto p = std::make_shared<S*>(nullptr);
-            EXPECT_EQ(f.sNew(p.get()), 0);
-            EXPECT_EQ(f.sPushBack(*p, &block[4]), 0);
+            EXPECT_EQ(f.shNew(p.get()), 0);
+            EXPECT_EQ(f.shPushBack(*p, &block[4]), 0);
             S* held = *p;
             Trial t;
             t.op = [=]() { return call(p.get()); };
@@ -279,15 +225,15 @@ int sweepTyped(const Family<V, S, T>& f)
                     expectSame((*p)->shareable.vector, snap(src.vector));
                 }
             };
-            t.teardown = [=]() { EXPECT_EQ(f.sDelete(p.get()), 0); };
+            t.teardown = [=]() { EXPECT_EQ(f.shDelete(p.get()), 0); };
             return t;
         });
     };
-    sheap("new", false, [=](S** p) { return f.sNew(p); });
-    sheap("newClone", false, [&](S** p) { return f.sNewClone(p, &ssrc); });
-    sheap("newClone of itself", true, [=](S** p) { return f.sNewClone(p, *p); });
+    sheap("new", false, [=](S** p) { return f.shNew(p); });
+    sheap("newClone", false, [&](S** p) { return f.shNewClone(p, &ssrc); });
+    sheap("newClone of itself", true, [=](S** p) { return f.shNewClone(p, *p); });
 
-    f.sDestruct(&ssrc);
+    f.shDestruct(&ssrc);
     f.destruct(&one);
     f.destruct(&src);
     return n;
@@ -295,8 +241,8 @@ int sweepTyped(const Family<V, S, T>& f)
 
 TEST(OomSweep, TypedVectorsOfBothFamilies)
 {
-    int n = sweepTyped(ORBTEST_FAMILY(cstd_vector_cmath_statistics, cmath_statistics, statsElement));
-    n += sweepTyped(ORBTEST_FAMILY(cstd_vector_cmath_vect1, cmath_vect1, vect1Element));
+    int n = sweepTyped<orbtest::StatisticsFamily>();
+    n += sweepTyped<orbtest::Vect1Family>();
     report("typed vectors", n);
     EXPECT_GE(n, 60);
 }
