@@ -1,6 +1,7 @@
 // Allocation failure on every path, continued: the typed vectors (both families through one
 // table) and every member of cxNMMatrix that allocates. See oom_sweep_test.cpp for the harness.
 #include "fault.h"
+#include "nm_helpers.h"
 #include "sweep_util.hpp"
 #include "typed_family.h"
 
@@ -249,18 +250,7 @@ TEST(OomSweep, TypedVectorsOfBothFamilies)
 
 // ---- general matrices ----------------------------------------------------------------------
 
-std::vector<double> values(const cxNMMatrix& m)
-{
-    std::vector<double> out;
-    for (int i = 0; i < m.rows(); ++i) {
-        for (int j = 0; j < m.cols(); ++j) {
-            double v = 0.0;
-            EXPECT_EQ(m.getElement(i, j, v), 0);
-            out.push_back(v);
-        }
-    }
-    return out;
-}
+using nmtest::values;
 
 void fill(cxNMMatrix& m, int rows, int cols, double seed)
 {
