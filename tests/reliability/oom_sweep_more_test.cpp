@@ -48,6 +48,90 @@ void expectSame(const cstd_vector& v, const Snapshot& want)
     }
 }
 
+// The vector inside a typed vector or a typed shareable vector.
+template <class O>
+const cstd_vector& inner(const O& o)
+{
+    if constexpr (requires { o.shareable; }) {
+        return o.shareable.vector;
+    } else {
+        return o.vector;
+    }
+}
+
+// A constructor of an O: a failure writes nothing into it (it keeps a byte pattern); the run that
+// gets through gives what a clean run gives (`exact`: element bytes included).
+template <class O, class Call, class Destroy>
+int sweepConstruct(const std::string& name, Call call, Destroy destroy, bool exact = true)
+{
+    O ref;
+    EXPECT_EQ(call(&ref), 0);
+    const Snapshot want = snap(inner(ref), exact);
+    destroy(&ref);
+    return sweep(name, [=]() {
+        auto o = std::make_shared<O>();
+        std::memset(static_cast<void*>(o.get()), 0x5A, sizeof(O));
+        Trial t;
+        t.op = [=]() { return call(o.get()); };
+        t.failed = [=]() {
+            const std::vector<unsigned char> pattern(sizeof(O), 0x5A);
+            EXPECT_EQ(std::memcmp(o.get(), pattern.data(), sizeof(O)), 0);
+        };
+        t.succeeded = [=]() {
+            expectSame(inner(*o), want);
+            destroy(o.get());
+        };
+        return t;
+    });
+}
+
+// An operation on an O that `make` builds: a failure leaves it exactly as it was (storage, size,
+// capacity, elements); the run that gets through gives what a clean run gives.
+template <class O, class Make, class Call, class Destroy>
+int sweepModify(const std::string& name, Make make, Call call, Destroy destroy, bool exact = true)
+{
+    O ref;
+    make(&ref);
+    EXPECT_EQ(call(&ref), 0);
+    const Snapshot want = snap(inner(ref), exact);
+    destroy(&ref);
+    return sweep(name, [=]() {
+        auto o = std::make_shared<O>();
+        make(o.get());
+        const Snapshot before = snap(inner(*o));
+        Trial t;
+        t.op = [=]() { return call(o.get()); };
+        t.failed = [=]() { EXPECT_TRUE(snap(inner(*o)) == before); };
+        t.succeeded = [=]() { expectSame(inner(*o), want); };
+        t.teardown = [=]() { destroy(o.get()); };
+        return t;
+    });
+}
+
+// new / newClone into a variable, empty or holding a heap object `hold` made: a failure leaves the
+// variable null (what it held deleted), or, with `keeps`, holding the same object; success gives
+// `want`.
+template <class O, class Hold, class Call, class Delete>
+int sweepHeap(const std::string& name, Hold hold, Call call, Delete del, bool keeps, const O* want)
+{
+    return sweep(name, [=]() {
+        auto p = std::make_shared<O*>(nullptr);
+        hold(p.get());
+        O* const held = *p;
+        Trial t;
+        t.op = [=]() { return call(p.get()); };
+        t.failed = [=]() {
+            EXPECT_EQ(*p, keeps ? held : nullptr);
+            if (keeps) {
+                EXPECT_EQ(inner(**p).size, 1);
+            }
+        };
+        t.succeeded = [=]() { expectSame(inner(**p), snap(want != nullptr ? inner(*want) : cstd_vector{})); };
+        t.teardown = [=]() { EXPECT_EQ(del(p.get()), 0); };
+        return t;
+    });
+}
+
 template <class F>
 int sweepTyped()
 {
@@ -55,186 +139,71 @@ int sweepTyped()
     using S = typename F::Sh;
     using T = typename F::T;
     const F f{};
-    int n = 0;
-    const std::string fam = std::string(F::cname) + "_";
+    const std::string fam = std::string(F::cname) + "_", sh = fam + "Shareable_";
     T block[6];
     for (int k = 0; k < 6; ++k) {
         block[k] = F::make(k + 10);
     }
-    V src;
-    EXPECT_EQ(f.constructFromBlock(&src, block, 5), 0);
+    V src, one;
+    S ssrc, sone;
+    EXPECT_EQ(f.constructFromBlock(&src, block, 5) | f.constructFromBlock(&one, &block[4], 1), 0);
+    EXPECT_EQ(f.shConstructVector(&ssrc, &src) | f.shConstructVector(&sone, &one), 0);
+    const auto destroy = [f](V* v) { f.destruct(v); };
+    const auto shDestroy = [f](S* s) { f.shDestruct(s); };
+    int n = 0;
 
-    // Constructors: a failure writes nothing.
-    auto construct = [&](const std::string& op, std::function<cmath_status(V*)> call, intptr_t size) {
-        V ref; // the contents a clean run gives (uninitialised ones are not compared)
-        EXPECT_EQ(call(&ref), 0);
-        const Snapshot want = snap(ref.vector, op.find("Uninit") == std::string::npos);
-        f.destruct(&ref);
-        n += sweep(fam + op, [=]() {
-            auto v = std::make_shared<V>();
-            std::memset(static_cast<void*>(v.get()), 0x5A, sizeof(V));
-            Trial t;
-            t.op = [=]() { return call(v.get()); };
-            t.failed = [=]() {
-                std::vector<unsigned char> pattern(sizeof(V), 0x5A);
-                EXPECT_EQ(std::memcmp(v.get(), pattern.data(), sizeof(V)), 0);
-            };
-            t.succeeded = [=]() {
-                EXPECT_EQ(v->vector.size, size);
-                expectSame(v->vector, want);
-                f.destruct(v.get());
-            };
-            return t;
-        });
-    };
-    construct("construct", [=](V* v) { return f.construct(v, 4); }, 4);
-    construct("constructUninit", [=](V* v) { return f.constructUninit(v, 3); }, 3);
-    construct("constructWithMtable", [=](V* v) { return f.constructWithMtable(v, 2, &block); }, 2);
-    construct("constructFill", [=](V* v) { return f.constructFill(v, 6, &block[1]); }, 6);
-    construct("constructFromBlock", [=](V* v) { return f.constructFromBlock(v, block, 6); }, 6);
-    construct("constructCopy", [&](V* v) { return f.constructCopy(v, &src); }, 5);
+    n += sweepConstruct<V>(fam + "construct", [=](V* v) { return f.construct(v, 4); }, destroy);
+    n += sweepConstruct<V>(fam + "constructUninit", [=](V* v) { return f.constructUninit(v, 3); }, destroy, false);
+    n += sweepConstruct<V>(fam + "constructWithMtable", [=](V* v) { return f.constructWithMtable(v, 2, &block); }, destroy);
+    n += sweepConstruct<V>(fam + "constructFill", [=](V* v) { return f.constructFill(v, 6, &block[1]); }, destroy);
+    n += sweepConstruct<V>(fam + "constructFromBlock", [=](V* v) { return f.constructFromBlock(v, block, 6); }, destroy);
+    n += sweepConstruct<V>(fam + "constructCopy", [&](V* v) { return f.constructCopy(v, &src); }, destroy);
+    n += sweepConstruct<S>(sh + "construct", [=](S* s) { return f.shConstruct(s, 3); }, shDestroy);
+    n += sweepConstruct<S>(sh + "constructVector", [&](S* s) { return f.shConstructVector(s, &src); }, shDestroy);
+    n += sweepConstruct<S>(sh + "constructCopy", [&](S* s) { return f.shConstructCopy(s, &ssrc); }, shDestroy);
 
-    // Modifications of a full vector of three: a failure leaves it exactly as it was.
-    auto modify = [&](const std::string& op, std::function<cmath_status(V*)> call, intptr_t size) {
-        V ref;
-        EXPECT_EQ(f.constructFromBlock(&ref, block + 3, 3), 0);
-        EXPECT_EQ(call(&ref), 0);
-        const Snapshot want = snap(ref.vector, op.find("Uninit") == std::string::npos);
-        f.destruct(&ref);
-        n += sweep(fam + op, [=]() {
-            auto v = std::make_shared<V>();
-            EXPECT_EQ(f.constructFromBlock(v.get(), block + 3, 3), 0);
-            const Snapshot before = snap(v->vector);
-            Trial t;
-            t.op = [=]() { return call(v.get()); };
-            t.failed = [=]() { EXPECT_TRUE(snap(v->vector) == before); };
-            t.succeeded = [=]() {
-                EXPECT_EQ(v->vector.size, size);
-                expectSame(v->vector, want);
-            };
-            t.teardown = [=]() { f.destruct(v.get()); };
-            return t;
-        });
-    };
-    modify("assign", [&](V* v) { return f.assign(v, &src); }, 5);
-    modify("assignElements", [=](V* v) { return f.assignElements(v, block, 6); }, 6);
-    modify("append", [=](V* v) { return f.append(v, block, 2); }, 5);
-    modify("insert", [=](V* v) { return f.insert(v, 1, block, 4); }, 7);
-    modify("insertElement", [=](V* v) { return f.insertElement(v, 0, static_cast<const T*>(v->vector.begin)); }, 4);
-    modify("pushBack", [=](V* v) { return f.pushBack(v, &block[0]); }, 4);
-    modify("reserve", [=](V* v) { return f.reserve(v, 40); }, 3);
-    modify("resize", [=](V* v) { return f.resize(v, 9); }, 9);
-    modify("resizeFill", [=](V* v) { return f.resizeFill(v, 5, &block[2]); }, 5);
-    modify("resizeUninit", [=](V* v) { return f.resizeUninit(v, 4); }, 4);
+    // Modifications of a full vector of three and of a shareable vector of two.
+    const auto three = [=](V* v) { EXPECT_EQ(f.constructFromBlock(v, block + 3, 3), 0); };
+    auto modify = [&](const std::string& op, auto call, bool exact = true) { n += sweepModify<V>(fam + op, three, call, destroy, exact); };
+    modify("assign", [&](V* v) { return f.assign(v, &src); });
+    modify("assignElements", [=](V* v) { return f.assignElements(v, block, 6); });
+    modify("append", [=](V* v) { return f.append(v, block, 2); });
+    modify("insert", [=](V* v) { return f.insert(v, 1, block, 4); });
+    modify("insertElement", [=](V* v) { return f.insertElement(v, 0, static_cast<const T*>(v->vector.begin)); });
+    modify("pushBack", [=](V* v) { return f.pushBack(v, &block[0]); });
+    modify("reserve", [=](V* v) { return f.reserve(v, 40); });
+    modify("resize", [=](V* v) { return f.resize(v, 9); });
+    modify("resizeFill", [=](V* v) { return f.resizeFill(v, 5, &block[2]); });
+    modify("resizeUninit", [=](V* v) { return f.resizeUninit(v, 4); }, false);
+    const auto two = [=](S* s) { EXPECT_EQ(f.shConstruct(s, 2), 0); };
+    auto smodify = [&](const std::string& op, auto call) { n += sweepModify<S>(sh + op, two, call, shDestroy); };
+    smodify("assign", [&](S* s) { return f.shAssign(s, &ssrc); });
+    smodify("assignElements", [=](S* s) { return f.shAssignElements(s, block, 6); });
+    smodify("assignVector", [&](S* s) { return f.shAssignVector(s, &src); });
+    smodify("pushBack", [=](S* s) { return f.shPushBack(s, &block[1]); });
+    smodify("reserve", [=](S* s) { return f.shReserve(s, 30); });
+    smodify("resize", [=](S* s) { return f.shResize(s, 7); });
 
-    // Heap objects, into an empty variable or one holding a vector [block[4]]: new leaves the
-    // variable null (the held vector deleted) when it cannot make the vector; newClone of another
-    // vector does the same, newClone of itself keeps it.
-    auto heap = [&](const std::string& op, bool holding, bool keeps, std::function<cmath_status(V**)> call, const V* want) {
-        n += sweep(fam + op + (holding ? " into a held vector" : ""), [=]() {
-            auto p = std::make_shared<V*>(nullptr);
-            if (holding) {
-                EXPECT_EQ(f.newVector(p.get()), 0);
-                EXPECT_EQ(f.pushBack(*p, &block[4]), 0);
-            }
-            V* held = *p;
-            Trial t;
-            t.op = [=]() { return call(p.get()); };
-            t.failed = [=]() {
-                EXPECT_EQ(*p, keeps ? held : nullptr);
-                if (keeps) {
-                    EXPECT_EQ((*p)->vector.size, 1);
-                }
-            };
-            t.succeeded = [=]() { expectSame((*p)->vector, snap(want != nullptr ? want->vector : cstd_vector{})); };
-            t.teardown = [=]() { EXPECT_EQ(f.deleteVector(p.get()), 0); };
-            return t;
-        });
-    };
+    // Heap objects, into an empty variable or one holding a vector [block[4]].
+    const auto none = [](auto*) {};
+    const auto hold = [=](V** p) { EXPECT_EQ(f.newVector(p) | f.pushBack(*p, &block[4]), 0); };
+    const auto shHold = [=](S** p) { EXPECT_EQ(f.shNew(p) | f.shPushBack(*p, &block[4]), 0); };
+    const auto del = [f](V** p) { return f.deleteVector(p); };
+    const auto shDel = [f](S** p) { return f.shDelete(p); };
     for (bool holding : {false, true}) {
-        heap("new", holding, false, [=](V** p) { return f.newVector(p); }, nullptr);
-        heap("newClone", holding, false, [&](V** p) { return f.newClone(p, &src); }, &src);
+        const std::string into = holding ? " into a held vector" : "";
+        const std::function<void(V**)> h = holding ? std::function<void(V**)>(hold) : std::function<void(V**)>(none);
+        const std::function<void(S**)> sh2 = holding ? std::function<void(S**)>(shHold) : std::function<void(S**)>(none);
+        n += sweepHeap<V>(fam + "new" + into, h, [=](V** p) { return f.newVector(p); }, del, false, nullptr);
+        n += sweepHeap<V>(fam + "newClone" + into, h, [&](V** p) { return f.newClone(p, &src); }, del, false, &src);
+        n += sweepHeap<S>(sh + "new" + into, sh2, [=](S** p) { return f.shNew(p); }, shDel, false, nullptr);
+        n += sweepHeap<S>(sh + "newClone" + into, sh2, [&](S** p) { return f.shNewClone(p, &ssrc); }, shDel, false, &ssrc);
     }
-    V one;
-    EXPECT_EQ(f.constructFromBlock(&one, &block[4], 1), 0);
-    heap("newClone of itself", true, true, [=](V** p) { return f.newClone(p, *p); }, &one);
-
-    // Shareable vectors.
-    S ssrc;
-    EXPECT_EQ(f.shConstructVector(&ssrc, &src), 0);
-    auto sconstruct = [&](const std::string& op, std::function<cmath_status(S*)> call, intptr_t size) {
-        n += sweep(fam + "Shareable_" + op, [=]() {
-            auto s = std::make_shared<S>();
-            std::memset(static_cast<void*>(s.get()), 0x5A, sizeof(S));
-            Trial t;
-            t.op = [=]() { return call(s.get()); };
-            t.failed = [=]() {
-                std::vector<unsigned char> pattern(sizeof(S), 0x5A);
-                EXPECT_EQ(std::memcmp(s.get(), pattern.data(), sizeof(S)), 0);
-            };
-            t.succeeded = [=]() {
-                EXPECT_EQ(s->shareable.vector.size, size);
-                if (size == 5) { // made from src
-                    expectSame(s->shareable.vector, snap(src.vector));
-                }
-                f.shDestruct(s.get());
-            };
-            return t;
-        });
-    };
-    sconstruct("construct", [=](S* s) { return f.shConstruct(s, 3); }, 3);
-    sconstruct("constructVector", [&](S* s) { return f.shConstructVector(s, &src); }, 5);
-    sconstruct("constructCopy", [&](S* s) { return f.shConstructCopy(s, &ssrc); }, 5);
-    auto smodify = [&](const std::string& op, std::function<cmath_status(S*)> call, intptr_t size) {
-        S ref;
-        EXPECT_EQ(f.shConstruct(&ref, 2), 0);
-        EXPECT_EQ(call(&ref), 0);
-        const Snapshot want = snap(ref.shareable.vector);
-        f.shDestruct(&ref);
-        n += sweep(fam + "Shareable_" + op, [=]() {
-            auto s = std::make_shared<S>();
-            EXPECT_EQ(f.shConstruct(s.get(), 2), 0);
-            const Snapshot before = snap(s->shareable.vector);
-            Trial t;
-            t.op = [=]() { return call(s.get()); };
-            t.failed = [=]() { EXPECT_TRUE(snap(s->shareable.vector) == before); };
-            t.succeeded = [=]() {
-                EXPECT_EQ(s->shareable.vector.size, size);
-                expectSame(s->shareable.vector, want);
-            };
-            t.teardown = [=]() { f.shDestruct(s.get()); };
-            return t;
-        });
-    };
-    smodify("assign", [&](S* s) { return f.shAssign(s, &ssrc); }, 5);
-    smodify("assignElements", [=](S* s) { return f.shAssignElements(s, block, 6); }, 6);
-    smodify("assignVector", [&](S* s) { return f.shAssignVector(s, &src); }, 5);
-    smodify("pushBack", [=](S* s) { return f.shPushBack(s, &block[1]); }, 3);
-    smodify("reserve", [=](S* s) { return f.shReserve(s, 30); }, 2);
-    smodify("resize", [=](S* s) { return f.shResize(s, 7); }, 7);
-    auto sheap = [&](const std::string& op, bool keeps, std::function<cmath_status(S**)> call) {
-        n += sweep(fam + "Shareable_" + op, [=]() {
-            auto p = std::make_shared<S*>(nullptr);
-            EXPECT_EQ(f.shNew(p.get()), 0);
-            EXPECT_EQ(f.shPushBack(*p, &block[4]), 0);
-            S* held = *p;
-            Trial t;
-            t.op = [=]() { return call(p.get()); };
-            t.failed = [=]() { EXPECT_EQ(*p, keeps ? held : nullptr); };
-            t.succeeded = [=]() {
-                if (op == "newClone") {
-                    expectSame((*p)->shareable.vector, snap(src.vector));
-                }
-            };
-            t.teardown = [=]() { EXPECT_EQ(f.shDelete(p.get()), 0); };
-            return t;
-        });
-    };
-    sheap("new", false, [=](S** p) { return f.shNew(p); });
-    sheap("newClone", false, [&](S** p) { return f.shNewClone(p, &ssrc); });
-    sheap("newClone of itself", true, [=](S** p) { return f.shNewClone(p, *p); });
+    n += sweepHeap<V>(fam + "newClone of itself", hold, [=](V** p) { return f.newClone(p, *p); }, del, true, &one);
+    n += sweepHeap<S>(sh + "newClone of itself", shHold, [=](S** p) { return f.shNewClone(p, *p); }, shDel, true, &sone);
 
     f.shDestruct(&ssrc);
+    f.shDestruct(&sone);
     f.destruct(&one);
     f.destruct(&src);
     return n;
