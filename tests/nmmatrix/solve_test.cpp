@@ -212,27 +212,3 @@ TEST(ConstraintMinimization, RandomProblemsAreFeasibleAndOptimal)
         }
     }
 }
-
-TEST(SolveFaults, EveryAllocationFailureIsReported)
-{
-    std::mt19937 rng(61);
-    cxNMMatrix a, b, g, d, e, c, f, x;
-    load(a, spd(rng, 4), b, spd(rng, 4), g, randomDense(rng, 4, 4), d, randomDense(rng, 4, 1));
-    load(e, randomDense(rng, 4, 1), c, randomDense(rng, 2, 4), f, randomDense(rng, 2, 1));
-    double cond = -2.0, err = -5.0;
-    const std::vector<std::function<long()>> forms = {
-        [&] { return cxNMMatrix::solve(a, d, false, cond, 1e12, x); },
-        [&] { return cxNMMatrix::solve(a, d, true, cond, 1e12, x); },
-        [&] { return cxNMMatrix::partialSolve(a, b, g, d, e, false, cond, 1e12, x); },
-        [&] { return cxNMMatrix::constraintMinimization(a, d, c, f, 1e12, x); },
-        [&] {
-            const long st = cxNMMatrix::getConstraintError(a, d, 1.0, e, err);
-            EXPECT_TRUE(st >= 0 || err == -5.0);
-            return st;
-        },
-    };
-    for (size_t form = 0; form < forms.size(); ++form) {
-        sentinel(x, 4, 1);
-        EXPECT_GE(sweepUntouched(x, forms[form]), 3) << form;
-    }
-}

@@ -4,6 +4,8 @@
 #include "orbtest_a.h"
 
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -135,23 +137,63 @@ TEST(VectorShareable, ForwardsCopiesAndEquality)
     cstd_vector__destruct(&w);
 }
 
-TEST(VectorShareable, FailingConstructionWritesNothing)
+// Constructors write nothing when an allocation fails; the other operations leave the vector
+// exactly as it was (storage, size, capacity, elements).
+TEST(VectorShareable, EveryAllocationFailureWritesNothingOrLeavesTheVectorAsItWas)
 {
-    cstd_vector v;
+    cstd_vector v, seven;
     plain(&v, {1, 2, 3});
-    cstd_vectorShareable sentinel;
+    plain(&seven, {7, 7, 7, 7, 7, 7, 7});
+    cstd_vectorShareable source, sentinel;
+    ASSERT_EQ(cstd_vectorShareable_construct(&source, &v, &kTypes, nullptr), 0);
     std::memset(&sentinel, 0xEE, sizeof sentinel);
-    const int covered = orbtest::sweepAllocations([&](bool) {
-        cstd_vectorShareable s = sentinel;
-        const cmath_status st = cstd_vectorShareable_construct(&s, &v, &kTypes, nullptr);
-        if (st < 0) {
-            EXPECT_TRUE(orbtest::sameBytes(s, sentinel));
-        } else {
-            EXPECT_EQ(values(&s), (V{1, 2, 3}));
-            cstd_vectorShareable_destruct(&s);
-        }
-        return st;
-    });
-    EXPECT_EQ(covered, 1);
+    using Op = std::function<cmath_status(cstd_vectorShareable*)>;
+    const Op constructors[] = {
+        [&](cstd_vectorShareable* s) { return cstd_vectorShareable_construct(s, &v, &kTypes, nullptr); },
+        [&](cstd_vectorShareable* s) { return cstd_vectorShareable_constructCopy(s, &source); },
+    };
+    for (const Op& op : constructors) {
+        EXPECT_EQ(orbtest::sweepAllocations([&](bool) {
+            cstd_vectorShareable s = sentinel;
+            const cmath_status st = op(&s);
+            if (st < 0) {
+                EXPECT_TRUE(orbtest::sameBytes(s, sentinel));
+            } else {
+                EXPECT_EQ(values(&s), (V{1, 2, 3}));
+                cstd_vectorShareable_destruct(&s);
+            }
+            return st;
+        }), 1);
+    }
+    const int32_t x = 9, five[] = {20, 21, 22, 23, 24};
+    const std::pair<Op, V> modifiers[] = {
+        {[&](cstd_vectorShareable* s) { return cstd_vectorShareable_assign(s, &source); }, V{1, 2, 3}},
+        {[&](cstd_vectorShareable* s) { return cstd_vectorShareable_assignElements(s, five, 5); }, V{20, 21, 22, 23, 24}},
+        {[&](cstd_vectorShareable* s) { return cstd_vectorShareable_assignVector(s, &seven); }, V(7, 7)},
+        {[&](cstd_vectorShareable* s) { return cstd_vectorShareable_pushBack(s, &x); }, V{5, 9}},
+        {[&](cstd_vectorShareable* s) { return cstd_vectorShareable_reserve(s, 64); }, V{5}},
+        {[&](cstd_vectorShareable* s) { return cstd_vectorShareable_resize(s, 4); }, V{5, 0, 0, 0}},
+    };
+    for (const auto& [op, want] : modifiers) {
+        EXPECT_GE(orbtest::sweepPrepared([&, &op = op, &want = want]() {
+            auto s = std::make_shared<cstd_vectorShareable>(); // [5], capacity 1
+            cstd_vector one;
+            plain(&one, {5});
+            EXPECT_EQ(cstd_vectorShareable_construct(s.get(), &one, nullptr, nullptr), 0);
+            cstd_vector__destruct(&one);
+            const cstd_vectorShareable before = *s;
+            orbtest::Trial t;
+            t.op = [s, &op]() { return op(s.get()); };
+            t.failed = [s, before]() {
+                EXPECT_TRUE(orbtest::sameBytes(*s, before));
+                EXPECT_EQ(values(s.get()), V{5});
+            };
+            t.succeeded = [s, &want]() { EXPECT_EQ(values(s.get()), want); };
+            t.teardown = [s]() { cstd_vectorShareable_destruct(s.get()); };
+            return t;
+        }), 1);
+    }
+    cstd_vectorShareable_destruct(&source);
+    cstd_vector__destruct(&seven);
     cstd_vector__destruct(&v);
 }

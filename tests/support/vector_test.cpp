@@ -383,6 +383,15 @@ TEST_F(Vector, EveryAllocationFailureLeavesTheVectorUnchanged)
         for (const auto& [op, want] : growing) {
             EXPECT_GT(sweep(full, op, want), 0);
         }
+        if (!boxed) { // unconstructed new elements: set here before they are read
+            EXPECT_GT(sweep(full, [](cstd_vector* v) {
+                const cmath_status st = cstd_vector__resizeUninit(v, 5);
+                if (st >= 0) {
+                    static_cast<int32_t*>(v->begin)[4] = 9;
+                }
+                return st;
+            }, {1, 2, 3, 4, 9}), 0);
+        }
         // Element copies allocate only for boxed elements: in place they can still fail.
         EXPECT_EQ(sweep(roomy, [&](cstd_vector* v) { return cstd_vector__insert(v, 1, src.at(), 3); },
                         {1, 20, 21, 22, 2, 3, 4}),
@@ -409,8 +418,20 @@ TEST_F(Vector, ConstructorsBuildTheirElementsOrWriteAndLeakNothing)
             {[&](cstd_vector* v) { return cstd_vector__constructFromBlockWithVtable(v, es, src.at(), 3, kind); },
              V{1, 2, 3}},
             {[&](cstd_vector* v) { return cstd_vector__constructCopy(v, &source); }, V{4, 5, 6}},
+            {[&](cstd_vector* v) { return cstd_vector__constructWithVtableWithMtable(v, 3, es, kind, &source); },
+             boxed ? V{-1, -1, -1} : V{0, 0, 0}},
         };
-        for (const auto& entry : ctors) {
+        std::vector<std::pair<std::function<cmath_status(cstd_vector*)>, V>> all(std::begin(ctors), std::end(ctors));
+        if (!boxed) { // unconstructed elements: set here before they are read
+            all.push_back({[](cstd_vector* v) {
+                               const cmath_status st = cstd_vector__constructWithVtableUninit(v, 2, sizeof(int32_t), nullptr);
+                               if (st >= 0) {
+                                   static_cast<int32_t*>(v->begin)[0] = static_cast<int32_t*>(v->begin)[1] = 3;
+                               }
+                               return st;
+                           }, V{3, 3}});
+        }
+        for (const auto& entry : all) {
             const auto& ctor = entry.first; // (a structured binding could not be captured below)
             const V& want = entry.second;
             const int covered = orbtest::sweepAllocations([&](bool) {

@@ -1,20 +1,21 @@
 // The transform object model through its public interface: composition order and folding,
-// chains, inversion, linearisation, equality, type names, assignment, lifetime, allocation
-// failures and reference counting across threads. The warp kind (warp_kind.hpp) stands for a
-// kind that another module defines.
+// chains, inversion, linearisation, equality, type names, assignment and lifetime. The warp kind
+// (common/warp_kind.hpp) stands for a kind that another module defines. Allocation failures of
+// every entry point and threads sharing transforms are covered in tests/reliability.
 #include "fault.h"
-#include "orbtest_a.h"
-#include "warp_kind.hpp"
+#include "xform_handle.h"
 
-#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 extern "C" int xform_c_translateAfterRotate(void);
 
 namespace {
 
+using orbtest::chainOf;
+using orbtest::Handle;
+using orbtest::mut;
+using orbtest::parts;
 using orbtest::result;
 using V = cmath_vect;
 using L = cmath_xformLinear;
@@ -27,50 +28,6 @@ const L kScale2 = {{0.0, 0.0}, {2.0, 0.0, 0.0, 2.0}};
 const L kIdentity = {{0.0, 0.0}, {1.0, 0.0, 0.0, 1.0}};
 const L kSingular = {{3.0, 4.0}, {1.0, 2.0, 2.0, 4.0}};
 const L kAffine = {{2.0, 4.0}, {2.0, 0.0, 0.0, 4.0}};
-
-cmath_xformPtrh* mut(HC* h) { return reinterpret_cast<cmath_xformPtrh*>(h); }
-
-// A const handle owned by the test; empty, a new plain transform, or a new warp.
-struct Handle {
-    HC h;
-    Handle() { EXPECT_EQ(cmath_xformPtrhConst_construct(&h), 0); }
-    explicit Handle(const L& lin) { EXPECT_EQ(cmath_xformPtrhConst_constructLinear(&h, &lin), 0); }
-    explicit Handle(double warpK, std::atomic<int>* destroyed = nullptr) : Handle()
-    {
-        EXPECT_EQ(warp::make(warpK, destroyed, m()), 0);
-    }
-    // a o b, through the const handles' composition.
-    Handle(const Handle& a, const Handle& b) : Handle()
-    {
-        EXPECT_EQ(cmath_xformPtrhConst_assignCompose(&h, &a.h, &b.h), 0);
-    }
-    Handle(const Handle&) = delete;
-    ~Handle() { EXPECT_EQ(cmath_xformPtrhConst_destruct(&h), 0); }
-
-    cmath_xformPtrh* m() { return mut(&h); }
-    const cmath_xform* x() const { return result<const cmath_xform*>(cmath_xformPtrhConst_getXform, &h); }
-    V map(V p) const { return result<V>(cmath_xformPtrhConst_mapPoint, &h, &p); }
-    L lin(const V* at = nullptr) const { return result<L>(cmath_xformPtrhConst_getLinear, &h, at); }
-    int64_t refs() const { return result<int64_t>(cstd_shared_getReferenceCount, h.handle.header); }
-    int32_t composed() const { return result<int32_t>(cmath_xformPtrhConst_getIsComposed, &h); }
-    int32_t linear() const { return result<int32_t>(cmath_xformPtrhConst_getIsLinear, &h); }
-};
-
-const cmath_xfcomposed* chainOf(const Handle& h)
-{
-    EXPECT_EQ(h.composed(), 1);
-    return reinterpret_cast<const cmath_xfcomposed*>(h.x());
-}
-
-// The transforms a chain refers to, in application order.
-Parts parts(const cmath_xfcomposed* c)
-{
-    Parts out;
-    for (const cmath_xfcomposedNode* n = c->head; n != nullptr; n = n->next) {
-        out.push_back(result<const cmath_xform*>(cmath_xformPtrhConst_getXform, &n->part));
-    }
-    return out;
-}
 
 ::testing::AssertionResult same(const L& a, const L& b)
 {
@@ -483,186 +440,5 @@ TEST(XformHandles, CopiesShareClonesAreNewAndTwinsForward)
 }
 
 TEST(XformHandles, UsableFromC) { EXPECT_EQ(xform_c_translateAfterRotate(), 0); }
-
-// ---- allocation failures ---------------------------------------------------------------------
-
-using OutOp = std::function<cmath_status(HC*)>;
-#define OUT_OP(expr) [&](HC* out) -> cmath_status { return expr; }
-#define OUT_OP_COPY(expr) [=](HC* out) -> cmath_status { return expr; } // for loop-local operands
-
-// Runs op(out) with every allocation failing in turn. On failure the status is the allocator's,
-// out still holds its transform and the operands' reference counts are as before.
-void sweepKeepsOutput(const std::vector<const Handle*>& operands, const OutOp& op)
-{
-    Handle sentinel(kScale2);
-    std::vector<int64_t> refs;
-    for (const Handle* h : operands) {
-        refs.push_back(h->x() != nullptr ? h->refs() : 0);
-    }
-    const int covered = orbtest::sweepAllocations([&](bool) {
-        HC out;
-        EXPECT_EQ(cmath_xformPtrhConst_constructCopy(&out, &sentinel.h), 0);
-        const cmath_status st = op(&out);
-        if (st < 0) {
-            EXPECT_EQ(st, csys_errNoMemory);
-            EXPECT_EQ(result<const cmath_xform*>(cmath_xformPtrhConst_getXform, &out), sentinel.x());
-            EXPECT_EQ(sentinel.refs(), 2);
-            for (size_t i = 0; i < operands.size(); ++i) {
-                EXPECT_EQ(operands[i]->x() != nullptr ? operands[i]->refs() : 0, refs[i]);
-            }
-        }
-        EXPECT_EQ(cmath_xformPtrhConst_destruct(&out), 0);
-        return st;
-    });
-    EXPECT_GT(covered, 0);
-}
-
-TEST(XformAllocation, ComposeCloneAndInverseKeepTheirOutput)
-{
-    Handle a(kTranslate), b(kRotate), w(0.5), chain, empty;
-    ASSERT_EQ(cmath_xformPtrhConst_assignCompose3(&chain.h, &a.h, &w.h, &b.h), 0);
-    const std::vector<const Handle*> all = {&a, &b, &w, &chain};
-    const cmath_xform* cx = chain.x();
-    std::vector<OutOp> ops = {
-        OUT_OP(cmath_xformPtrhConst_assignCompose(out, &a.h, &b.h)),
-        OUT_OP(cmath_xformPtrhConst_assignCompose(out, &a.h, &chain.h)),
-        OUT_OP(cmath_xformPtrhConst_assignCompose(out, &empty.h, &chain.h)),
-        OUT_OP(cmath_xformPtrhConst_assignCompose3(out, &a.h, &w.h, &b.h)),
-        OUT_OP(cmath_xformPtrhConst_assignCompose4(out, &a.h, &w.h, &b.h, &chain.h)),
-        OUT_OP(cmath_xformPtrhConst_assignComposeLinearLinear(out, &kTranslate, &kRotate)),
-        OUT_OP(cmath_xformPtrhConst_assignComposeLinearPtrh(out, &kTranslate, &w.h)),
-        OUT_OP(cmath_xformPtrhConst_assignComposePtrhLinear(out, &chain.h, &kRotate)),
-        OUT_OP(cmath_xform_compose(a.x(), b.x(), mut(out))),
-        OUT_OP(cmath_xform_compose(w.x(), cx, mut(out))),
-        OUT_OP(cx->ops->compose(cx->shared.outer, a.x(), mut(out))),
-        OUT_OP(cmath_xfcomposed_defaultCompose(cx, w.x(), mut(out))),
-        OUT_OP(cmath_xformPtrhConst_assignLinear(out, &kAffine)),
-        OUT_OP(cmath_xformPtrhConst_assignComposed(out, chainOf(chain))),
-    };
-    for (const Handle* h : all) {
-        const HC* hh = &h->h;
-        const cmath_xform* x = h->x();
-        ops.push_back(OUT_OP_COPY(cmath_xformPtrhConst_clone(hh, mut(out))));
-        ops.push_back(OUT_OP_COPY(cmath_xformPtrhConst_cloneConst(hh, out)));
-        ops.push_back(OUT_OP_COPY(cmath_xformPtrhConst_assignClone(out, x)));
-        ops.push_back(OUT_OP_COPY(cmath_xformPtrh_assignClone(mut(out), x)));
-        ops.push_back(OUT_OP_COPY(cmath_xform_cloneConst(x, out)));
-        ops.push_back(OUT_OP_COPY(cmath_xformPtrhConst_getInverse(hh, mut(out))));
-        ops.push_back(OUT_OP_COPY(cmath_xformPtrhConst_getInverseConst(hh, out)));
-        ops.push_back(OUT_OP_COPY(cmath_xform_getInverseConst(x, out)));
-    }
-    for (const OutOp& op : ops) {
-        sweepKeepsOutput(all, op);
-    }
-}
-
-TEST(XformAllocation, ConstructorsReleaseEverythingOnFailure)
-{
-    Handle a(kTranslate), w(0.5), chain(w, a);
-    const cmath_xfcomposed* c = chainOf(chain);
-    // Constructors write into fresh objects; a success is handed on to out and released.
-    auto viaHandle = [](auto construct) {
-        return [construct](HC* out) {
-            HC fresh;
-            cmath_status st = construct(&fresh);
-            if (st >= 0) {
-                st = cmath_xformPtrhConst_assign(out, &fresh);
-                EXPECT_EQ(cmath_xformPtrhConst_destruct(&fresh), 0);
-            }
-            return st;
-        };
-    };
-    auto viaChain = [](auto construct) {
-        return [construct](HC* out) {
-            cmath_xfcomposed fresh;
-            cmath_status st = construct(&fresh);
-            if (st >= 0) {
-                st = cmath_xformPtrhConst_assignComposed(out, &fresh);
-                EXPECT_EQ(cmath_xfcomposed_destruct(&fresh), 0);
-            }
-            return st;
-        };
-    };
-    std::vector<OutOp> ops = {
-        viaHandle([](HC* h) { return cmath_xformPtrhConst_constructLinear(h, &kAffine); }),
-        viaHandle([c](HC* h) { return cmath_xformPtrhConst_constructComposed(h, c); }),
-        viaHandle([c](HC* h) { return cmath_xformPtrh_constructComposed(mut(h), c); }),
-        viaChain([c](cmath_xfcomposed* m) { return cmath_xfcomposed_constructCopy(m, c); }),
-        viaChain([&](cmath_xfcomposed* m) { return cmath_xfcomposed_constructPair(m, w.x(), chain.x()); }),
-    };
-    for (const Handle* h : {&a, &w, &chain}) {
-        const cmath_xform* x = h->x();
-        ops.push_back(viaHandle([x](HC* out) { return cmath_xformPtrhConst_constructClone(out, x); }));
-        ops.push_back(viaHandle([x](HC* out) { return cmath_xformPtrh_constructClone(mut(out), x); }));
-    }
-    for (const OutOp& op : ops) {
-        sweepKeepsOutput({&a, &w, &chain}, op);
-    }
-
-    // Growing a chain at the front leaves it unchanged when the node cannot be had, and a
-    // failing chain inverse leaves the target as it was.
-    const int64_t wRefs = w.refs();
-    orbtest::sweepAllocations([&](bool) {
-        cmath_xfcomposed target;
-        EXPECT_EQ(cmath_xfcomposed_construct(&target), 0);
-        cmath_status st = cmath_xfcomposed_composeFrontPH_(&target, &w.h);
-        if (st < 0) {
-            EXPECT_EQ(target.head, nullptr);
-        } else {
-            st = cmath_xfcomposed_getInverse(c, &target);
-            EXPECT_EQ(parts(&target), st < 0 ? Parts{w.x()} : parts(&target));
-            EXPECT_EQ(parts(&target).size(), st < 0 ? 1u : 2u);
-        }
-        EXPECT_EQ(cmath_xfcomposed_destruct(&target), 0);
-        EXPECT_EQ(w.refs(), wRefs);
-        return st;
-    });
-}
-
-// ---- threads ---------------------------------------------------------------------------------
-
-TEST(XformThreads, HandlesCopiedAndReleasedOnManyThreads)
-{
-    const int64_t baseline = csys_memory_testOutstanding();
-    std::atomic<int> destroyed{0}, failures{0};
-    {
-        Handle chain;
-        {
-            Handle w(0.25, &destroyed), a(kTranslate);
-            ASSERT_EQ(cmath_xformPtrhConst_assignCompose(&chain.h, &w.h, &a.h), 0);
-        }
-        auto work = [&]() {
-            int bad = 0;
-            for (int i = 0; i < 20000; ++i) {
-                HC c, d;
-                bad += cmath_xformPtrhConst_constructCopy(&c, &chain.h) < 0;
-                bad += cmath_xformPtrhConst_construct(&d) < 0;
-                bad += cmath_xformPtrhConst_assign(&d, &c) < 0;
-                if (i % 8 == 0) {
-                    // New chains that share the part, released again on this thread.
-                    const V p = {2.0, 0.0};
-                    V q;
-                    bad += cmath_xformPtrhConst_assignCompose(&d, &c, &chain.h) < 0;
-                    bad += cmath_xformPtrhConst_mapPoint(&d, &p, &q) < 0 || q.x != 4.0 || q.y != 6.25;
-                }
-                bad += cmath_xformPtrhConst_destruct(&d) < 0;
-                bad += cmath_xformPtrhConst_destruct(&c) < 0;
-            }
-            failures.fetch_add(bad);
-        };
-        std::vector<std::thread> threads;
-        for (int t = 0; t < 4; ++t) {
-            threads.emplace_back(work);
-        }
-        for (std::thread& t : threads) {
-            t.join();
-        }
-        EXPECT_EQ(failures.load(), 0);
-        EXPECT_EQ(chain.refs(), 1);
-        EXPECT_EQ(destroyed.load(), 0);
-    }
-    EXPECT_EQ(destroyed.load(), 1);
-    EXPECT_EQ(csys_memory_testOutstanding(), baseline);
-}
 
 } // namespace

@@ -4,8 +4,8 @@
 //
 // The kind deliberately does not begin its object with the cmath_xform: the transform sits
 // behind two other fields, so the outer object and the transform have different addresses.
-#ifndef ORBMATH_TESTS_XFORM_WARP_KIND_HPP
-#define ORBMATH_TESTS_XFORM_WARP_KIND_HPP
+#ifndef ORBMATH_TESTS_WARP_KIND_HPP
+#define ORBMATH_TESTS_WARP_KIND_HPP
 
 #include <orbmath/orbmath.h>
 

@@ -1,11 +1,10 @@
-// Helpers of the matrix tests: building matrices and reading them back, sentinels and allocation
-// sweeps, and reference arithmetic and solvers written here, independent of the library.
+// Helpers of the matrix tests (tests/nmmatrix and the reliability sweeps): building matrices and
+// reading them back, sentinels, and reference arithmetic and solvers written here, independent of
+// the library.
 #ifndef ORBMATH_TESTS_NM_HELPERS_H
 #define ORBMATH_TESTS_NM_HELPERS_H
 
 #include <orbmath/orbmath.h>
-
-#include "fault.h"
 
 #include <gtest/gtest.h>
 
@@ -62,48 +61,6 @@ inline void sentinel(cxNMMatrix& m, int r, int c)
             ASSERT_EQ(m.setElement(i, j, -1000.0 - 10.0 * i - j), 0);
         }
     }
-}
-
-// Sweeps the allocation failures of op(): each failing run must report the allocator's status
-// and leave `out` as it was. Returns the number of failure points.
-template <class Op>
-int sweepUntouched(const cxNMMatrix& out, Op op)
-{
-    const V before = values(out);
-    return orbtest::sweepAllocations([&](bool) -> cmath_status {
-        const long st = op();
-        if (st < 0) {
-            EXPECT_EQ(st, csys_errNoMemory);
-            EXPECT_EQ(values(out), before);
-        }
-        return static_cast<cmath_status>(st);
-    });
-}
-
-// orbtest::sweepAllocations for operations that need objects made beforehand: for n = 1, 2, ...
-// `setup()` runs without injection and returns the state (a pointer-like owner), then
-// `op(state)` runs with the nth request failing. Checks that nothing leaked once the state is
-// destroyed; stops at the first success and returns the number of failure points covered.
-template <class Setup, class Op>
-int sweepAfterSetup(Setup setup, Op op, int limit = 1000)
-{
-    orbtest::FaultGuard guard;
-    for (int n = 1; n <= limit; ++n) {
-        const int64_t before = csys_memory_testOutstanding();
-        long st = 0;
-        {
-            auto state = setup();
-            csys_memory_testFailAfter(n, 0);
-            st = op(*state);
-            csys_memory_testFailAfter(0, 0);
-        }
-        EXPECT_EQ(csys_memory_testOutstanding(), before) << "leak with request " << n << " failing";
-        if (st >= 0) {
-            return n - 1;
-        }
-    }
-    ADD_FAILURE() << "still failing after " << limit << " injected failures";
-    return limit;
 }
 
 // A plain row-major matrix for reference computations.
