@@ -20,11 +20,4 @@ TEST(Golden, EveryFamilyMatchesItsCommittedHash)
     }
 }
 
-TEST(Golden, RunsAreRepeatable)
-{
-    for (const golden::Family& f : golden::families()) {
-        EXPECT_EQ(f.run(), f.run()) << f.name;
-    }
-}
-
 } // namespace

@@ -64,21 +64,7 @@ TEST(Cleanup, KindsRunInTheirCasesLastFirst)
         EXPECT_EQ(count, 0);
         EXPECT_EQ(log, st < 0 ? (std::vector<int>{4, 3, 2, 1}) : (std::vector<int>{4, 3}));
     }
-    g_log = nullptr;
 
-    // The free action releases work blocks and keeps the fresh result of a success.
-    const int64_t base = csys_memory_testOutstanding();
-    void *fresh = nullptr, *work = nullptr;
-    ASSERT_EQ(csys_memory_alloc_internal(32, &fresh), 0);
-    ASSERT_EQ(csys_memory_alloc_internal(32, &work), 0);
-    csys_cleanupRecord rec[2] = {{0, csys_cleanup_freshBlock, &fresh, csys_cleanup_freeBlockAction},
-                                 {1, csys_cleanup_workBlock, &work, csys_cleanup_freeBlockAction}};
-    int32_t count = 2;
-    cmath_status st = 0;
-    csys_cleanupExecute_(rec, &count, &st, 0xFFFFFFFFu);
-    EXPECT_EQ(work, nullptr);
-    EXPECT_EQ(csys_memory_testOutstanding(), base + 1);
-    csys_memory_free_internal(&fresh);
 }
 
 TEST(Scalars, EpsilonSqrtFmod)

@@ -95,9 +95,8 @@ TEST(VectorShareable, QueriesRunFromTheKindDownToTheRoot)
 
 TEST(VectorShareable, ForwardsCopiesAndEquality)
 {
-    cstd_vector v, w;
+    cstd_vector v;
     plain(&v, {5, 6});
-    plain(&w, {1});
     cstd_vectorShareable a, b;
     ASSERT_EQ(cstd_vectorShareable_construct(&a, &v, &kTypes, sameSize), 0);
     ASSERT_EQ(cstd_vectorShareable_constructCopy(&b, &a), 0);
@@ -106,15 +105,14 @@ TEST(VectorShareable, ForwardsCopiesAndEquality)
     EXPECT_NE(b.vector.begin, a.vector.begin);
     EXPECT_EQ(orbtest::result<int64_t>(cstd_shared_getReferenceCount, &b.shared), 0); // fresh, unowned
 
+    // (The modifying forwards are checked by the sweep below.)
     ASSERT_EQ(cstd_vectorShareable_reserve(&b, 10), 0);
-    ASSERT_EQ(cstd_vectorShareable_resize(&b, 3), 0);
-    const int32_t seven = 7;
-    ASSERT_EQ(cstd_vectorShareable_pushBack(&b, &seven), 0);
-    EXPECT_EQ(values(&b), (V{5, 6, 0, 7}));
     EXPECT_EQ(orbtest::result<intptr_t>(cstd_vectorShareable_getCapacity, &b), 10);
-    EXPECT_EQ(orbtest::result<int32_t>(cstd_vectorShareable_getSize32, &b), 4);
+    EXPECT_EQ(orbtest::result<int32_t>(cstd_vectorShareable_getSize32, &b), 2);
 
     // The kind's equality decides when there is one (same size here), else the element bytes.
+    const int32_t seven = 7;
+    ASSERT_EQ(cstd_vectorShareable_pushBack(&b, &seven), 0);
     EXPECT_EQ(orbtest::result<int32_t>(cstd_vectorShareable_compareEqual, &a, &b), 0);
     const int32_t two[] = {8, 9};
     ASSERT_EQ(cstd_vectorShareable_assignElements(&b, two, 2), 0);
@@ -124,17 +122,12 @@ TEST(VectorShareable, ForwardsCopiesAndEquality)
     b.equal = nullptr;
     EXPECT_EQ(orbtest::result<int32_t>(cstd_vectorShareable_compareEqual, &b, &a), 0);
 
-    ASSERT_EQ(cstd_vectorShareable_assign(&b, &a), 0);
-    EXPECT_EQ(values(&b), (V{5, 6}));
-    ASSERT_EQ(cstd_vectorShareable_assignVector(&b, &w), 0);
-    EXPECT_EQ(values(&b), (V{1}));
     ASSERT_EQ(cstd_vectorShareable_reset(&b), 0);
     EXPECT_EQ(b.vector.size, 0);
     EXPECT_EQ(b.vector.capacity, 0);
     cstd_vectorShareable_destruct(&a);
     cstd_vectorShareable_destruct(&b);
     cstd_vector__destruct(&v);
-    cstd_vector__destruct(&w);
 }
 
 // Constructors write nothing when an allocation fails; the other operations leave the vector
