@@ -9,7 +9,6 @@
 
 extern "C" int orbmath_c_interface_check(void);
 
-// The C check also hands a shareable vector to two handles: the last release must free it.
 TEST(CInterface, HeadersCompileAsC11AndCallsWork)
 {
     const int64_t blocks = csys_memory_testOutstanding();
