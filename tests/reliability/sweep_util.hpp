@@ -24,10 +24,9 @@ int sweep(const std::string& name, Prepare prepare, cmath_status expected = csys
     return n;
 }
 
-// Books a test's failure points as a property of the test and on standard output.
+// Books a test's failure points on standard output (CI prints these lines).
 inline void report(const char* what, int n)
 {
-    ::testing::Test::RecordProperty("failure_points", n);
     std::printf("[ oom-sweep ] %-28s %5d failure points (process total %d)\n", what, n, g_totalFailurePoints);
 }
 

@@ -278,17 +278,3 @@ TEST(TypeNames, QueriesMatchExactlyAndRunDownToTheRoot)
         freeUnowned(c);
     }
 }
-
-TEST(Handles, NullArgumentsAreRefused)
-{
-    cstd_ptrh h;
-    cstd_ptrh_construct(&h, nullptr);
-    EXPECT_EQ(cstd_ptrh_construct(nullptr, nullptr), cmath_errNullArgument);
-    EXPECT_EQ(cstd_ptrh_constructCopy(&h, nullptr), cmath_errNullArgument);
-    EXPECT_EQ(cstd_ptrh_assign(&h, nullptr), cmath_errNullArgument);
-    EXPECT_EQ(cstd_ptrh_destruct(nullptr), cmath_errNullArgument);
-    EXPECT_EQ(cstd_ptrh_getWholeShared(&h, nullptr), cmath_errNullArgument);
-    int64_t n = 0;
-    EXPECT_EQ(cstd_shared_getReferenceCount(nullptr, &n), cmath_errNullArgument);
-    EXPECT_EQ(cstd_ptrh_destruct(&h), 0);
-}
