@@ -36,9 +36,7 @@ namespace orbtest {
     static constexpr auto resize = V##_resize;                                                         \
     static constexpr auto resizeFill = V##_resizeFill;                                                 \
     static constexpr auto resizeUninit = V##_resizeUninit;                                             \
-    static constexpr auto swap = V##_swap;                                                             \
     static constexpr auto getBegin = V##_getBegin;                                                     \
-    static constexpr auto getBeginConst = V##_getBeginConst;                                           \
     static constexpr auto getBeginEnd = V##_getBeginEnd;                                               \
     static constexpr auto getBeginEndConst = V##_getBeginEndConst;                                     \
     static constexpr auto getBeginSize32Const = V##_getBeginSize32Const;                               \

@@ -331,33 +331,8 @@ TEST(OomSweep, EveryAllocatingMatrixMember)
         }
     }
 
-    // Members writing scalars or cxVector<double> outputs.
-    struct ScalarRow {
-        const char* name;
-        std::function<long(double&)> op;
-    };
-    const std::vector<ScalarRow> scalars = {
-        {"getDeterminant", [&](double& d) { return A.getDeterminant(d); }},
-        {"getConditionNumber", [&](double& d) { return C.getConditionNumber(false, d); }},
-        {"getConditionNumber, symmetric", [&](double& d) { return S.getConditionNumber(true, d); }},
-        {"getConstraintError", [&](double& d) { return cxNMMatrix::getConstraintError(S, Bcol, 2.0, E, d); }},
-    };
-    for (const ScalarRow& r : scalars) {
-        double want = 0.0;
-        EXPECT_EQ(r.op(want), 0) << r.name;
-        const int k = sweep(std::string("cxNMMatrix::") + r.name, [&]() {
-            auto out = std::make_shared<double>(-123.0);
-            Trial t;
-            t.op = [&r, out]() { return static_cast<cmath_status>(r.op(*out)); };
-            t.failed = [out]() { EXPECT_EQ(*out, -123.0); }; // untouched on failure
-            t.succeeded = [out, want]() { EXPECT_EQ(*out, want); };
-            return t;
-        });
-        EXPECT_GE(k, 1) << r.name;
-        n += k;
-    }
-    // Members writing vectors, matrices and a scalar at once, into outputs of another size or of
-    // the result's size; a failure leaves result-sized outputs untouched.
+    // Members writing scalars, vectors and matrices, into outputs of another size or of the
+    // result's size; a failure leaves result-sized outputs (and scalars) untouched.
     struct Outs {
         cxVector<double> re, im;
         cxNMMatrix u, w, v;
@@ -397,6 +372,10 @@ TEST(OomSweep, EveryAllocatingMatrixMember)
         bool imKept = true, vKept = true;
     };
     const std::vector<VectorRow> vectors = {
+        {"getDeterminant", [&](Outs& o) { return A.getDeterminant(o.c); }},
+        {"getConditionNumber", [&](Outs& o) { return C.getConditionNumber(false, o.c); }},
+        {"getConditionNumber, symmetric", [&](Outs& o) { return S.getConditionNumber(true, o.c); }},
+        {"getConstraintError", [&](Outs& o) { return cxNMMatrix::getConstraintError(S, Bcol, 2.0, E, o.c); }},
         {"eigenvalues", [&](Outs& o) { return A.eigenvalues(false, o.re, o.im); }},
         {"eigenvalues, symmetric", [&](Outs& o) { return S.eigenvalues(true, o.re, o.im); }, false},
         {"eigenvalues with vectors", [&](Outs& o) { return S.eigenvalues(true, o.re, o.im, o.u); }, false},
