@@ -185,15 +185,14 @@ int sweepTyped()
     smodify("resize", [=](S* s) { return f.shResize(s, 7); });
 
     // Heap objects, into an empty variable or one holding a vector [block[4]].
-    const auto none = [](auto*) {};
     const auto hold = [=](V** p) { EXPECT_EQ(f.newVector(p) | f.pushBack(*p, &block[4]), 0); };
     const auto shHold = [=](S** p) { EXPECT_EQ(f.shNew(p) | f.shPushBack(*p, &block[4]), 0); };
     const auto del = [f](V** p) { return f.deleteVector(p); };
     const auto shDel = [f](S** p) { return f.shDelete(p); };
     for (bool holding : {false, true}) {
         const std::string into = holding ? " into a held vector" : "";
-        const std::function<void(V**)> h = holding ? std::function<void(V**)>(hold) : std::function<void(V**)>(none);
-        const std::function<void(S**)> sh2 = holding ? std::function<void(S**)>(shHold) : std::function<void(S**)>(none);
+        const auto h = [=](V** p) { return holding ? hold(p) : void(); };
+        const auto sh2 = [=](S** p) { return holding ? shHold(p) : void(); };
         n += sweepHeap<V>(fam + "new" + into, h, [=](V** p) { return f.newVector(p); }, del, false, nullptr);
         n += sweepHeap<V>(fam + "newClone" + into, h, [&](V** p) { return f.newClone(p, &src); }, del, false, &src);
         n += sweepHeap<S>(sh + "new" + into, sh2, [=](S** p) { return f.shNew(p); }, shDel, false, nullptr);

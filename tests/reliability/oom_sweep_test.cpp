@@ -351,16 +351,9 @@ TEST(OomSweep, StatisticsAndSampling)
             *r = {7, 7, 7.0, 7};
             Trial t;
             t.op = [=]() { return cmath_chiSqTest(observed->data(), bins, &p, expectedFour, nullptr, r.get()); };
-            t.failed = [=]() {
-                EXPECT_EQ(r->isComputed, 0);
-                EXPECT_EQ(r->passed, 0);
-                EXPECT_EQ(r->testStatistic, 0.0);
-                EXPECT_EQ(r->numDofs, 0);
-            };
+            t.failed = [=]() { EXPECT_TRUE(!r->isComputed && !r->passed && r->testStatistic == 0.0 && !r->numDofs); };
             t.succeeded = [=]() {
-                EXPECT_EQ(r->isComputed, 1);
-                EXPECT_GE(r->numDofs, 1);
-                EXPECT_TRUE(r->passed == want.passed && r->numDofs == want.numDofs); // as a clean run
+                EXPECT_TRUE(r->isComputed && r->passed == want.passed && r->numDofs == want.numDofs); // as a clean run
                 EXPECT_TRUE(orbtest::sameBytes(r->testStatistic, want.testStatistic));
             };
             return t;
