@@ -159,17 +159,14 @@ TEST_F(Vector, PushBackGrowsByAtLeastDoublingAndKeepsElements)
         cstd_vector v;
         make(&v, kind, {});
         intptr_t lastCapacity = 0;
-        int reallocations = 0;
         for (int32_t i = 0; i < 100; ++i) {
             ASSERT_EQ(cstd_vector__pushBack(&v, src.at(i)), 0);
             if (v.capacity != lastCapacity) {
                 EXPECT_GE(v.capacity, 2 * lastCapacity);
                 lastCapacity = v.capacity;
-                ++reallocations;
             }
         }
         EXPECT_EQ(values(&v), src.raw);
-        EXPECT_LE(reallocations, 8);
         cstd_vector__destruct(&v);
     }
 }
