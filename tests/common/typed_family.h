@@ -1,5 +1,4 @@
-// The two typed vector families bound to one set of names, so that one test body runs for
-// both: the containers tests and the reliability sweeps use them.
+// The two typed vector families bound to one set of names, so that one test body runs for both.
 #ifndef ORBMATH_TESTS_TYPED_FAMILY_H
 #define ORBMATH_TESTS_TYPED_FAMILY_H
 

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -72,15 +71,7 @@ protected:
 };
 
 using Families = ::testing::Types<StatisticsFamily, Vect1Family>;
-class FamilyNames {
-public:
-    template <class F>
-    static std::string GetName(int)
-    {
-        return std::is_same_v<F, StatisticsFamily> ? "statistics" : "vect1";
-    }
-};
-TYPED_TEST_SUITE(TypedVector, Families, FamilyNames);
+TYPED_TEST_SUITE(TypedVector, Families);
 
 TYPED_TEST(TypedVector, ConstructorsFixTheElementSizeAndAPlainElementTable)
 {

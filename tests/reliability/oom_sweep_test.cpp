@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -33,9 +32,8 @@ const cmath_xformLinear kB = {{-3.0, 0.25}, {0.0, -1.0, 1.0, 0.0}};
 const cmath_xformLinear kSentinel = {{7.0, 7.0}, {3.0, 0.0, 0.0, 3.0}};
 const cmath_vect kProbe = {0.75, -1.25};
 
-// The operands every transform sweep works on: two plain transforms, a warp (a kind defined
-// outside the library), a chain [a, b] (b o a), a chain that holds that chain and the warp, and an
-// empty handle (the identity).
+// The operands of the transform sweeps: two plain transforms, a warp (a kind defined outside the
+// library), a chain [a, b], a chain holding that chain and the warp, and an empty handle.
 struct World {
     Handle a{kA}, b{kB}, warp{0.5}, chain, nested, empty;
     World()
