@@ -30,30 +30,6 @@ struct FaultGuard {
     ~FaultGuard() { csys_memory_testFailAfter(0, 0); }
 };
 
-// Runs `op` with allocation 1, 2, 3, ... failing until a run succeeds. `op(failing)` performs
-// the operation (setting up and tearing down its own objects), checks what must hold for the
-// given run and returns the operation's status. Checks after each run that no block leaked.
-// Returns the number of failure points covered.
-template <class Op>
-int sweepAllocations(Op op, int limit = 10000)
-{
-    FaultGuard guard;
-    int covered = 0;
-    for (int n = 1; n <= limit; ++n) {
-        const int64_t before = csys_memory_testOutstanding();
-        csys_memory_testFailAfter(n, 0);
-        const cmath_status st = op(true);
-        csys_memory_testFailAfter(0, 0);
-        EXPECT_EQ(csys_memory_testOutstanding(), before) << "leak with allocation " << n << " failing";
-        if (st >= 0) {
-            return covered;
-        }
-        ++covered;
-    }
-    ADD_FAILURE() << "operation still failing after " << limit << " injected failures";
-    return covered;
-}
-
 // One trial of a prepared sweep: the objects an operation works on, built before the failure
 // window opens. `op` runs with one allocation failing; `failed` checks what a failing run must
 // leave untouched, `succeeded` the result of the run that got through; `teardown` releases
@@ -65,10 +41,10 @@ struct Trial {
     std::function<void()> teardown;
 };
 
-// Like sweepAllocations, but the failure window covers only trial.op: `prepare` builds a fresh
-// Trial (with injection off) for each failure point. A failing run must return `expected`
-// and leave the outstanding-block count no higher than preparation left it; after teardown the count
-// must be back where it was before preparation. Returns the failure points covered.
+// Runs trial.op with allocation 1, 2, 3, ... failing until a run succeeds; `prepare` builds a
+// fresh Trial (with injection off) for each failure point. A failing run must return `expected`
+// and leave no more blocks than preparation left; after teardown the count must be back where it
+// was before preparation. Returns the failure points covered.
 template <class Prepare>
 int sweepPrepared(Prepare prepare, cmath_status expected = csys_errNoMemory, int limit = 10000)
 {
@@ -109,6 +85,14 @@ int sweepPrepared(Prepare prepare, cmath_status expected = csys_errNoMemory, int
     }
     ADD_FAILURE() << "operation still failing after " << limit << " injected failures";
     return limit;
+}
+
+// The same for an operation `op(failing)` that sets up and tears down its own objects and checks
+// what must hold for the run itself; returns its status.
+template <class Op>
+int sweepAllocations(Op op, int limit = 10000)
+{
+    return sweepPrepared([&]() { return Trial{[&]() { return op(true); }, {}, {}, {}}; }, csys_errNoMemory, limit);
 }
 
 } // namespace orbtest

@@ -1,6 +1,5 @@
-// Helpers of the matrix tests (tests/nmmatrix and the reliability sweeps): building matrices and
-// reading them back, sentinels, and reference arithmetic and solvers written here, independent of
-// the library.
+// Helpers of the matrix tests: building matrices and reading them back, sentinels, and reference
+// arithmetic and solvers independent of the library.
 #ifndef ORBMATH_TESTS_NM_HELPERS_H
 #define ORBMATH_TESTS_NM_HELPERS_H
 

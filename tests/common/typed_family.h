@@ -1,5 +1,4 @@
-// The two typed vector families bound to one set of names, so that one test body runs for
-// both: the containers tests and the reliability sweeps use them.
+// The two typed vector families bound to one set of names, so that one test body runs for both.
 #ifndef ORBMATH_TESTS_TYPED_FAMILY_H
 #define ORBMATH_TESTS_TYPED_FAMILY_H
 
@@ -36,19 +35,11 @@ namespace orbtest {
     static constexpr auto resize = V##_resize;                                                         \
     static constexpr auto resizeFill = V##_resizeFill;                                                 \
     static constexpr auto resizeUninit = V##_resizeUninit;                                             \
-    static constexpr auto swap = V##_swap;                                                             \
     static constexpr auto getBegin = V##_getBegin;                                                     \
-    static constexpr auto getBeginConst = V##_getBeginConst;                                           \
     static constexpr auto getBeginEnd = V##_getBeginEnd;                                               \
     static constexpr auto getBeginEndConst = V##_getBeginEndConst;                                     \
-    static constexpr auto getBeginSize = V##_getBeginSize;                                             \
-    static constexpr auto getBeginSizeConst = V##_getBeginSizeConst;                                   \
-    static constexpr auto getBeginSize32 = V##_getBeginSize32;                                         \
     static constexpr auto getBeginSize32Const = V##_getBeginSize32Const;                               \
-    static constexpr auto getBeginSizeIntPtr = V##_getBeginSizeIntPtr;                                 \
-    static constexpr auto getBeginSizeIntPtrConst = V##_getBeginSizeIntPtrConst;                       \
     static constexpr auto getSize = V##_getSize;                                                       \
-    static constexpr auto getSize32 = V##_getSize32;                                                   \
     static constexpr auto getSizeIntPtr = V##_getSizeIntPtr;                                           \
     static constexpr auto getCapacity = V##_getCapacity;                                               \
     static constexpr auto getElementSize = V##_getElementSize;                                         \
@@ -72,13 +63,11 @@ namespace orbtest {
     static constexpr auto shReserve = V##Shareable_reserve;                                            \
     static constexpr auto shReset = V##Shareable_reset;                                                \
     static constexpr auto shResize = V##Shareable_resize;                                              \
-    static constexpr auto shGetBeginEnd = V##Shareable_getBeginEnd;                                    \
     static constexpr auto shGetBeginEndConst = V##Shareable_getBeginEndConst;                          \
     static constexpr auto shGetCapacity = V##Shareable_getCapacity;                                    \
     static constexpr auto shGetElementSize = V##Shareable_getElementSize;                              \
     static constexpr auto shGetSize = V##Shareable_getSize;                                            \
     static constexpr auto shGetBeginSize = V##Shareable_getBeginSize;                                  \
-    static constexpr auto shGetBeginSizeConst = V##Shareable_getBeginSizeConst;                        \
     static constexpr auto shNew = V##Shareable_new;                                                    \
     static constexpr auto shNewClone = V##Shareable_newClone;                                          \
     static constexpr auto shDelete = V##Shareable_delete;                                              \

@@ -1,9 +1,6 @@
-// A transform kind defined outside the library, through the public header alone: the quadratic
-// warp (x, y) -> (x, y + k x^2). It is not affine unless k = 0, its inverse is the warp with -k,
-// and its Jacobian at p is [[1, 0], [2 k p.x, 1]].
-//
-// The kind deliberately does not begin its object with the cmath_xform: the transform sits
-// behind two other fields, so the outer object and the transform have different addresses.
+// A transform kind defined outside the library through the public header: the quadratic warp
+// (x, y) -> (x, y + k x^2), whose inverse is the warp with -k. Its object does not begin with the
+// cmath_xform, so the outer object and the transform have different addresses.
 #ifndef ORBMATH_TESTS_WARP_KIND_HPP
 #define ORBMATH_TESTS_WARP_KIND_HPP
 
@@ -30,11 +27,8 @@ cmath_status make(double k, std::atomic<int>* destroyed, cmath_xformPtrh* out);
 
 inline cmath_status mapPoint(const void* outer, const cmath_vect* in, cmath_vect* out)
 {
-    const double k = self(outer)->k;
-    const double x = in->x;
-    const double y = in->y;
-    out->x = x;
-    out->y = y + k * (x * x);
+    const double k = self(outer)->k, x = in->x;
+    *out = {x, in->y + k * (x * x)};
     return 0;
 }
 
@@ -47,14 +41,8 @@ inline cmath_status getIsLinear(const void* outer, int32_t* out)
 // About p: matrix [[1, 0], [2 k p.x, 1]] and the translation f(p) - J p = (0, -k p.x^2).
 inline cmath_status getLinear(const void* outer, const cmath_vect* point, cmath_xformLinear* out)
 {
-    const double k = self(outer)->k;
-    const double px = point != nullptr ? point->x : 0.0;
-    out->matrix.e11 = 1.0;
-    out->matrix.e12 = 0.0;
-    out->matrix.e21 = 2.0 * k * px;
-    out->matrix.e22 = 1.0;
-    out->trans.x = 0.0;
-    out->trans.y = -(k * (px * px));
+    const double k = self(outer)->k, px = point != nullptr ? point->x : 0.0;
+    *out = {{0.0, -(k * (px * px))}, {1.0, 0.0, 2.0 * k * px, 1.0}};
     return 0;
 }
 

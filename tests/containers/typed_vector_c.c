@@ -17,10 +17,8 @@ int orbmath_c_containers_check(void)
         }
     }
     int32_t n = 0;
-    intptr_t np = 0;
     const cmath_statistics* third = NULL;
     if (cstd_vector_cmath_statistics_getSize(&stats, &n) != 0 || n != 5 ||
-        cstd_vector_cmath_statistics_getSizeIntPtr(&stats, &np) != 0 || np != 5 ||
         cstd_vector_cmath_statistics_getElementConst(&stats, 2, &third) != 0 || third->maximum != 2.0) {
         return 3;
     }
@@ -37,14 +35,6 @@ int orbmath_c_containers_check(void)
     }
     if (cstd_vector_cmath_vect1_delete(&a) != 0 || cstd_vector_cmath_vect1_delete(&b) != 0 || a != NULL) {
         return 5;
-    }
-
-    cstd_vector_cmath_vect1Shareable* s = NULL;
-    void* found = NULL;
-    if (cstd_vector_cmath_vect1Shareable_new(&s) != 0 ||
-        cstd_vector_cmath_vect1Shareable_queryInterfaceByTypename(s, u"cstd_vector_cmath_vect1Shareable", &found) != 0 ||
-        found != s || cstd_vector_cmath_vect1Shareable_delete(&s) != 0) {
-        return 6;
     }
     return 0;
 }

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -185,15 +184,14 @@ int sweepTyped()
     smodify("resize", [=](S* s) { return f.shResize(s, 7); });
 
     // Heap objects, into an empty variable or one holding a vector [block[4]].
-    const auto none = [](auto*) {};
     const auto hold = [=](V** p) { EXPECT_EQ(f.newVector(p) | f.pushBack(*p, &block[4]), 0); };
     const auto shHold = [=](S** p) { EXPECT_EQ(f.shNew(p) | f.shPushBack(*p, &block[4]), 0); };
     const auto del = [f](V** p) { return f.deleteVector(p); };
     const auto shDel = [f](S** p) { return f.shDelete(p); };
     for (bool holding : {false, true}) {
         const std::string into = holding ? " into a held vector" : "";
-        const std::function<void(V**)> h = holding ? std::function<void(V**)>(hold) : std::function<void(V**)>(none);
-        const std::function<void(S**)> sh2 = holding ? std::function<void(S**)>(shHold) : std::function<void(S**)>(none);
+        const auto h = [=](V** p) { return holding ? hold(p) : void(); };
+        const auto sh2 = [=](S** p) { return holding ? shHold(p) : void(); };
         n += sweepHeap<V>(fam + "new" + into, h, [=](V** p) { return f.newVector(p); }, del, false, nullptr);
         n += sweepHeap<V>(fam + "newClone" + into, h, [&](V** p) { return f.newClone(p, &src); }, del, false, &src);
         n += sweepHeap<S>(sh + "new" + into, sh2, [=](S** p) { return f.shNew(p); }, shDel, false, nullptr);
@@ -331,33 +329,8 @@ TEST(OomSweep, EveryAllocatingMatrixMember)
         }
     }
 
-    // Members writing scalars or cxVector<double> outputs.
-    struct ScalarRow {
-        const char* name;
-        std::function<long(double&)> op;
-    };
-    const std::vector<ScalarRow> scalars = {
-        {"getDeterminant", [&](double& d) { return A.getDeterminant(d); }},
-        {"getConditionNumber", [&](double& d) { return C.getConditionNumber(false, d); }},
-        {"getConditionNumber, symmetric", [&](double& d) { return S.getConditionNumber(true, d); }},
-        {"getConstraintError", [&](double& d) { return cxNMMatrix::getConstraintError(S, Bcol, 2.0, E, d); }},
-    };
-    for (const ScalarRow& r : scalars) {
-        double want = 0.0;
-        EXPECT_EQ(r.op(want), 0) << r.name;
-        const int k = sweep(std::string("cxNMMatrix::") + r.name, [&]() {
-            auto out = std::make_shared<double>(-123.0);
-            Trial t;
-            t.op = [&r, out]() { return static_cast<cmath_status>(r.op(*out)); };
-            t.failed = [out]() { EXPECT_EQ(*out, -123.0); }; // untouched on failure
-            t.succeeded = [out, want]() { EXPECT_EQ(*out, want); };
-            return t;
-        });
-        EXPECT_GE(k, 1) << r.name;
-        n += k;
-    }
-    // Members writing vectors, matrices and a scalar at once, into outputs of another size or of
-    // the result's size; a failure leaves result-sized outputs untouched.
+    // Members writing scalars, vectors and matrices, into outputs of another size or of the
+    // result's size; a failure leaves result-sized outputs (and scalars) untouched.
     struct Outs {
         cxVector<double> re, im;
         cxNMMatrix u, w, v;
@@ -397,6 +370,10 @@ TEST(OomSweep, EveryAllocatingMatrixMember)
         bool imKept = true, vKept = true;
     };
     const std::vector<VectorRow> vectors = {
+        {"getDeterminant", [&](Outs& o) { return A.getDeterminant(o.c); }},
+        {"getConditionNumber", [&](Outs& o) { return C.getConditionNumber(false, o.c); }},
+        {"getConditionNumber, symmetric", [&](Outs& o) { return S.getConditionNumber(true, o.c); }},
+        {"getConstraintError", [&](Outs& o) { return cxNMMatrix::getConstraintError(S, Bcol, 2.0, E, o.c); }},
         {"eigenvalues", [&](Outs& o) { return A.eigenvalues(false, o.re, o.im); }},
         {"eigenvalues, symmetric", [&](Outs& o) { return S.eigenvalues(true, o.re, o.im); }, false},
         {"eigenvalues with vectors", [&](Outs& o) { return S.eigenvalues(true, o.re, o.im, o.u); }, false},
