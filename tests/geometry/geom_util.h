@@ -40,7 +40,6 @@ inline const cmath_xformLinear kXformSentinel{{-3.5, 9.25}, {-7.25, 11.5, 13.75,
 struct Rng {
     std::mt19937_64 engine{0x0b5e55edULL};
     double uniform(double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(engine); }
-    double normal(double sigma) { return std::normal_distribution<double>(0.0, sigma)(engine); }
 };
 
 } // namespace geomtest

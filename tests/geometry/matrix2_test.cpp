@@ -1,5 +1,4 @@
-// 2x2 matrices: singular refusals with outputs untouched, exact inverse, products in the right
-// order and with aliased targets, and the decomposition round trips over many random parameters.
+// 2x2 matrices: singular refusals, exact inverse, product order, aliasing, decomposition.
 #include "geom_util.h"
 
 using namespace geomtest;

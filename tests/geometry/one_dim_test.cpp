@@ -1,5 +1,4 @@
-// One-dimensional types: composition order, inverse by reciprocal versus mappings by division,
-// refusals of a zero scale with outputs untouched, aliased targets.
+// One-dimensional types: composition order, reciprocal versus division, zero-scale refusals.
 #include "geom_util.h"
 
 using namespace geomtest;
