@@ -1,5 +1,4 @@
-// Matrix and transform averagers in both modes: the means of each parameter, the validity
-// rules, refused contributions leaving every field alone, and untouched outputs on failure.
+// Matrix and transform averagers in both modes: the mean of each parameter, validity, refusals.
 #include <orbmath/orbmath.h>
 
 #include <gtest/gtest.h>
@@ -162,7 +161,7 @@ TEST(MatrixAverager, RotationIsACircularMean)
     expectFields(r.m, 1, 0, 0, 1);
 }
 
-TEST(MatrixAverager, RefusedContributionChangesNothingAndCopiesKeepEveryField)
+TEST(MatrixAverager, RefusedContributionChangesNothing)
 {
     cmath_matrixAverager a = averager(1, {{scaleAspect(2, 1, 0.1, 0.2), 2.0}}), e = averager(0, {});
     const cmath_matrixAverager before = a;
@@ -171,20 +170,12 @@ TEST(MatrixAverager, RefusedContributionChangesNothingAndCopiesKeepEveryField)
     expectSameAverager(a, before);
     EXPECT_EQ(cmath_matrixAverager_add(&e, &singular), 0);
     EXPECT_EQ(e.count, 1);
-
-    cmath_matrixAverager c;
-    std::memset(&c, 0x21, sizeof c);
-    ASSERT_EQ(cmath_matrixAverager_constructCopy(&c, &a), 0);
-    expectSameAverager(c, a);
-    ASSERT_EQ(cmath_matrixAverager_assign(&e, &a) | cmath_matrixAverager_assign(&e, &e), 0);
-    expectSameAverager(e, a);
-    EXPECT_EQ(cmath_matrixAverager_destruct(&e), 0);
 }
 
 TEST(XformAverager, TranslationFollowsTheMatrixPart)
 {
     for (int mode = 0; mode < 2; ++mode) {
-        cmath_xformLinearAverager a, c, d;
+        cmath_xformLinearAverager a;
         std::memset(&a, 0x44, sizeof a);
         mode == 0 ? cmath_xformLinearAverager_constructElement(&a)
                   : cmath_xformLinearAverager_constructScaleAspect(&a);
@@ -208,15 +199,5 @@ TEST(XformAverager, TranslationFollowsTheMatrixPart)
         EXPECT_EQ(cmath_xformLinearAverager_add(&a, &bad), mode == 1 ? cmath_errSingular : 0);
         EXPECT_EQ(a.translationSum.x, mode == 1 ? 6.0 : 106.0);
         EXPECT_EQ(a.base.count, mode == 1 ? 2 : 3);
-
-        ASSERT_EQ(cmath_xformLinearAverager_constructCopy(&c, &a), 0);
-        cmath_xformLinearAverager_constructElement(&d);
-        ASSERT_EQ(cmath_xformLinearAverager_assign(&d, &a), 0);
-        for (const cmath_xformLinearAverager* x : {&c, &d}) {
-            EXPECT_TRUE(x->translationSum.x == a.translationSum.x &&
-                        x->translationSum.y == a.translationSum.y);
-            expectSameAverager(x->base, a.base);
-        }
-        EXPECT_EQ(cmath_xformLinearAverager_destruct(&d), 0);
     }
 }
