@@ -7,19 +7,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <ostream>
 #include <random>
-
-inline void PrintTo(const cmath_vect& v, std::ostream* os) { *os << "(" << v.x << ", " << v.y << ")"; }
-inline void PrintTo(const cmath_matrix& m, std::ostream* os)
-{
-    *os << "[" << m.e11 << ", " << m.e12 << "; " << m.e21 << ", " << m.e22 << "]";
-}
-inline void PrintTo(const cmath_xformLinear& x, std::ostream* os)
-{
-    PrintTo(x.matrix, os);
-    PrintTo(x.trans, os);
-}
 
 namespace geomtest {
 

@@ -272,21 +272,14 @@ TYPED_TEST(Legacy, SimilarityTransforms)
     EXPECT_EQ(E::RformAng(&S), std::atan2(-S.ab.y, S.ab.x));
 }
 
-// The float edition computes in single precision: over many inputs the float results equal
-// the single-precision formula, and for some of them differ from the double result rounded once.
+// The float edition's angles: single precision, except the matrix angle (double, rounded once).
 TEST(LegacyFloat, SinglePrecisionAndTheWidenedAngle)
 {
     std::mt19937 rng(5);
     std::uniform_real_distribution<float> dist(-3.0f, 3.0f);
-    int dotDiffers = 0, lenDiffers = 0, skewDiffers = 0;
+    int skewDiffers = 0;
     for (int k = 0; k < 5000; ++k) {
         const csFVec a{dist(rng), dist(rng)}, b{dist(rng), dist(rng)};
-        const float dot = a.x * b.x + a.y * b.y;
-        ASSERT_EQ(csFVecDot(&a, &b), dot);
-        dotDiffers += dot != static_cast<float>(double(a.x) * b.x + double(a.y) * b.y);
-        const float len = std::sqrt(a.x * a.x + a.y * a.y);
-        ASSERT_EQ(csFVecLen(&a), len);
-        lenDiffers += len != static_cast<float>(std::sqrt(double(a.x) * a.x + double(a.y) * a.y));
         ASSERT_EQ(csFVecAng(&a), std::atan2(a.y, a.x));
         const csFMatrix m{a.x, a.y, b.x, b.y};
         const float ratio = (m.e11 * m.e12 + m.e21 * m.e22) / (m.e11 * m.e22 - m.e12 * m.e21);
@@ -299,6 +292,5 @@ TEST(LegacyFloat, SinglePrecisionAndTheWidenedAngle)
         const csFRform r{{0, 0}, {a.x, a.y}};
         ASSERT_EQ(csFRformAng(&r), std::atan2(-a.y, a.x));
     }
-    EXPECT_GT(dotDiffers, 0);
-    EXPECT_GT(lenDiffers + skewDiffers, 0);
+    EXPECT_GT(skewDiffers, 0);
 }

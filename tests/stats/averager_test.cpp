@@ -60,16 +60,6 @@ void expectFields(const cmath_matrix& m, double e11, double e12, double e21, dou
         << m.e11 << " " << m.e12 << " " << m.e21 << " " << m.e22;
 }
 
-void expectSameAverager(const cmath_matrixAverager& a, const cmath_matrixAverager& b)
-{
-    EXPECT_TRUE(a.mode == b.mode && a.count == b.count && a.totalWeight == b.totalWeight);
-    EXPECT_TRUE(a.shearSum == b.shearSum && a.rotationSum.x == b.rotationSum.x &&
-                a.rotationSum.y == b.rotationSum.y);
-    EXPECT_TRUE(a.scaleProduct == b.scaleProduct && a.aspectProduct == b.aspectProduct);
-    EXPECT_EQ(a.aspectSignSum, b.aspectSignSum);
-    EXPECT_EQ(std::memcmp(&a.elementSum, &b.elementSum, sizeof a.elementSum), 0);
-}
-
 } // namespace
 
 TEST(MatrixAverager, NothingOrZeroTotalWeightIsRefusedWithTheOutputsUntouched)
@@ -167,7 +157,7 @@ TEST(MatrixAverager, RefusedContributionChangesNothing)
     const cmath_matrixAverager before = a;
     const cmath_matrix singular{1, 0, 0, 0};
     EXPECT_EQ(cmath_matrixAverager_add(&a, &singular), cmath_errSingular);
-    expectSameAverager(a, before);
+    EXPECT_EQ(std::memcmp(&a, &before, sizeof a), 0); // no padding: every field
     EXPECT_EQ(cmath_matrixAverager_add(&e, &singular), 0);
     EXPECT_EQ(e.count, 1);
 }
