@@ -101,21 +101,10 @@ TEST(AngleConversion, HalvesRoundUpwards)
     EXPECT_EQ(cxAngle16(cxDegree(half16)).plain(), 1);
     const double under = stepUntil(half16, 0.0, kK16Deg, [](double x) { return x < 1.0; });
     EXPECT_EQ(cxAngle16(cxDegree(under)).plain(), 0);
-
-    const double twoAndHalf = exactPreimage(2.5, kK8Deg);
-    ASSERT_FALSE(std::isnan(twoAndHalf));
-    EXPECT_EQ(cxAngle8(cxDegree(twoAndHalf)).plain(), 3);
-    EXPECT_EQ(
-        cxAngle8(cxDegree(stepUntil(twoAndHalf, 0.0, kK8Deg, [](double x) { return x < 3.0; }))).plain(), 2);
-    EXPECT_EQ(cxAngle8(cxDegree(-twoAndHalf)).plain(), 254); // floor(-2.5 + 0.5) = -2
-    EXPECT_EQ(
-        cxAngle8(cxDegree(stepUntil(-twoAndHalf, -10.0, kK8Deg, [](double x) { return x < -2.0; }))).plain(),
-        253);
 }
 
 TEST(AngleConversion, WrapAroundAndTheThirtyTwoBitEdges)
 {
-    const double inf = std::numeric_limits<double>::infinity();
     // floor(x) = 2^31 - 1 keeps its low bits; 2^31 leaves the 32-bit range and gives 0;
     // floor(x) = -2^31 + 1 is 0x80000001 (count 1); one step below -2^31 leaves the range.
     const double degrees16[][2] = {{720.0 + 90.0, 16384},         {-270.0, 16384},
@@ -127,9 +116,6 @@ TEST(AngleConversion, WrapAroundAndTheThirtyTwoBitEdges)
     }
     EXPECT_EQ(cxAngle8(cxDegree(-360.0 * 3 - 90.0)).plain(), 192);
     EXPECT_EQ(cxAngle8(cxDegree(2147483647.0 / kK8Deg)).plain(), 255);
-    EXPECT_EQ(cxAngle8(cxRadian(kNaN)).plain(), 0);
-    EXPECT_EQ(cxAngle8(cxRadian(inf)).plain(), 0);
-    EXPECT_EQ(cxAngle16(cxRadian(-inf)).plain(), 0);
 }
 
 TEST(BinaryAngle, ArithmeticKeepsTheLowBits)

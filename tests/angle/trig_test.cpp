@@ -67,11 +67,7 @@ struct Records {
     }
 };
 
-const Records& records()
-{
-    static const Records r;
-    return r;
-}
+const Records kRecords;
 
 // Every count of the 16-bit (steps 65536) or 8-bit (steps 256) functions against the rule.
 template <class Count, class Fn, class FnF, class Fixed>
@@ -120,7 +116,7 @@ TEST(Q30Trig, BeyondTheFractionBits)
 
 TEST(FloatTrig, RecordsMatchTheirRuleAndTheQuotedRows)
 {
-    const Records& r = records();
+    const Records& r = kRecords;
     EXPECT_TRUE(r.sin[1] == 0.024541229009628296f && r.cos[1] == 0.99969881772995f);
     EXPECT_TRUE(r.dsin[1] == 9.580643381923437e-05f && r.dcos[1] == -3.52876418219239e-06f);
     for (int a = 0; a < 256; ++a) {
@@ -138,7 +134,7 @@ TEST(FloatTrig, RecordsMatchTheirRuleAndTheQuotedRows)
 
 TEST(FloatTrig, InterpolatedFormsEveryCountInFloatArithmetic)
 {
-    const Records& r = records();
+    const Records& r = kRecords;
     for (int32_t a = 0; a < 65536; ++a) {
         const int s = a >> 8;
         const float t = static_cast<float>(a & 255);

@@ -67,7 +67,6 @@ TEST(OneDim, InPlaceScaleIdentitiesAndEquality)
 
     // Both fields decide equality.
     X1 x = x1(2.0, 3.0);
-    cmath_xformLinear1_initMatrixTrans(&x, &x.matrix, &x.trans); // aliased
     EXPECT_EQ(result<int32_t>(cmath_xformLinear1_compareEqual, &x, &x), 1);
     for (X1 y : {x1(2.0, 3.5), x1(2.5, 3.0)}) {
         EXPECT_EQ(result<int32_t>(cmath_xformLinear1_compareEqual, &x, &y), 0);

@@ -146,8 +146,6 @@ TEST(XformLinear, VectorsAnglesAndAreas)
 TEST(XformLinear, InitEqualityAndIdentity)
 {
     X x = make(1, 2, 3, 4, 5, 6);
-    cmath_xformLinear_initMatrixTrans(&x, &x.matrix, &x.trans); // aliased
-    EXPECT_TRUE(sameBytes(x, make(1, 2, 3, 4, 5, 6)));
     X id = kXformSentinel;
     cmath_xformLinear_reset(&id);
     EXPECT_TRUE(sameBytes(id, make(1, 0, 0, 1, 0, 0)));
@@ -193,11 +191,7 @@ TEST(XformLinearFit, RefusalsLeaveTheTargetUntouched)
 
 TEST(XformLinearFit, RecoversExactTransformsWithoutAllocating)
 {
-    const V src[] = {{0, 0}, {1, 0}, {0, 1}}, dst[] = {{5, 5}, {7, 5}, {5, 8}};
     X t;
-    ASSERT_EQ(fit(&t, dst, src, 3), 0);
-    expectNear(t, make(2, 0, 0, 3, 5, 5), 1e-14, 1e-14);
-
     Rng rng;
     for (int trial = 0; trial < 200; ++trial) {
         const X truth = randomXform(rng);
