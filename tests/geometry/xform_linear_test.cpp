@@ -126,11 +126,12 @@ TEST(XformLinear, InverseAndSingularRefusals)
 
 TEST(XformLinear, VectorsAnglesAndAreas)
 {
-    const X shift = make(1, 0, 0, 1, 7, -3), refl = make(1, 0, 0, -1, 5, 5), flip = make(2, 0, 0, -4, 0, 0);
+    const X shift = make(1, 0, 0, 1, 7, -3), refl = make(1, 0, 0, -1, 5, 5), flip = make(2, 0, 0, -4, 9, 9);
     const X big = make(-3, 0, 0, -3, 0, 0);
     const V v{1.0, 2.0};
     EXPECT_TRUE(sameBytes(result<V>(cmath_xformLinear_mapVector, &shift, &v), v));
     EXPECT_TRUE(sameBytes(result<V>(cmath_xformLinear_mapPoint, &shift, &v), V{8.0, -1.0}));
+    EXPECT_TRUE(sameBytes(result<V>(cmath_xformLinear_invMapVector, &flip, &v), V{0.5, -0.5}));
     EXPECT_EQ(result<double>(cmath_xformLinear_mapArea, &refl, 2.0), 2.0);
     EXPECT_EQ(result<double>(cmath_xformLinear_invMapArea, &flip, 8.0), 1.0);
 
