@@ -14,7 +14,7 @@ namespace {
 // The two editions behind one name, so that each test runs for float and for double.
 #define LEGACY_FUNCS(F)                                                                          \
     F(VecCT) F(VecX) F(VecY) F(VecAdd) F(VecSub) F(VecScale) F(VecDot) F(VecCross) F(VecLen)    \
-    F(VecAng) F(VecUnit) F(VecPerp) F(VecTranspose) F(MatrixCT) F(MatrixDet) F(MatrixMul)       \
+    F(VecUnit) F(VecPerp) F(VecTranspose) F(MatrixCT) F(MatrixDet) F(MatrixMul)                 \
     F(MatrixInv) F(MatrixVecMul) F(MatrixVecInv) F(MatrixTranspose) F(MatrixAng) F(MatrixScale) \
     F(MatrixAspect) F(MatrixSkew) F(XformCT) F(XformElemCT) F(XformMapPt) F(XformMapVec)        \
     F(XformInvMapPt) F(XformInvMapVec) F(XformCompose) F(XformInv) F(XformTranspose)            \
