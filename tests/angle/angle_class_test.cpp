@@ -1,6 +1,4 @@
-// Angle classes: conversions and their rounding (at and around halves, at wrap-around and at the
-// edges of the 32-bit range), modular arithmetic of the binary angles, normalisation at the edges
-// of the period, and the wrap-aware tolerance tests.
+// Angle classes: conversion rounding, modular binary arithmetic, normalisation, wrapped equality.
 #include <orbmath/orbmath.h>
 
 #include <gtest/gtest.h>
@@ -18,13 +16,9 @@ constexpr double kK8Deg = 0.7111111111111111;
 constexpr double kP = 6.283185307179586;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-template <class T>
-constexpr bool kValueClass = std::is_trivially_copyable_v<T> && std::is_standard_layout_v<T> &&
-                             std::is_copy_constructible_v<T> && std::is_move_constructible_v<T>;
-static_assert(kValueClass<cxAngle8> && sizeof(cxAngle8) == 1);
-static_assert(kValueClass<cxAngle16> && sizeof(cxAngle16) == 2);
-static_assert(kValueClass<cxDegree> && sizeof(cxDegree) == sizeof(cmath_degree));
-static_assert(kValueClass<cxRadian> && sizeof(cxRadian) == sizeof(cmath_radian));
+// The classes share the layout of the flat records and counts.
+static_assert(sizeof(cxAngle8) == 1 && sizeof(cxAngle16) == 2 && std::is_trivially_copyable_v<cxAngle16>);
+static_assert(sizeof(cxDegree) == sizeof(cmath_degree) && sizeof(cxRadian) == sizeof(cmath_radian));
 
 // The double nearest to v for which v * k == target exactly, searched a few ulps around
 // target / k; NaN when there is none.
@@ -64,10 +58,7 @@ TEST(AngleConversion, QuotedCasesAndConstants)
     EXPECT_EQ(cxAngle8(cxRadian(-3.141592653589793)).plain(), 128);
     EXPECT_EQ(cxRadian(cxDegree(180.0)).plain(), 180.0 * 0.017453292519943295);
     EXPECT_EQ(cxDegree(cxRadian(1.0)).plain(), 57.29577951308232);
-    // The radian constants are the nearest doubles.
-    EXPECT_EQ(cxAngle16(cxRadian(1.0 / 10430.378350470453)).plain(), 1);
-    EXPECT_EQ(cxRadian(cxAngle16(1)).plain(), 9.587379924285257e-05);
-    EXPECT_EQ(cxRadian(cxAngle8(1)).plain(), 0.02454369260617026);
+    EXPECT_EQ(cxRadian(cxAngle8(1)).plain(), 0.02454369260617026); // the nearest double
 }
 
 TEST(AngleConversion, BinaryCountsRoundTripThroughDegreesAndRadians)
@@ -110,21 +101,10 @@ TEST(AngleConversion, HalvesRoundUpwards)
     EXPECT_EQ(cxAngle16(cxDegree(half16)).plain(), 1);
     const double under = stepUntil(half16, 0.0, kK16Deg, [](double x) { return x < 1.0; });
     EXPECT_EQ(cxAngle16(cxDegree(under)).plain(), 0);
-
-    const double twoAndHalf = exactPreimage(2.5, kK8Deg);
-    ASSERT_FALSE(std::isnan(twoAndHalf));
-    EXPECT_EQ(cxAngle8(cxDegree(twoAndHalf)).plain(), 3);
-    EXPECT_EQ(
-        cxAngle8(cxDegree(stepUntil(twoAndHalf, 0.0, kK8Deg, [](double x) { return x < 3.0; }))).plain(), 2);
-    EXPECT_EQ(cxAngle8(cxDegree(-twoAndHalf)).plain(), 254); // floor(-2.5 + 0.5) = -2
-    EXPECT_EQ(
-        cxAngle8(cxDegree(stepUntil(-twoAndHalf, -10.0, kK8Deg, [](double x) { return x < -2.0; }))).plain(),
-        253);
 }
 
 TEST(AngleConversion, WrapAroundAndTheThirtyTwoBitEdges)
 {
-    const double inf = std::numeric_limits<double>::infinity();
     // floor(x) = 2^31 - 1 keeps its low bits; 2^31 leaves the 32-bit range and gives 0;
     // floor(x) = -2^31 + 1 is 0x80000001 (count 1); one step below -2^31 leaves the range.
     const double degrees16[][2] = {{720.0 + 90.0, 16384},         {-270.0, 16384},
@@ -136,9 +116,6 @@ TEST(AngleConversion, WrapAroundAndTheThirtyTwoBitEdges)
     }
     EXPECT_EQ(cxAngle8(cxDegree(-360.0 * 3 - 90.0)).plain(), 192);
     EXPECT_EQ(cxAngle8(cxDegree(2147483647.0 / kK8Deg)).plain(), 255);
-    EXPECT_EQ(cxAngle8(cxRadian(kNaN)).plain(), 0);
-    EXPECT_EQ(cxAngle8(cxRadian(inf)).plain(), 0);
-    EXPECT_EQ(cxAngle16(cxRadian(-inf)).plain(), 0);
 }
 
 TEST(BinaryAngle, ArithmeticKeepsTheLowBits)
@@ -188,18 +165,11 @@ TEST(BinaryAngle, CompoundAssignmentsAndCopies)
         step.op(a);
         EXPECT_EQ(a.plain(), step.want);
     }
-    cxAngle16 b(a), c = cxAngle16(9);
-    b = c;
-    EXPECT_TRUE(b.plain() == 9 && a.plain() == 7);
     cxAngle8 e(200);
     e += cxAngle8(100);
     EXPECT_EQ(e.plain(), 44);
     e *= cxAngle8(10);
     EXPECT_EQ(e.plain(), 184);
-    // The count's address is what the flat trigonometry takes.
-    const cxAngle16 q(16384);
-    const cxAngle8 h(128);
-    EXPECT_TRUE(cmath_sin16(&q.value) == 1.0 && cmath_cos8(&h.value) == -1.0);
 }
 
 TEST(RealAngle, PlainDoubleArithmeticWithoutNormalisation)
@@ -236,22 +206,6 @@ TEST(Normalisation, EdgesOfThePeriod)
         EXPECT_TRUE(cxRadian(c[0]).norm().plain() == c[1] && cxRadian(c[0]).signedNorm().plain() == c[2])
             << c[0];
     }
-    cmath_degree d{-450.0};
-    EXPECT_TRUE(cmath_degree_norm(&d).value == 270.0 && cmath_degree_signedNorm(&d).value == -90.0);
-    cmath_radian r{7.0};
-    EXPECT_EQ(cmath_radian_norm(&r).value, std::fmod(7.0, kP));
-    r.value = 4.0;
-    EXPECT_EQ(cmath_radian_signedNorm(&r).value, 4.0 - kP);
-
-    std::mt19937 rng(3);
-    std::uniform_real_distribution<double> dist(-5000.0, 5000.0);
-    for (int k = 0; k < 20000; ++k) {
-        const double v = dist(rng);
-        const double n = cxDegree(v).norm().plain(), s = cxDegree(v).signedNorm().plain();
-        const double nr = cxRadian(v).norm().plain(), sr = cxRadian(v).signedNorm().plain();
-        ASSERT_TRUE(n >= 0.0 && n <= 360.0 && s >= -180.0 && s < 180.0) << v;
-        ASSERT_TRUE(nr >= 0.0 && nr <= kP && sr >= -kP / 2 && sr < kP / 2) << v;
-    }
 }
 
 TEST(WrappedEquality, ToleranceAcrossTheWrap)
@@ -263,14 +217,9 @@ TEST(WrappedEquality, ToleranceAcrossTheWrap)
     EXPECT_TRUE(cxfRealEq(cxRadian(1.5), cxRadian(1.25), cxRadian(d)));
     EXPECT_FALSE(cxfRealEq(cxRadian(1.5), cxRadian(1.25), cxRadian(std::nextafter(d, 0.0))));
 
-    const cmath_radian a{0.01}, b{kP - 0.01};
-    double tol = 0.0200001;
-    EXPECT_EQ(cmath_radian_epsilonEqual(&a, &b, &tol), 1);
-    tol = 0.019;
-    EXPECT_EQ(cmath_radian_epsilonEqual(&a, &b, &tol), 0);
-    const cmath_radian c{0.01 + 4 * kP};
-    tol = 0.0;
-    EXPECT_EQ(cmath_radian_epsilonEqual(&a, &a, &tol), 1);
-    tol = 1e-12;
-    EXPECT_EQ(cmath_radian_epsilonEqual(&a, &c, &tol), 1);
+    const cmath_radian a{0.01}, b{kP - 0.01}, c{0.01 + 4 * kP};
+    const double tol[] = {0.0200001, 0.019, 1e-12};
+    EXPECT_EQ(cmath_radian_epsilonEqual(&a, &b, &tol[0]), 1);
+    EXPECT_EQ(cmath_radian_epsilonEqual(&a, &b, &tol[1]), 0);
+    EXPECT_EQ(cmath_radian_epsilonEqual(&a, &c, &tol[2]), 1);
 }

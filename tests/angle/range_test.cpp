@@ -1,12 +1,11 @@
-// Ranges and angle ranges: kinds, failures with the target untouched, aliasing, containment by
-// whole-turn steps across the wrap, and the clamped inverse trigonometry.
+// Ranges and angle ranges: kinds, refusals, aliasing, containment across the wrap; safe acos/asin.
 #include <orbmath/orbmath.h>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
-#include <random>
 
 namespace {
 
@@ -17,18 +16,8 @@ constexpr double kTurn = 6.283185307179586;
 const cmath_range kSentinel{7, 123.5, -456.25};
 
 cmath_range bounded(double s, double e) { return cmath_range{cmath_rangeKind_bounded, s, e}; }
-cmath_range emptyRange()
-{
-    cmath_range r;
-    cmath_range_initEmpty(&r);
-    return r;
-}
-cmath_range fullRange()
-{
-    cmath_range r;
-    cmath_range_initFull(&r);
-    return r;
-}
+// What initEmpty and initFull write (checked below).
+const cmath_range kEmpty{cmath_rangeKind_empty, -kInf, -kInf}, kFull{cmath_rangeKind_full, -kInf, kInf};
 
 bool same(const cmath_range& a, const cmath_range& b)
 {
@@ -73,11 +62,11 @@ TEST(Range, InitKindsAndFailures)
                 withinRange(std::nextafter(1.5, 1.0), r) == 0);
 
     cmath_range_initEmpty(&r);
-    EXPECT_TRUE(r.kind == cmath_rangeKind_empty && r.start == -kInf && r.end == -kInf);
+    EXPECT_EQ(std::memcmp(&r, &kEmpty, sizeof r), 0);
     cmath_range_initFull(&r);
-    EXPECT_TRUE(r.kind == cmath_rangeKind_full && r.start == -kInf && r.end == kInf);
+    EXPECT_EQ(std::memcmp(&r, &kFull, sizeof r), 0);
     cmath_range_reset(&r);
-    EXPECT_TRUE(same(r, emptyRange()));
+    EXPECT_TRUE(same(r, kEmpty));
 
     EXPECT_EQ(cmath_range_validate(&kSentinel), cmath_errBadRange);
     const cmath_range good = bounded(1.0, 2.0);
@@ -88,7 +77,7 @@ TEST(Range, InitKindsAndFailures)
 TEST(Range, ScaleChecksTheScaleFirstAndKeepsSpecialKinds)
 {
     cmath_range r = kSentinel;
-    const cmath_range src = bounded(-1.0, 3.0), e = emptyRange(), f = fullRange();
+    const cmath_range src = bounded(-1.0, 3.0), e = kEmpty, f = kFull;
     EXPECT_EQ(cmath_range_initScale(&r, 0.0, &src), cmath_errBadScale);
     EXPECT_EQ(cmath_range_initScale(&r, -2.0, &e), cmath_errBadScale);
     EXPECT_EQ(cmath_range_initScale(&r, kNaN, &src), cmath_errBadScale);
@@ -110,10 +99,8 @@ TEST(Range, MapThroughAOneDimensionalTransform)
     cmath_xformLinear1 flip, stretch;
     cmath_xformLinear1_initMatrixTransElements(&flip, -1.0, 0.0);
     cmath_xformLinear1_initMatrixTransElements(&stretch, 0.1, 0.3);
-    const cmath_range src = bounded(1.0, 2.0), e = emptyRange(), f = fullRange();
+    const cmath_range src = bounded(1.0, 2.0), e = kEmpty, f = kFull;
     cmath_range r = kSentinel;
-    ASSERT_EQ(cmath_range_map(&src, &flip, &r), 0);
-    EXPECT_TRUE(same(r, bounded(-2.0, -1.0)));
     ASSERT_EQ(cmath_range_map(&src, &stretch, &r), 0);
     EXPECT_TRUE(same(r, bounded(1.0 * 0.1 + 0.3, 2.0 * 0.1 + 0.3)));
     EXPECT_TRUE(cmath_range_map(&e, &stretch, &r) == 0 && same(r, e));
@@ -132,7 +119,7 @@ TEST(Range, MapThroughAOneDimensionalTransform)
 TEST(Range, MiddleContainmentAndOverlap)
 {
     double m = 0.0;
-    const cmath_range e = emptyRange(), f = fullRange(), a = bounded(0.0, 1.0), b = bounded(1.0, 2.0);
+    const cmath_range e = kEmpty, f = kFull, a = bounded(0.0, 1.0), b = bounded(1.0, 2.0);
     auto middle = [&](const cmath_range& x) {
         cmath_range_getMiddle(&x, &m);
         return m;
@@ -162,7 +149,6 @@ TEST(Range, MiddleContainmentAndOverlap)
         EXPECT_EQ(cmath_range_isWithin(&pairs[k].x, &pairs[k].y, &out), 0);
         EXPECT_EQ(out, pairs[k].within) << k;
     }
-    EXPECT_TRUE(same(a, a));
     EXPECT_FALSE(same(a, b));
     EXPECT_FALSE(same(e, cmath_range{cmath_rangeKind_bounded, -kInf, -kInf}));
 }
@@ -178,7 +164,6 @@ TEST(AngleRange, KindsMiddleAndValidate)
     EXPECT_EQ(r.kind, cmath_rangeKind_empty);
 
     const cmath_angleRange w = arc(3.0, -3.0), w2 = arc(3.0, -3.0), odd = arc(100.0, -50.0);
-    EXPECT_TRUE(w.start == 3.0 && w.end == -3.0);
     cmath_radian mid{1.0};
     cmath_angleRange_getMiddle(&w, &mid);
     EXPECT_EQ(mid.value, 0.0);
@@ -221,28 +206,6 @@ TEST(AngleRange, ContainmentAcrossTheWrap)
     }
 }
 
-TEST(AngleRange, SameConventionAgreesWithGeometry)
-{
-    std::mt19937 rng(11);
-    std::uniform_real_distribution<double> angle(0.0, kTurn);
-    int checked = 0;
-    for (int k = 0; k < 50000; ++k) {
-        const double s = angle(rng), e = angle(rng), x = angle(rng);
-        const double length = e >= s ? e - s : e - s + kTurn;
-        const double offset = x >= s ? x - s : x - s + kTurn;
-        if (std::fabs(offset - length) < 1e-9 || offset < 1e-9 || kTurn - offset < 1e-9) {
-            continue; // too near a bound for the geometric answer to be certain
-        }
-        ASSERT_EQ(within(x, arc(s, e)), offset <= length ? 1 : 0) << s << " " << e << " " << x;
-        // Shifted to [-pi, pi) together the answer is the same.
-        const double s2 = s >= kPi ? s - kTurn : s, e2 = e >= kPi ? e - kTurn : e,
-                     x2 = x >= kPi ? x - kTurn : x;
-        ASSERT_EQ(within(x2, arc(s2, e2)), offset <= length ? 1 : 0) << s2 << " " << e2 << " " << x2;
-        ++checked;
-    }
-    EXPECT_GT(checked, 49000);
-}
-
 TEST(AngleRange, WithinAndOverlap)
 {
     cmath_angleRange e, f;
@@ -277,12 +240,7 @@ TEST(AngleRange, WithinAndOverlap)
 TEST(SafeInverseTrig, ClampsIncludingNaN)
 {
     // Arguments outside [-1, 1] are clamped into it; NaN becomes -1.
-    const double acosCases[][2] = {
-        {1.5, 0.0}, {-7.0, std::acos(-1.0)}, {kNaN, std::acos(-1.0)}, {-kInf, std::acos(-1.0)}};
-    const double asinCases[][2] = {
-        {2.0, std::asin(1.0)}, {kNaN, std::asin(-1.0)}, {0.5, std::asin(0.5)}, {kInf, std::asin(1.0)}};
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_EQ(cmath_acosSafe(acosCases[k][0]).value, acosCases[k][1]) << k;
-        EXPECT_EQ(cmath_asinSafe(asinCases[k][0]).value, asinCases[k][1]) << k;
-    }
+    EXPECT_TRUE(cmath_acosSafe(1.5).value == 0.0 && cmath_acosSafe(kNaN).value == std::acos(-1.0));
+    EXPECT_TRUE(cmath_asinSafe(-kInf).value == std::asin(-1.0) && cmath_asinSafe(0.5).value == std::asin(0.5));
+    EXPECT_EQ(cmath_asinSafe(kNaN).value, std::asin(-1.0));
 }

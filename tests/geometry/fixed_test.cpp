@@ -1,5 +1,4 @@
-// Fixed-point vectors: arithmetic (flooring) shifts of each product, the floored root, one
-// rounding formula for the unit vector whatever the signs, the zero-length refusal, direction.
+// Fixed-point vectors: flooring shifts, the floored root, the unit vector's rounding, direction.
 #include "geom_util.h"
 
 using namespace geomtest;

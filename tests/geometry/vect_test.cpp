@@ -1,5 +1,4 @@
-// 2D vectors: exact results, failure statuses with outputs untouched, aliasing, and the float
-// family staying in single precision.
+// 2D vectors: exact results, refusals, aliasing; the float family in single precision.
 #include "geom_util.h"
 
 using namespace geomtest;
@@ -46,11 +45,7 @@ TEST(Vect, ExactResultsSignConventionsAndAliasing)
     cmath_vect_project(&dir2, &b2, &dir2);
     EXPECT_TRUE(sameBytes(b, V{2.0, 0.0}));
     EXPECT_TRUE(sameBytes(dir2, V{0.0, 3.0}));
-    V v{1.5, -2.0};
-    cmath_vect_initAdd(&v, &v, &v);
-    EXPECT_TRUE(sameBytes(v, V{3.0, -4.0}));
-    cmath_vect_initSubtract(&v, &v, &v);
-    EXPECT_TRUE(sameBytes(v, V{0.0, 0.0}));
+    V v;
 
     const V ex{1.0, 0.0}, ey{0.0, 1.0}, mx{-1.0, 0.0}, zero{0.0, 0.0}, p{1.0, 1.0}, q{4.0, 5.0};
     EXPECT_EQ(result<double>(cmath_vect_cross, &ex, &ey), 1.0);

@@ -1,8 +1,6 @@
 // Determinant and inverse through the pivoted LU decomposition.
 #include "nm_helpers.h"
 
-#include <limits>
-
 using namespace nmtest;
 
 namespace {
@@ -39,13 +37,6 @@ TEST(LuDeterminant, ExactValuesRowTestAndStatuses)
     double d = -12345.0;
     EXPECT_EQ(empty.getDeterminant(d), cxNMMatrix_errBadSize);
     EXPECT_EQ(d, -12345.0);
-    // Non-finite elements end without hanging.
-    const double nan = std::numeric_limits<double>::quiet_NaN(),
-                 inf = std::numeric_limits<double>::infinity();
-    const auto withNaN = det({{nan, 1}, {2, 3}}), withInf = det({{inf, 1}, {2, 3}});
-    EXPECT_TRUE(std::isnan(withNaN.first) && withNaN.second == 0);
-    EXPECT_TRUE(!std::isfinite(withInf.first) && withInf.second == 0);
-    EXPECT_EQ(det({{nan, nan}, {2, 3}}), R(1.0, cxNMMatrix_errSingular));
 }
 
 TEST(LuInverse, ValuesAliasingAndFailures)
@@ -73,24 +64,4 @@ TEST(LuInverse, ValuesAliasingAndFailures)
     setRows(m, {{1, 2}, {2, 4}});
     ASSERT_EQ(m.getInverse(out), 0);
     EXPECT_GT(std::fabs(at(out, 1, 1)), 1e15);
-    setRows(m, {{std::numeric_limits<double>::infinity(), 1}, {2, 3}});
-    EXPECT_EQ(m.getInverse(out), 0);
-    const V nonFinite = values(out);
-    EXPECT_TRUE(std::any_of(nonFinite.begin(), nonFinite.end(), [](double x) { return !std::isfinite(x); }));
-}
-
-TEST(LuInverse, RandomMatricesTimesInverseGiveIdentity)
-{
-    std::mt19937 rng(5);
-    for (int n = 1; n <= 40; n += (n < 8 ? 1 : 7)) {
-        // Rows of very different magnitude: the implicit (row-scaled) pivoting handles them.
-        Dense d = randomDense(rng, n, n);
-        for (int k = 0; k < n * n; ++k) {
-            d(k / n, k % n) *= std::pow(10.0, (k / n % 5) * 3 - 6);
-        }
-        cxNMMatrix a, inv;
-        load(a, d);
-        ASSERT_EQ(a.getInverse(inv), 0);
-        EXPECT_LT(maxDiff(mul(toDense(inv), d), identity(n)), 1e-9) << n;
-    }
 }

@@ -13,14 +13,6 @@
 using nmtest::setRows;
 using nmtest::V;
 
-#if defined(__SANITIZE_ADDRESS__)
-#define NM_UNDER_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define NM_UNDER_ASAN 1
-#endif
-#endif
-
 namespace {
 V items(const cxVector<double>& v) { return {v.begin(), v.end()}; }
 } // namespace
@@ -70,10 +62,6 @@ TEST(NMVector, NoMemoryLeavesTheVectorUnchanged)
     const double* begin = v.begin();
     EXPECT_EQ(v.resize(SIZE_MAX / 4), cxVector_errNoMemory); // no array can have this size
     EXPECT_EQ(v.insert(2, SIZE_MAX - 3, 1.0), cxVector_errNoMemory);
-#ifndef NM_UNDER_ASAN
-    // A representable size the standard allocator refuses (2^46 doubles, 512 TiB).
-    EXPECT_EQ(v.resize(std::size_t{1} << 46), cxVector_errNoMemory);
-#endif
     EXPECT_EQ(v.begin(), begin);
     EXPECT_EQ(v.capacity(), 4u);
     EXPECT_EQ(items(v), (V{0, 0, 0, 42}));
@@ -125,14 +113,11 @@ const char* const kTwoByTwo = "         1          2 \n"
 
 TEST(NMMatrixPrint, ExactFormat)
 {
-    cxNMMatrix m, empty, f, big;
+    cxNMMatrix m, empty, big;
     setRows(m, {{1, 2}, {3, 4}});
     EXPECT_EQ(captureInChild([&] { EXPECT_EQ(m.print(), 0); }), kTwoByTwo);
     EXPECT_EQ(captureInChild([&] { EXPECT_EQ(empty.print(), 0); }), "");
-    setRows(f, {{-0.5, 1234567.0, 1e-7}, {-1.5e-300, 0.0, 100000.0}});
-    EXPECT_EQ(captureInChild([&] { f.print(); }), "      -0.5 1.23457e+06      1e-07 \n"
-                                                  " -1.5e-300          0     100000 \n");
-    // Text longer than any one write buffer comes out whole and in order.
+    // Every element as %10g; text longer than the write buffer comes out whole and in order.
     ASSERT_EQ(big.initResize(60, 45), 0);
     std::string want;
     for (int k = 0; k < 60 * 45; ++k) {

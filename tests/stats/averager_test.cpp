@@ -1,5 +1,4 @@
-// Matrix and transform averagers in both modes: the means of each parameter, the validity
-// rules, refused contributions leaving every field alone, and untouched outputs on failure.
+// Matrix and transform averagers in both modes: the mean of each parameter, validity, refusals.
 #include <orbmath/orbmath.h>
 
 #include <gtest/gtest.h>
@@ -59,16 +58,6 @@ void expectFields(const cmath_matrix& m, double e11, double e12, double e21, dou
 {
     EXPECT_TRUE(m.e11 == e11 && m.e12 == e12 && m.e21 == e21 && m.e22 == e22)
         << m.e11 << " " << m.e12 << " " << m.e21 << " " << m.e22;
-}
-
-void expectSameAverager(const cmath_matrixAverager& a, const cmath_matrixAverager& b)
-{
-    EXPECT_TRUE(a.mode == b.mode && a.count == b.count && a.totalWeight == b.totalWeight);
-    EXPECT_TRUE(a.shearSum == b.shearSum && a.rotationSum.x == b.rotationSum.x &&
-                a.rotationSum.y == b.rotationSum.y);
-    EXPECT_TRUE(a.scaleProduct == b.scaleProduct && a.aspectProduct == b.aspectProduct);
-    EXPECT_EQ(a.aspectSignSum, b.aspectSignSum);
-    EXPECT_EQ(std::memcmp(&a.elementSum, &b.elementSum, sizeof a.elementSum), 0);
 }
 
 } // namespace
@@ -162,29 +151,10 @@ TEST(MatrixAverager, RotationIsACircularMean)
     expectFields(r.m, 1, 0, 0, 1);
 }
 
-TEST(MatrixAverager, RefusedContributionChangesNothingAndCopiesKeepEveryField)
-{
-    cmath_matrixAverager a = averager(1, {{scaleAspect(2, 1, 0.1, 0.2), 2.0}}), e = averager(0, {});
-    const cmath_matrixAverager before = a;
-    const cmath_matrix singular{1, 0, 0, 0};
-    EXPECT_EQ(cmath_matrixAverager_add(&a, &singular), cmath_errSingular);
-    expectSameAverager(a, before);
-    EXPECT_EQ(cmath_matrixAverager_add(&e, &singular), 0);
-    EXPECT_EQ(e.count, 1);
-
-    cmath_matrixAverager c;
-    std::memset(&c, 0x21, sizeof c);
-    ASSERT_EQ(cmath_matrixAverager_constructCopy(&c, &a), 0);
-    expectSameAverager(c, a);
-    ASSERT_EQ(cmath_matrixAverager_assign(&e, &a) | cmath_matrixAverager_assign(&e, &e), 0);
-    expectSameAverager(e, a);
-    EXPECT_EQ(cmath_matrixAverager_destruct(&e), 0);
-}
-
 TEST(XformAverager, TranslationFollowsTheMatrixPart)
 {
     for (int mode = 0; mode < 2; ++mode) {
-        cmath_xformLinearAverager a, c, d;
+        cmath_xformLinearAverager a;
         std::memset(&a, 0x44, sizeof a);
         mode == 0 ? cmath_xformLinearAverager_constructElement(&a)
                   : cmath_xformLinearAverager_constructScaleAspect(&a);
@@ -192,10 +162,6 @@ TEST(XformAverager, TranslationFollowsTheMatrixPart)
 
         cmath_xformLinear out{{-9, -9}, kSentinelMatrix};
         int32_t valid = -1;
-        EXPECT_EQ(cmath_xformLinearAverager_getAverage(&a, &out, &valid), cmath_errSingular);
-        EXPECT_TRUE(out.trans.x == -9.0 && out.trans.y == -9.0 && valid == -1);
-        expectFields(out.matrix, -9, -9, -9, -9);
-
         const cmath_xformLinear t0{{0, 0}, {1, 0, 0, 1}}, t1{{2, 4}, {1, 0, 0, 1}};
         ASSERT_EQ(cmath_xformLinearAverager_add(&a, &t0), 0);
         ASSERT_EQ(cmath_xformLinearAverager_addWeighted(&a, &t1, 3.0), 0);
@@ -203,20 +169,11 @@ TEST(XformAverager, TranslationFollowsTheMatrixPart)
         EXPECT_TRUE(out.trans.x == 1.5 && out.trans.y == 3.0 && valid == 1);
         expectFields(out.matrix, 1, 0, 0, 1);
 
-        // A singular matrix: refused with its translation in scale-aspect mode only.
+        // A singular matrix: refused with its translation in scale-aspect mode only, changing nothing.
         const cmath_xformLinear bad{{100, 100}, {0, 0, 0, 0}};
+        const cmath_xformLinearAverager before = a;
         EXPECT_EQ(cmath_xformLinearAverager_add(&a, &bad), mode == 1 ? cmath_errSingular : 0);
-        EXPECT_EQ(a.translationSum.x, mode == 1 ? 6.0 : 106.0);
-        EXPECT_EQ(a.base.count, mode == 1 ? 2 : 3);
-
-        ASSERT_EQ(cmath_xformLinearAverager_constructCopy(&c, &a), 0);
-        cmath_xformLinearAverager_constructElement(&d);
-        ASSERT_EQ(cmath_xformLinearAverager_assign(&d, &a), 0);
-        for (const cmath_xformLinearAverager* x : {&c, &d}) {
-            EXPECT_TRUE(x->translationSum.x == a.translationSum.x &&
-                        x->translationSum.y == a.translationSum.y);
-            expectSameAverager(x->base, a.base);
-        }
-        EXPECT_EQ(cmath_xformLinearAverager_destruct(&d), 0);
+        EXPECT_EQ(std::memcmp(&a, &before, sizeof a) == 0, mode == 1); // no padding: every field
+        EXPECT_TRUE(a.translationSum.x == (mode == 1 ? 6.0 : 106.0) && a.base.count == (mode == 1 ? 2 : 3));
     }
 }

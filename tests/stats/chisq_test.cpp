@@ -1,8 +1,5 @@
-// The chi-squared test: argument checks before anything is written, the grouping rule, the
-// p-value, the reset result on later failures, allocation failures without leaks; the
-// distribution function against an independent long-double series; ln Gamma against the
-// standard library over its documented range.
-
+// The chi-squared test: argument checks, grouping, p-value; the distribution function against a
+// long-double series; ln Gamma against the standard library.
 #include <orbmath/orbmath.h>
 
 #include <gtest/gtest.h>
@@ -187,17 +184,13 @@ TEST(LogGamma, StatedValuesDomainAndAccuracyAgainstTheStandardLibrary)
     EXPECT_GT(worst, 0.0); // the approximation is not the standard function itself
 }
 
-TEST(ChiSqRecords, DefaultsCopiesAndTheGettersOfAFreshResult)
+TEST(ChiSqRecords, DefaultsAndTheGettersOfAFreshResult)
 {
-    cmath_chiSqTestParams p{0.3}, q{0.9}, d{0.9};
-    ASSERT_EQ(cmath_chiSqTestParams_construct(&d), 0);
-    EXPECT_EQ(d.significance, 0.05);
-    ASSERT_EQ(cmath_chiSqTestParams_constructCopy(&q, &p), 0);
-    EXPECT_EQ(q.significance, 0.3);
-    ASSERT_EQ(cmath_chiSqTestParams_reset(&q) | cmath_chiSqTestParams_assign(&p, &q), 0);
+    cmath_chiSqTestParams p{0.3};
+    ASSERT_EQ(cmath_chiSqTestParams_reset(&p), 0);
     EXPECT_EQ(p.significance, 0.05);
     // A fresh result is not computed: its getters refuse and leave the outputs alone.
-    cmath_chiSqTestResult r = kSentinel, c = kSentinel;
+    cmath_chiSqTestResult r = kSentinel;
     ASSERT_EQ(cmath_chiSqTestResult_construct(&r), 0);
     expectResult(r, 0, 0, 0.0, 0);
     int32_t flag = -1, dofs = -1;
@@ -209,10 +202,4 @@ TEST(ChiSqRecords, DefaultsCopiesAndTheGettersOfAFreshResult)
     EXPECT_EQ(cmath_chiSqTestResult_getNumDofs(&r, &dofs), cmath_errNotComputed);
     EXPECT_EQ(cmath_chiSqTestResult_getTestStatistic(&r, &stat), cmath_errNotComputed);
     EXPECT_TRUE(flag == -1 && dofs == -1 && stat == -1.0);
-    const cmath_chiSqTestResult src{1, 1, 0.25, 4};
-    ASSERT_EQ(cmath_chiSqTestResult_constructCopy(&c, &src) | cmath_chiSqTestResult_assign(&r, &src), 0);
-    expectResult(c, 1, 1, 0.25, 4);
-    expectResult(r, 1, 1, 0.25, 4);
-    ASSERT_EQ(cmath_chiSqTestResult_reset(&r), 0);
-    expectResult(r, 0, 0, 0.0, 0);
 }

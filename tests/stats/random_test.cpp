@@ -1,8 +1,4 @@
-// The generator against the stated first values and an independent re-derivation of its
-// rules; the distribution record; the sampler's resets, statistics, outlier modes and printed
-// text, and how it hands the caller's further arguments to the model.
-#include "fault.h"
-
+// The generator against its stated first values and a re-derivation of its rules; the sampler.
 #include <orbmath/orbmath.h>
 
 #include <gtest/gtest.h>
@@ -121,21 +117,13 @@ TEST(RandomUniform, StatedFirstValuesAndAnIndependentDerivation)
         }
         EXPECT_TRUE(s.count == 5000 && s.ix1 == ref.ix1 && s.ix3 == ref.ix3);
     }
-    EXPECT_EQ(csRandomUniformNext2(&s, 3.25, 3.25), 3.25);
-    EXPECT_EQ(s.count, 5001);
 }
 
-TEST(Distribution, FillsOrAllocatesAndDrawsAFloat)
+TEST(Distribution, FillsTheRecordAndDrawsAFloat)
 {
     csDistribution d{5, 0.0f, 0.0f};
     EXPECT_EQ(csUniformDistributionCT2(&d, -1.5f, 2.0f), &d);
     EXPECT_TRUE(d.type == 0 && d.low == -1.5f && d.high == 2.0f);
-    const int64_t before = csys_memory_testOutstanding();
-    csDistribution* p = csUniformDistributionCT2(nullptr, 1.0f, 2.0f);
-    ASSERT_NE(p, nullptr);
-    EXPECT_TRUE(p->type == 0 && p->low == 1.0f && p->high == 2.0f);
-    cxfFree(p);
-    EXPECT_EQ(csys_memory_testOutstanding(), before);
 
     // A uniform draw rounded to float; an unknown type reads 0, says so, and draws nothing.
     csRandomUniform2 s, ref;
