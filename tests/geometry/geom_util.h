@@ -7,7 +7,19 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <ostream>
 #include <random>
+
+inline void PrintTo(const cmath_vect& v, std::ostream* os) { *os << "(" << v.x << ", " << v.y << ")"; }
+inline void PrintTo(const cmath_matrix& m, std::ostream* os)
+{
+    *os << "[" << m.e11 << ", " << m.e12 << "; " << m.e21 << ", " << m.e22 << "]";
+}
+inline void PrintTo(const cmath_xformLinear& x, std::ostream* os)
+{
+    PrintTo(x.matrix, os);
+    PrintTo(x.trans, os);
+}
 
 namespace geomtest {
 
@@ -28,6 +40,7 @@ inline const cmath_xformLinear kXformSentinel{{-3.5, 9.25}, {-7.25, 11.5, 13.75,
 struct Rng {
     std::mt19937_64 engine{0x0b5e55edULL};
     double uniform(double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(engine); }
+    double normal(double sigma) { return std::normal_distribution<double>(0.0, sigma)(engine); }
 };
 
 } // namespace geomtest

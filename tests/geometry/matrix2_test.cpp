@@ -127,7 +127,21 @@ TEST(Matrix, DecompositionRoundTripsOverRandomParameters)
 {
     Rng rng;
     for (int i = 0; i < 20000; ++i) {
+        const double s = std::exp(rng.uniform(-5.0, 5.0));
+        const double a = (i % 2 == 0 ? 1.0 : -1.0) * std::exp(rng.uniform(-4.0, 4.0));
+        const cmath_radian k{rng.uniform(-1.4, 1.4)}, th{rng.uniform(-kPi, kPi)};
         M m;
+        ASSERT_EQ(cmath_matrix_initScaleAspect(&m, s, a, &k, &th), 0);
+        EXPECT_NEAR(get(cmath_matrix_getScale, m) / s, 1.0, 1e-14) << i;
+        EXPECT_NEAR(get(cmath_matrix_getAspect, m) / a, 1.0, 1e-13) << i;
+        EXPECT_NEAR(get(cmath_matrix_getShear, m), k.value, 1e-13) << i;
+        EXPECT_NEAR(get(cmath_matrix_getRotation, m), th.value, 1e-14) << i;
+        EXPECT_NEAR(get(cmath_matrix_getYScale, m) / (s * std::fabs(a) / std::cos(k.value)), 1.0, 1e-13) << i;
+        // The image of the y axis turns by rotation + shear (reversed by a reflection).
+        const double expectY = th.value + k.value + (a < 0.0 ? kPi : 0.0);
+        EXPECT_NEAR(std::remainder(get(cmath_matrix_getYRotation, m) - expectY, 2.0 * kPi), 0.0, 1e-13) << i;
+
+        // initRotationScale round trip for positive scales.
         const cmath_radian xr{rng.uniform(-3.1, 3.1)}, yr{rng.uniform(-3.1, 3.1)};
         const double sx = std::exp(rng.uniform(-5.0, 5.0)), sy = std::exp(rng.uniform(-5.0, 5.0));
         ASSERT_EQ(cmath_matrix_initRotationScale(&m, &xr, &yr, sx, sy), 0);

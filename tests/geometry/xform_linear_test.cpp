@@ -1,5 +1,6 @@
-// Affine transforms: composition order, inverse, mappings, aliasing; the point fit (exact recovery,
-// bit-identity with a sequential accumulation, refusals).
+// Affine transforms: composition order, inverse, the mappings of points, vectors, angles and
+// areas, aliased targets, and the least-squares fit (exact recovery, agreement with an
+// independent least-squares condition, bit-identity with a sequential accumulation, refusals).
 #include "fault.h"
 #include "geom_util.h"
 
@@ -60,6 +61,25 @@ cmath_status sequentialFit(X* t, const V* dst, const V* src, int32_t n)
     return 0;
 }
 
+// An independent check of the least-squares optimum: the residuals are orthogonal to x, y and 1
+// (the normal equations), in long double and relative to the size of the terms.
+void expectLeastSquares(const X& t, const std::vector<V>& dst, const std::vector<V>& src)
+{
+    long double dot[2][3] = {}, size[2][3] = {};
+    for (size_t i = 0; i < src.size(); ++i) {
+        const V q = result<V>(cmath_xformLinear_mapPoint, &t, &src[i]);
+        const long double r[2] = {dst[i].x - (long double)q.x, dst[i].y - (long double)q.y};
+        const long double v[3] = {src[i].x, src[i].y, 1.0L};
+        for (int k = 0; k < 6; ++k) {
+            dot[k / 3][k % 3] += r[k / 3] * v[k % 3];
+            size[k / 3][k % 3] += std::fabs(r[k / 3] * v[k % 3]);
+        }
+    }
+    for (int k = 0; k < 6; ++k) {
+        EXPECT_LE(std::fabs(dot[k / 3][k % 3]), 1e-10L * size[k / 3][k % 3]) << "normal equation " << k;
+    }
+}
+
 void expectNear(const X& a, const X& b, double tolM, double tolT)
 {
     const double ga[6] = {a.matrix.e11, a.matrix.e12, a.matrix.e21, a.matrix.e22, a.trans.x, a.trans.y};
@@ -67,6 +87,15 @@ void expectNear(const X& a, const X& b, double tolM, double tolT)
     for (int k = 0; k < 6; ++k) {
         EXPECT_NEAR(ga[k], gb[k], k < 4 ? tolM : tolT) << "element " << k;
     }
+}
+
+std::vector<V> randomPoints(Rng& rng, size_t n)
+{
+    std::vector<V> s(n);
+    for (V& p : s) {
+        p = V{rng.uniform(-100, 100), rng.uniform(-100, 100)};
+    }
+    return s;
 }
 
 } // namespace
@@ -90,6 +119,13 @@ TEST(XformLinear, CompositionOrder)
     cmath_xformLinear_initCompose(&ab, &ops[0], &ops[1]);
     cmath_xformLinear_initCompose(&abc, &ab, &ops[2]);
     cmath_xformLinear_initCompose(&abcd, &abc, &ops[3]);
+    V seq{3.0, -2.0}, direct = seq;
+    for (int k = 3; k >= 0; --k) {
+        cmath_xformLinear_mapPoint(&ops[k], &seq, &seq);
+    }
+    cmath_xformLinear_mapPoint(&abcd, &direct, &direct);
+    EXPECT_NEAR(direct.x, seq.x, 1e-11);
+    EXPECT_NEAR(direct.y, seq.y, 1e-11);
     for (int k = 0; k < 4; ++k) {
         X o4[4] = {ops[0], ops[1], ops[2], ops[3]}, o3[4] = {ops[0], ops[1], ops[2]}, o2[4] = {ops[0], ops[1]};
         cmath_xformLinear_initCompose4(&o4[k], &o4[0], &o4[1], &o4[2], &o4[3]);
@@ -122,24 +158,49 @@ TEST(XformLinear, InverseAndSingularRefusals)
     // The forward mappings accept a singular transform.
     EXPECT_EQ(result<double>(cmath_xformLinear_mapArea, &singular, 2.0), 0.0);
     EXPECT_EQ(result<cmath_radian>(cmath_xformLinear_mapAngle, &zero, &th).value, 0.0);
+
+    // Round trips through random transforms, with out aliasing the input.
+    Rng rng;
+    for (int i = 0; i < 1000; ++i) {
+        const X t = randomXform(rng);
+        const V a{rng.uniform(-10, 10), rng.uniform(-10, 10)};
+        V b = a, c = a;
+        cmath_xformLinear_mapPoint(&t, &b, &b);
+        cmath_xformLinear_mapVector(&t, &c, &c);
+        ASSERT_EQ(cmath_xformLinear_invMapPoint(&t, &b, &b), 0);
+        ASSERT_EQ(cmath_xformLinear_invMapVector(&t, &c, &c), 0);
+        for (const V& r : {b, c}) {
+            EXPECT_NEAR(r.x, a.x, 1e-10);
+            EXPECT_NEAR(r.y, a.y, 1e-10);
+        }
+        const cmath_radian ang{rng.uniform(-3.0, 3.0)};
+        cmath_radian m = result<cmath_radian>(cmath_xformLinear_mapAngle, &t, &ang);
+        ASSERT_EQ(cmath_xformLinear_invMapAngle(&t, &m, &m), 0);
+        EXPECT_NEAR(std::remainder(m.value - ang.value, 2 * kPi), 0.0, 1e-10);
+        double ar = result<double>(cmath_xformLinear_mapArea, &t, 3.0);
+        ASSERT_EQ(cmath_xformLinear_invMapArea(&t, ar, &ar), 0);
+        EXPECT_NEAR(ar, 3.0, 1e-12);
+    }
 }
 
 TEST(XformLinear, VectorsAnglesAndAreas)
 {
-    const X shift = make(1, 0, 0, 1, 7, -3), refl = make(1, 0, 0, -1, 5, 5), flip = make(2, 0, 0, -4, 9, 9);
+    const X shift = make(1, 0, 0, 1, 7, -3), refl = make(1, 0, 0, -1, 5, 5), flip = make(2, 0, 0, -4, 0, 0);
     const X big = make(-3, 0, 0, -3, 0, 0);
     const V v{1.0, 2.0};
     EXPECT_TRUE(sameBytes(result<V>(cmath_xformLinear_mapVector, &shift, &v), v));
     EXPECT_TRUE(sameBytes(result<V>(cmath_xformLinear_mapPoint, &shift, &v), V{8.0, -1.0}));
-    EXPECT_TRUE(sameBytes(result<V>(cmath_xformLinear_invMapVector, &flip, &v), V{0.5, -0.5}));
     EXPECT_EQ(result<double>(cmath_xformLinear_mapArea, &refl, 2.0), 2.0);
     EXPECT_EQ(result<double>(cmath_xformLinear_invMapArea, &flip, 8.0), 1.0);
 
-    const cmath_radian mq{-kPi / 4};
+    const cmath_radian q{kPi / 4}, mq{-kPi / 4};
+    EXPECT_NEAR(result<cmath_radian>(cmath_xformLinear_mapAngle, &refl, &q).value, -kPi / 4, 1e-15);
     // The negative determinant branch of the inverse.
     EXPECT_NEAR(result<cmath_radian>(cmath_xformLinear_invMapAngle, &refl, &mq).value, kPi / 4, 1e-15);
     // A uniform scale keeps directions (up to the half turn of its sign).
     cmath_radian in{0.25};
+    const double r = result<cmath_radian>(cmath_xformLinear_mapAngle, &big, &in).value;
+    EXPECT_NEAR(std::remainder(r - (0.25 + kPi), 2 * kPi), 0.0, 1e-15);
     cmath_xformLinear_invMapAngle(&big, &in, &in); // aliased
     EXPECT_NEAR(std::remainder(in.value - (0.25 + kPi), 2 * kPi), 0.0, 1e-15);
 }
@@ -147,6 +208,8 @@ TEST(XformLinear, VectorsAnglesAndAreas)
 TEST(XformLinear, InitEqualityAndIdentity)
 {
     X x = make(1, 2, 3, 4, 5, 6);
+    cmath_xformLinear_initMatrixTrans(&x, &x.matrix, &x.trans); // aliased
+    EXPECT_TRUE(sameBytes(x, make(1, 2, 3, 4, 5, 6)));
     X id = kXformSentinel;
     cmath_xformLinear_reset(&id);
     EXPECT_TRUE(sameBytes(id, make(1, 0, 0, 1, 0, 0)));
@@ -190,17 +253,22 @@ TEST(XformLinearFit, RefusalsLeaveTheTargetUntouched)
     expectNear(t, make(2, 0, 0, 3, 0, 0), 1e-12, 1e-55);
 }
 
-TEST(XformLinearFit, RecoversExactTransformsWithoutAllocating)
+TEST(XformLinearFit, RecoversExactTransformsAndMatchesAnIndependentSolution)
 {
+    const V src[] = {{0, 0}, {1, 0}, {0, 1}}, dst[] = {{5, 5}, {7, 5}, {5, 8}};
     X t;
+    ASSERT_EQ(fit(&t, dst, src, 3), 0);
+    expectNear(t, make(2, 0, 0, 3, 5, 5), 1e-14, 1e-14);
+
     Rng rng;
     for (int trial = 0; trial < 200; ++trial) {
         const X truth = randomXform(rng);
         const int32_t n = trial % 2 == 0 ? 3 : 1000 + trial * 37;
-        std::vector<V> s(n), d(n);
+        const std::vector<V> s = randomPoints(rng, n);
+        std::vector<V> d(n), noisy(n);
         for (int32_t i = 0; i < n; ++i) {
-            s[i] = V{rng.uniform(-100, 100), rng.uniform(-100, 100)};
             d[i] = result<V>(cmath_xformLinear_mapPoint, &truth, &s[i]);
+            noisy[i] = V{d[i].x + rng.normal(0.5), d[i].y + rng.normal(0.5)};
         }
         const int64_t requests = csys_memory_testRequests();
         const cmath_status st = fit(&t, d.data(), s.data(), n);
@@ -210,6 +278,10 @@ TEST(XformLinearFit, RecoversExactTransformsWithoutAllocating)
         }
         ASSERT_EQ(st, 0) << "n = " << n;
         expectNear(t, truth, 1e-9, 1e-7);
+        if (trial % 4 == 1) {
+            ASSERT_EQ(fit(&t, noisy.data(), s.data(), n), 0);
+            expectLeastSquares(t, noisy, s);
+        }
     }
 }
 
