@@ -66,6 +66,20 @@ int32_t angleValueWithin(double value, const cmath_angleRange* r)
     }
 }
 
+// Overlap of two ranges of either family: an empty range overlaps nothing, a full one every
+// range that is not empty; two bounded ranges are decided by `bounded`.
+template <class Range, class Bounded>
+int32_t overlapByKind(const Range* a, const Range* b, Bounded bounded)
+{
+    if (a->kind == cmath_rangeKind_empty || b->kind == cmath_rangeKind_empty) {
+        return 0;
+    }
+    if (a->kind == cmath_rangeKind_full || b->kind == cmath_rangeKind_full) {
+        return 1;
+    }
+    return bounded(a, b) ? 1 : 0;
+}
+
 } // namespace
 
 extern "C" {
@@ -174,19 +188,9 @@ ORBMATH_API cmath_status cmath_range_isWithin(const cmath_range* a, const cmath_
 
 ORBMATH_API cmath_status cmath_range_isOverlap(const cmath_range* a, const cmath_range* b, int32_t* out)
 {
-    int32_t answer = 0;
-    if (a->kind == cmath_rangeKind_empty) {
-        answer = 0;
-    } else if (a->kind == cmath_rangeKind_full) {
-        answer = b->kind != cmath_rangeKind_empty ? 1 : 0;
-    } else if (b->kind == cmath_rangeKind_empty) {
-        answer = 0;
-    } else if (b->kind == cmath_rangeKind_full) {
-        answer = 1;
-    } else {
-        answer = cmath_double_min(a->end, b->end) >= cmath_double_max(a->start, b->start) ? 1 : 0;
-    }
-    *out = answer;
+    *out = overlapByKind(a, b, [](const cmath_range* x, const cmath_range* y) {
+        return cmath_double_min(x->end, y->end) >= cmath_double_max(x->start, y->start);
+    });
     return 0;
 }
 
@@ -258,22 +262,10 @@ ORBMATH_API cmath_status cmath_angleRange_isWithin(const cmath_angleRange* a, co
 ORBMATH_API cmath_status cmath_angleRange_isOverlap(const cmath_angleRange* a, const cmath_angleRange* b,
                                                     int32_t* out)
 {
-    int32_t answer = 0;
-    if (a->kind == cmath_rangeKind_empty) {
-        answer = 0;
-    } else if (a->kind == cmath_rangeKind_full) {
-        answer = b->kind != cmath_rangeKind_empty ? 1 : 0;
-    } else if (b->kind == cmath_rangeKind_empty) {
-        answer = 0;
-    } else if (b->kind == cmath_rangeKind_full) {
-        answer = 1;
-    } else {
-        answer = (angleValueWithin(b->start, a) != 0 || angleValueWithin(b->end, a) != 0 ||
-                  angleValueWithin(a->start, b) != 0 || angleValueWithin(a->end, b) != 0)
-                     ? 1
-                     : 0;
-    }
-    *out = answer;
+    *out = overlapByKind(a, b, [](const cmath_angleRange* x, const cmath_angleRange* y) {
+        return angleValueWithin(y->start, x) != 0 || angleValueWithin(y->end, x) != 0 ||
+               angleValueWithin(x->start, y) != 0 || angleValueWithin(x->end, y) != 0;
+    });
     return 0;
 }
 
