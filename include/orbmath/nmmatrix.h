@@ -305,7 +305,8 @@ public:
     /* ---- singular value decomposition ---------------------------------------------------- */
 
     /** this = U * W * V^T: U rows x n, W n x n diagonal (singular values, unsorted), V n x n,
-     * n = cols. cxNMMatrix_errBadSize if cols < 1; cxNMMatrix_errSingular if not converged. */
+     * n = cols. cxNMMatrix_errBadSize if cols < 1; cxNMMatrix_errSingular if not converged.
+     * A failure during the iteration may leave U, W and V partly written. */
     ORBMATH_API long decompose(cxNMMatrix& U, cxNMMatrix& W, cxNMMatrix& V) const;
     /** out = the damped pseudo-inverse (cols x rows); singular values below wmax / sqrt(tolerance)
      * are damped. A copy of this matrix when that threshold is not >= 1e-9. Errors of decompose. */
@@ -321,7 +322,9 @@ public:
 
     /** Eigenvalues, unsorted: general (re, im; a conjugate pair has the negative imaginary part
      * first) or symmetric (im all 0.0). cxNMMatrix_errNotSquare, cxNMMatrix_errBadSize for
-     * 0 x 0, cxNMMatrix_errSingular if the iteration does not converge. */
+     * 0 x 0, cxNMMatrix_errSingular if the iteration does not converge. The symmetric form
+     * sets im to n zeros first, so a later failure leaves im zeroed, and re and the
+     * eigenvectors may already be resized. */
     ORBMATH_API long eigenvalues(bool symmetric, cxVector<double>& re, cxVector<double>& im) const;
     /** As above; with symmetric the unit eigenvectors go to the columns of vectors (n x n);
      * without it vectors is not touched. */
