@@ -7,7 +7,7 @@
 //
 // The model keeps one immutable node per transform object; handles and chain parts share nodes
 // as the library's handles share objects. Plain values are computed with the library's value
-// types (Parts of the model are about structure, sharing and order, not 2x2 arithmetic). After
+// types: the model is about structure, sharing and order, not 2x2 arithmetic. After
 // every step each handle is checked against its node: the kind, the value, the chain's parts one
 // by one, that one node is one object (a new result is a new object, a copy is the same one),
 // every reference count, the outstanding-block count, and the number of live shears. Mapping,
