@@ -341,8 +341,9 @@ private:
                 FUZZ_CHECK(st == 0 ? X.isSizeEqual(A.rows(), A.rows()) : st == csys_errNoMemory || sameBits(read(X), sentinel));
                 if (st == 0 && t == a) {
                     const long again = m_[t].getInverse(m_[t]);
-                    FUZZ_CHECK(again == csys_errNoMemory || (again == 0 && sameBits(read(m_[t]), read(X))));
-                    model_[t] = again == 0 ? read(m_[t]) : model_[t];
+                    FUZZ_CHECK(again == 0 ? sameBits(read(m_[t]), read(X))
+                                          : again == csys_errNoMemory && (sameBits(read(m_[t]), before) || m_[t].isSizeEqual(0, 0)));
+                    model_[t] = read(m_[t]);
                 }
                 break;
             }

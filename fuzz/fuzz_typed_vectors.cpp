@@ -173,7 +173,7 @@ cmath_status modify(fuzz::Input& in, Subject<F>& s, Subject<F>& other)
     std::vector<Elem> local, values;
     int32_t count = 0;
     const uint8_t op = in.byte() % 14;
-    // Arguments are drawn before the switch is armed, so that the call runs with exactly them.
+    // The values a call reads are copied first, so that the model knows them whatever it moves.
     const int32_t index = indexNear(in, n, op < 8);
     const Elem* elements = op <= 2 ? elementsFor(in, s, local, count, values) : nullptr;
     Elem spare{};
@@ -241,7 +241,7 @@ cmath_status modify(fuzz::Input& in, Subject<F>& s, Subject<F>& other)
         FUZZ_CHECK(st < 0 || s.v->vector.capacity == std::max<intptr_t>(oldCapacity, index));
         break;
     }
-    case 11: st = F::assign(s.v, source.v); m = std::vector<Elem>(source.model); break;
+    case 11: st = F::assign(s.v, source.v); m = source.model; break;
     case 12: st = F::swap(s.v, other.v); std::swap(m, other.model); break;
     default:
         if (in.byte() % 2 == 0) {
