@@ -276,10 +276,11 @@ template <class K, class T> void run16(const K& k, const T* in, T* out, std::siz
     runLanes<16>(k, in, out, count);
 }
 
-// The widest lane vector the processor offers, in bytes.
+// The widest lane vector the processor offers, in bytes. The processor's features are read at
+// load time (by the compiler runtime's initialiser); were a mapping called before that, it would
+// take the narrowest lanes, which give the same results.
 inline std::size_t widestLanes()
 {
-    __builtin_cpu_init();
     if (__builtin_cpu_supports("avx512f")) {
         return 64;
     }
