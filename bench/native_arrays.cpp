@@ -83,6 +83,32 @@ void registerAffine()
     }
 }
 
-[[maybe_unused]] const int registered = (registerAffine(), 0);
+void registerChain()
+{
+    for (const long n : kSizes) {
+        add("arrays-chain10", "eigen-loop10-native", n, [n](benchmark::State& st) {
+            const std::vector<Affine6> t = transforms();
+            Eigen::Affine2d a[kParts];
+            for (int k = 0; k < kParts; ++k) {
+                a[k] = eigenOf(t[static_cast<size_t>(k)]);
+            }
+            const Eigen::Matrix2Xd p = matrixOf(n);
+            Eigen::Matrix2Xd q(2, n);
+            for (auto _ : st) {
+                for (Eigen::Index i = 0; i < n; ++i) {
+                    Eigen::Vector2d v = p.col(i);
+                    for (int k = 0; k < kParts; ++k) {
+                        v = a[k] * v;
+                    }
+                    q.col(i) = v;
+                }
+                benchmark::DoNotOptimize(q.data());
+                benchmark::ClobberMemory();
+            }
+        });
+    }
+}
+
+[[maybe_unused]] const int registered = (registerAffine(), registerChain(), 0);
 
 } // namespace
