@@ -74,11 +74,9 @@ template <class E> void checkLength(const Mapping<E>& m, const std::vector<E>& p
     EXPECT_TRUE(sameArrays(inPlace.data(), expected.data(), n));
 }
 
-// Long enough for the cache-bypassing stores, at every alignment of the output.
-constexpr size_t kLong = (size_t{5} << 20) / 16 + 3;
-
 template <class E> void checkMappings(const std::vector<Mapping<E>>& mappings, Rng& rng)
 {
+    const size_t kLong = (size_t{5} << 20) / sizeof(E) + 3; // streamed stores, at every alignment below
     const std::vector<E> pool = randomArray<E>(rng, kLong);
     const int64_t requests = csys_memory_testRequests();
     for (size_t k = 0; k < mappings.size(); ++k) {
