@@ -167,6 +167,9 @@ TEST(PointArrays, RefusalsLeaveTheOutputUntouched)
         refused(cmath_errFailed, buf.data(), buf.data() + 1, 4); // overlap without being the same array
         refused(cmath_errFailed, buf.data() + 3, buf.data(), 4);
         refused(0, nullptr, nullptr, 0);
+        std::vector<cmath_vect> pair(in.begin(), in.end()); // arrays that touch do not overlap
+        EXPECT_EQ(m.many(pair.data() + 4, pair.data(), 4), 0);
+        EXPECT_EQ(m.many(pair.data(), pair.data() + 4, 4), 0);
     }
     // A null transform, and the singular matrix the inverse mappings cannot use.
     std::vector<cmath_vect> buf(8, kVectSentinel);

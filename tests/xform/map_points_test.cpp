@@ -60,12 +60,13 @@ std::vector<cmath_vect> randomPoints(size_t n)
 
 // The transforms under test, each behind a handle.
 struct World {
-    Handle empty, plain{randomLinear()}, b{randomLinear()}, warp{1e-3}, refusing, chain, mixed, nested, longChain, deep,
-        one;
+    Handle empty, plain{randomLinear()}, b{randomLinear()}, warp{1e-3}, refusing, hollow, chain, mixed, nested, longChain,
+        deep, one;
     std::vector<std::unique_ptr<Handle>> owned;
     World()
     {
         makeRefusing(-1e-3, refusing);
+        orbtest::makeChain(hollow, {&empty, &empty});
         orbtest::makeChain(chain, {&plain, &b});
         orbtest::makeChain(mixed, {&plain, &warp, &empty, &b});
         orbtest::makeChain(nested, {&chain, &refusing, &mixed, &plain});
@@ -87,9 +88,9 @@ struct World {
     }
     std::vector<std::pair<std::string, const Handle*>> all() const
     {
-        return {{"empty", &empty},   {"plain", &plain},   {"warp", &warp},         {"refusing warp", &refusing},
-                {"chain", &chain},   {"mixed", &mixed},   {"nested", &nested},     {"70 parts", &longChain},
-                {"21 deep", &deep}};
+        return {{"empty", &empty},   {"plain", &plain},         {"warp", &warp},     {"refusing warp", &refusing},
+                {"hollow", &hollow}, {"chain", &chain},         {"mixed", &mixed},   {"nested", &nested},
+                {"70 parts", &longChain}, {"21 deep", &deep}};
     }
 };
 
