@@ -1,5 +1,7 @@
 // Compact checks for the "call, check the status, check the output" pattern: the value an
-// operation writes, and refusals that must leave a sentinel-filled output bitwise untouched.
+// operation writes; rows of a flat function's calls with their exact results, run with a fresh
+// output and with the output aliasing each operand of its type; refusals that must leave a
+// sentinel-filled output bitwise untouched; a seeded generator.
 #ifndef ORBMATH_TESTS_ORBTEST_A_H
 #define ORBMATH_TESTS_ORBTEST_A_H
 
@@ -8,7 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
+#include <tuple>
 #include <type_traits>
+#include <utility>
 
 namespace orbtest {
 
@@ -54,6 +59,93 @@ template <class T, class F, class... A>
 {
     return refusesWith(want, sentinel, [&](T* out) { return f(args..., out); });
 }
+
+// Marks the output in the arguments of a row.
+struct Out {};
+inline constexpr Out out{};
+
+template <class T> T sentinel()
+{
+    T t;
+    std::memset(&t, 0x5a, sizeof t);
+    return t;
+}
+
+namespace detail {
+// Argument J of a call whose output is *self; with I == J that operand is *self as well.
+template <size_t I, size_t J, class W, class A> auto arg(A a, W* self)
+{
+    if constexpr (std::is_same_v<A, Out>) {
+        return self;
+    } else if constexpr (I == J) {
+        return static_cast<A>(self);
+    } else {
+        return a;
+    }
+}
+template <class W, class A> constexpr bool kOperand = std::is_same_v<A, const W*> || std::is_same_v<A, W*>;
+
+// f(args...) with the output at *o, operand I (none when I is out of range) aliased to it.
+template <size_t I, class F, class W, class... A, size_t... J>
+cmath_status call(F f, W* o, std::index_sequence<J...>, A... args)
+{
+    return f(arg<I, J>(args, o)...);
+}
+
+// Every way of running the row: a fresh output first, then each operand of the output's type
+// as the output. check(before, after, status, how) judges one run.
+template <bool kAlias, class W, class F, class Check, class... A> void runs(F f, Check check, A... args)
+{
+    using Seq = std::index_sequence_for<A...>;
+    W o = sentinel<W>();
+    const W fresh = o;
+    check(fresh, o, call<sizeof...(A)>(f, &o, Seq{}, args...), "fresh output");
+    if constexpr (kAlias) {
+        const std::tuple<A...> t(args...);
+        [&]<size_t... I>(std::index_sequence<I...>) {
+            ([&] {
+                if constexpr (kOperand<W, std::tuple_element_t<I, std::tuple<A...>>>) {
+                    W self = *std::get<I>(t);
+                    const W before = self;
+                    check(before, self, call<I>(f, &self, Seq{}, args...), "output aliasing an operand");
+                }
+            }(), ...);
+        }(Seq{});
+    }
+}
+} // namespace detail
+
+// f(args...), `out` marking the output: status 0 and exactly `want`, also with the output
+// aliasing any one operand of its type (unless kAlias is false, where the output must be a
+// distinct object).
+template <bool kAlias = true, class F, class W, class... A> void row(const char* name, F f, const W& want, A... args)
+{
+    SCOPED_TRACE(name);
+    detail::runs<kAlias, W>(f, [&](const W&, const W& o, cmath_status st, const char* how) {
+        EXPECT_EQ(st, 0) << how;
+        EXPECT_TRUE(sameBytes(o, want)) << how;
+    }, args...);
+}
+
+// f(args...) must return `status` and leave the output (fresh or aliasing an operand) as it was.
+template <class W, class F, class... A> void refusal(const char* name, F f, cmath_status status, A... args)
+{
+    SCOPED_TRACE(name);
+    detail::runs<true, W>(f, [&](const W& before, const W& o, cmath_status st, const char* how) {
+        EXPECT_EQ(st, status) << how;
+        EXPECT_TRUE(sameBytes(o, before)) << how;
+    }, args...);
+}
+
+#define ROW(f, ...) ::orbtest::row(#f, f, __VA_ARGS__)
+#define ROW_DISTINCT(f, ...) ::orbtest::row<false>(#f, f, __VA_ARGS__)
+#define REFUSAL(W, f, ...) ::orbtest::refusal<W>(#f, f, __VA_ARGS__)
+
+// A fixed-seed generator so that every run sees the same "random" cases.
+struct Rng {
+    std::mt19937_64 engine{0x0b5e55edULL};
+    double uniform(double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(engine); }
+};
 
 } // namespace orbtest
 

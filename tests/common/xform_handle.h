@@ -6,7 +6,6 @@
 #include "orbtest_a.h"
 #include "warp_kind.hpp"
 
-#include <initializer_list>
 #include <iterator>
 #include <vector>
 
@@ -37,15 +36,15 @@ struct Handle {
     int64_t refs() const { return h.handle.header == nullptr ? 0 : result<int64_t>(cstd_shared_getReferenceCount, h.handle.header); }
 };
 
-// out = a new composed transform [parts...] (the first part applied first).
-inline void makeChain(Handle& out, std::initializer_list<const Handle*> parts)
+// chain = a new composed transform [list...] (the first part applied first).
+inline void makeChain(Handle& chain, const std::vector<const Handle*>& list)
 {
     cmath_xfcomposed c;
     ASSERT_EQ(cmath_xfcomposed_construct(&c), 0);
-    for (auto it = std::rbegin(parts); it != std::rend(parts); ++it) {
+    for (auto it = std::rbegin(list); it != std::rend(list); ++it) {
         ASSERT_EQ(cmath_xfcomposed_composeFrontPH_(&c, &(*it)->h), 0);
     }
-    ASSERT_EQ(cmath_xformPtrhConst_assignComposed(&out.h, &c), 0);
+    ASSERT_EQ(cmath_xformPtrhConst_assignComposed(&chain.h, &c), 0);
     ASSERT_EQ(cmath_xfcomposed_destruct(&c), 0);
 }
 
@@ -58,11 +57,11 @@ inline const cmath_xfcomposed* chainOf(const Handle& h)
 // The transforms a chain refers to, in application order.
 inline std::vector<const cmath_xform*> parts(const cmath_xfcomposed* c)
 {
-    std::vector<const cmath_xform*> out;
+    std::vector<const cmath_xform*> list;
     for (const cmath_xfcomposedNode* n = c->head; n != nullptr; n = n->next) {
-        out.push_back(result<const cmath_xform*>(cmath_xformPtrhConst_getXform, &n->part));
+        list.push_back(result<const cmath_xform*>(cmath_xformPtrhConst_getXform, &n->part));
     }
-    return out;
+    return list;
 }
 
 inline cmath_vect mapLinear(const cmath_xformLinear& x, cmath_vect p) { return result<cmath_vect>(cmath_xformLinear_mapPoint, &x, &p); }
