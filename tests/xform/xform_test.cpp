@@ -1,6 +1,9 @@
-// The transform object model: composition order and folding, chains, inversion, linearisation,
-// equality, type names, assignment and lifetime; the warp (common/warp_kind.hpp) stands for a kind
-// another module defines. Allocation failures and threads: tests/reliability.
+// The transform object model. One table of transforms built every way (empty, plain, a warp, a
+// linear warp, folded compositions through every entry point, chains, nested chains) is run
+// through every entry point that maps, answers linearity or linearises; then the structure of
+// chains and inverses, empty handles, equality, type names, assignment and lifetime. The warp
+// (common/warp_kind.hpp) stands for a kind another module defines. Allocation failures and
+// threads: tests/reliability.
 #include "fault.h"
 #include "xform_handle.h"
 
@@ -11,232 +14,228 @@ extern "C" int xform_c_translateAfterRotate(void);
 
 namespace {
 
-using orbtest::chainOf;
-using orbtest::Handle;
-using orbtest::mut;
-using orbtest::parts;
-using orbtest::result;
+using namespace orbtest;
 using V = cmath_vect;
 using L = cmath_xformLinear;
-using HC = cmath_xformPtrhConst;
 using Parts = std::vector<const cmath_xform*>;
 
-const L kTranslate = {{1.0, 0.0}, {1.0, 0.0, 0.0, 1.0}};
-const L kRotate = {{0.0, 0.0}, {0.0, -1.0, 1.0, 0.0}}; // +90 degrees
-const L kScale2 = {{0.0, 0.0}, {2.0, 0.0, 0.0, 2.0}};
-const L kIdentity = {{0.0, 0.0}, {1.0, 0.0, 0.0, 1.0}};
-const L kSingular = {{3.0, 4.0}, {1.0, 2.0, 2.0, 4.0}};
-const L kAffine = {{2.0, 4.0}, {2.0, 0.0, 0.0, 4.0}};
+const L kTranslate = {{1, 0}, {1, 0, 0, 1}};
+const L kRotate = {{0, 0}, {0, -1, 1, 0}}; // +90 degrees
+const L kScale2 = {{0, 0}, {2, 0, 0, 2}};
+const L kIdentity = {{0, 0}, {1, 0, 0, 1}};
+const L kSingular = {{3, 4}, {1, 2, 2, 4}};
+const L kAffine = {{2, 4}, {2, 0, 0, 4}};
+const V kP = {1, 2};
 
-::testing::AssertionResult same(const L& a, const L& b)
+// What a transform does at kP: its image, whether it is composed and linear, its linear form
+// about kP (and, when linear, about the origin, which is what a null point stands for).
+struct Row {
+    const char* name;
+    const Handle* h;
+    V image;
+    int32_t composed, linear;
+    L at, atOrigin;
+};
+
+void check(const Row& r)
 {
-    const double x[6] = {a.trans.x, a.trans.y, a.matrix.e11, a.matrix.e12, a.matrix.e21, a.matrix.e22};
-    const double y[6] = {b.trans.x, b.trans.y, b.matrix.e11, b.matrix.e12, b.matrix.e21, b.matrix.e22};
-    for (int k = 0; k < 6; ++k) {
-        if (x[k] != y[k]) {
-            return ::testing::AssertionFailure() << "element " << k << ": " << x[k] << " vs " << y[k];
-        }
+    SCOPED_TRACE(r.name);
+    const Handle& h = *r.h;
+    const cmath_xform* x = h.x();
+    const auto* c = reinterpret_cast<const cmath_xfcomposed*>(x);
+    ROW(cmath_xformPtrhConst_mapPoint, r.image, &h.h, &kP, out);
+    ROW(cmath_xformPtrh_mapPoint, r.image, h.m(), &kP, out);
+    ROW(cmath_xformPtrhConst_getIsLinear, r.linear, &h.h, out);
+    ROW(cmath_xformPtrh_getIsLinear, r.linear, h.m(), out);
+    ROW(cmath_xformPtrhConst_getIsComposed, r.composed, &h.h, out);
+    ROW(cmath_xformPtrhConst_getLinear, r.at, &h.h, &kP, out);
+    ROW(cmath_xformPtrh_getLinear, r.at, h.m(), &kP, out);
+    if (r.linear) {
+        ROW(cmath_xformPtrhConst_getLinear, r.atOrigin, &h.h, static_cast<const V*>(nullptr), out);
+    } else {
+        REFUSAL(L, cmath_xformPtrhConst_getLinear, cmath_errNotLinear, &h.h, static_cast<const V*>(nullptr), out);
+        REFUSAL(L, cmath_xformPtrh_getLinear, cmath_errNotLinear, h.m(), static_cast<const V*>(nullptr), out);
     }
-    return ::testing::AssertionSuccess();
+    if (x != nullptr) {
+        ROW(cmath_xform_mapPoint, r.image, x, &kP, out);
+        ROW(cmath_xform_getIsLinear, r.linear, x, out);
+        ROW(cmath_xform_getLinear, r.at, x, &kP, out);
+    }
+    if (r.composed) {
+        ROW(cmath_xfcomposed_mapPoint, r.image, c, &kP, out);
+        ROW(cmath_xfcomposed_getIsLinear, r.linear, c, out);
+        ROW(cmath_xfcomposed_getLinearXform, r.at, c, &kP, out);
+    }
 }
 
-void expectPoint(V got, double x, double y) { EXPECT_TRUE(got.x == x && got.y == y) << got.x << ", " << got.y; }
+} // namespace
 
-// ---- composition order -----------------------------------------------------------------------
-
-TEST(XformCompose, TranslateAfterRotateThroughEveryEntryPoint)
+TEST(Xform, EveryEntryPointOverATableOfTransforms)
 {
-    Handle a(kTranslate), b(kRotate), viaBase, viaConst, viaMut, viaLinLin, viaLinPtrh, viaPtrhLin, reversed;
-    const V p = {1.0, 0.0};
-    ASSERT_EQ(cmath_xform_compose(a.x(), b.x(), viaBase.m()), 0);
-    ASSERT_EQ(cmath_xformPtrhConst_assignCompose(&viaConst.h, &a.h, &b.h), 0);
-    ASSERT_EQ(cmath_xformPtrh_assignCompose(viaMut.m(), a.m(), b.m()), 0);
+    Handle empty, t(kTranslate), r(kRotate), s(kScale2), w(0.5), flat(0.0);
+    Handle viaBase, viaConst, viaMut, viaLinLin, viaLinPtrh, viaPtrhLin, ws(w, s), sw(s, w), c3, c4, flatChain(t, flat);
+    // t o r folded into one plain transform by every entry point.
+    ASSERT_EQ(cmath_xform_compose(t.x(), r.x(), viaBase.m()), 0);
+    ASSERT_EQ(cmath_xformPtrhConst_assignCompose(&viaConst.h, &t.h, &r.h), 0);
+    ASSERT_EQ(cmath_xformPtrh_assignCompose(viaMut.m(), t.m(), r.m()), 0);
     ASSERT_EQ(cmath_xformPtrhConst_assignComposeLinearLinear(&viaLinLin.h, &kTranslate, &kRotate), 0);
-    ASSERT_EQ(cmath_xformPtrhConst_assignComposeLinearPtrh(&viaLinPtrh.h, &kTranslate, &b.h), 0);
-    ASSERT_EQ(cmath_xformPtrhConst_assignComposePtrhLinear(&viaPtrhLin.h, &a.h, &kRotate), 0);
-    // Plain operands fold into one plain transform.
-    for (const Handle* h : {&viaBase, &viaConst, &viaMut, &viaLinLin, &viaLinPtrh, &viaPtrhLin}) {
-        expectPoint(h->map(p), 1.0, 1.0);
-        EXPECT_EQ(h->composed(), 0);
-        EXPECT_EQ(h->x()->ops, nullptr);
+    ASSERT_EQ(cmath_xformPtrhConst_assignComposeLinearPtrh(&viaLinPtrh.h, &kTranslate, &r.h), 0);
+    ASSERT_EQ(cmath_xformPtrhConst_assignComposePtrhLinear(&viaPtrhLin.h, &t.h, &kRotate), 0);
+    ASSERT_EQ(cmath_xformPtrhConst_assignCompose3(&c3.h, &t.h, &w.h, &s.h), 0);    // [s, [w, t]]
+    ASSERT_EQ(cmath_xformPtrhConst_assignCompose4(&c4.h, &t.h, &w.h, &s.h, &r.h), 0); // [r, [s, [w, t]]]
+    const L tr = {{1, 0}, {0, -1, 1, 0}};
+    // The warp (x, y + k x^2) about (px, py): matrix (1, 0; 2 k px, 1), translation (0, -k px^2).
+    const Row rows[] = {
+        {"empty", &empty, kP, 0, 1, kIdentity, kIdentity},
+        {"plain", &t, {2, 2}, 0, 1, kTranslate, kTranslate},
+        {"warp", &w, {1, 2.5}, 0, 0, {{0, -0.5}, {1, 0, 1, 1}}, {}},
+        {"linear warp", &flat, kP, 0, 1, {{0, -0.0}, {1, 0, 0, 1}}, {{0, -0.0}, {1, 0, 0, 1}}},
+        {"cmath_xform_compose", &viaBase, {-1, 1}, 0, 1, tr, tr},
+        {"assignCompose", &viaConst, {-1, 1}, 0, 1, tr, tr},
+        {"cmath_xformPtrh_assignCompose", &viaMut, {-1, 1}, 0, 1, tr, tr},
+        {"assignComposeLinearLinear", &viaLinLin, {-1, 1}, 0, 1, tr, tr},
+        {"assignComposeLinearPtrh", &viaLinPtrh, {-1, 1}, 0, 1, tr, tr},
+        {"assignComposePtrhLinear", &viaPtrhLin, {-1, 1}, 0, 1, tr, tr},
+        // Chain rule: each part linearised about the point where the chain reaches it.
+        {"w o s", &ws, {2, 6}, 1, 0, {{0, -2}, {2, 0, 4, 2}}, {}},
+        {"s o w", &sw, {2, 5}, 1, 0, {{0, -1}, {2, 0, 2, 2}}, {}},
+        {"(t o w) o s", &c3, {3, 6}, 1, 0, {{1, -2}, {2, 0, 4, 2}}, {}},
+        {"((t o w) o s) o r", &c4, {-3, 10}, 1, 0, {{1, -8}, {0, -2, 2, 8}}, {}},
+        // A chain whose parts are all linear is linear; its form is theirs, about any point.
+        {"t o linear warp", &flatChain, {2, 2}, 1, 1, kTranslate, kTranslate},
+    };
+    for (const Row& row : rows) {
+        check(row);
     }
-    EXPECT_TRUE(same(viaConst.lin(), L{{1.0, 0.0}, {0.0, -1.0, 1.0, 0.0}}));
-    // The other order rotates the translated point.
-    ASSERT_EQ(cmath_xformPtrhConst_assignCompose(&reversed.h, &b.h, &a.h), 0);
-    expectPoint(reversed.map(p), 0.0, 2.0);
-
-    // A composed pair, built directly, applies b first as well and holds its operands.
-    cmath_xfcomposed pair;
-    ASSERT_EQ(cmath_xfcomposed_constructPair(&pair, a.x(), b.x()), 0);
-    expectPoint(result<V>(cmath_xfcomposed_mapPoint, &pair, &p), 1.0, 1.0);
-    EXPECT_EQ(a.refs(), 2);
-    ASSERT_EQ(cmath_xfcomposed_destruct(&pair), 0);
-    EXPECT_EQ(a.refs(), 1);
-    // out may be an operand: it moves only once the result exists.
-    ASSERT_EQ(cmath_xformPtrhConst_assignCompose(&a.h, &a.h, &b.h), 0);
-    expectPoint(a.map(p), 1.0, 1.0);
-}
-
-TEST(XformCompose, ChainsKeepTheOrderWithNonLinearParts)
-{
-    Handle t(kTranslate), s(kScale2), w(0.5), ws(w, s), sw(s, w), slot, viaDefault;
-    const V p = {1.0, 2.0};
-    // w o s: scale first (2, 4), then warp (2, 4 + 0.5*4) = (2, 6); s o w: warp first (1, 2.5), then scale.
-    expectPoint(ws.map(p), 2.0, 6.0);
-    expectPoint(sw.map(p), 2.0, 5.0);
-    // (compose3 and compose4 map as their parts in turn: checked by the sweeps of tests/reliability.)
-
-    // The composed kind's compose slot gives self o other as one flat chain [other, self...].
+    for (const Handle* h : {&viaBase, &viaConst, &viaMut, &viaLinLin, &viaLinPtrh, &viaPtrhLin}) {
+        EXPECT_EQ(h->x()->ops, nullptr); // plain, not a chain of plain parts
+    }
+    // A plain operand with a derived one chains the operands, not their parts, also when the
+    // derived side is linear.
+    EXPECT_EQ(parts(chainOf(ws)), (Parts{s.x(), w.x()}));
+    EXPECT_EQ(parts(chainOf(flatChain)), (Parts{flat.x(), t.x()}));
+    const Parts outer = parts(chainOf(c4)), middle = parts(chainOf(c3));
+    ASSERT_EQ(outer.size(), 2u);
+    EXPECT_EQ(outer[0], r.x());
+    ASSERT_EQ(middle.size(), 2u);
+    EXPECT_EQ(middle[0], s.x());
+    EXPECT_EQ(parts(reinterpret_cast<const cmath_xfcomposed*>(middle[1])), (Parts{w.x(), t.x()}));
+    // The composed kind's compose slot gives self o other as one flat chain [other, self...];
+    // the default compose, which stands in that slot for other kinds, nests instead.
+    Handle slot, viaDefault;
     const cmath_xform* chain = ws.x();
     ASSERT_EQ(chain->ops->compose(chain->shared.outer, t.x(), slot.m()), 0);
-    expectPoint(slot.map(p), 4.0, 12.0);
     EXPECT_EQ(parts(chainOf(slot)), (Parts{t.x(), s.x(), w.x()}));
-    // The default compose stands in the slot of kinds that begin with their transform.
     ASSERT_EQ(cmath_xfcomposed_defaultCompose(chain, t.x(), viaDefault.m()), 0);
-    expectPoint(viaDefault.map(p), 4.0, 12.0);
+    EXPECT_EQ(parts(chainOf(viaDefault)), (Parts{t.x(), chain}));
+    // A pair built directly applies b first and holds its operands; out may be an operand.
+    cmath_xfcomposed pair;
+    const int64_t refs = t.refs();
+    ASSERT_EQ(cmath_xfcomposed_constructPair(&pair, t.x(), r.x()), 0);
+    EXPECT_EQ(parts(&pair), (Parts{r.x(), t.x()}));
+    EXPECT_EQ(t.refs(), refs + 1);
+    ASSERT_EQ(cmath_xfcomposed_destruct(&pair), 0);
+    EXPECT_EQ(t.refs(), refs);
+    ASSERT_EQ(cmath_xformPtrhConst_assignCompose(&t.h, &t.h, &r.h), 0);
+    EXPECT_TRUE(sameBytes(t.lin(), tr));
 }
 
-TEST(XformCompose, PlainWithDerivedChainsTheOperandsNotTheirParts)
+TEST(Xform, EmptyHandlesAndChainsActAsIdentity)
 {
-    Handle a(kTranslate), b(kRotate), w(1.0), flat(0.0), wa(w, a), chain(b, wa), linearChain(a, flat);
-    EXPECT_EQ(parts(chainOf(chain)), (Parts{wa.x(), b.x()}));
-    // A derived side that happens to be linear is still chained.
-    EXPECT_EQ(flat.linear(), 1);
-    EXPECT_EQ(parts(chainOf(linearChain)), (Parts{flat.x(), a.x()}));
-}
-
-TEST(XformCompose, EmptyHandlesActAsIdentity)
-{
-    Handle empty, a(kTranslate), w(1.0), out, inv(kScale2), cl(kScale2);
-    EXPECT_EQ(empty.x(), nullptr);
-    expectPoint(empty.map(V{3.0, -2.0}), 3.0, -2.0);
-    EXPECT_EQ(empty.linear(), 1);
-    EXPECT_EQ(empty.composed(), 0);
-    EXPECT_TRUE(same(empty.lin(), kIdentity));
+    Handle empty, a(kTranslate), w(1.0), dst, inv(kScale2), cl(kScale2);
     // Inverse and clone of an empty handle empty their output.
     ASSERT_EQ(cmath_xformPtrhConst_getInverse(&empty.h, inv.m()), 0);
     ASSERT_EQ(cmath_xformPtrhConst_clone(&empty.h, cl.m()), 0);
-    EXPECT_EQ(inv.x(), nullptr);
+    EXPECT_TRUE(inv.x() == nullptr && cl.x() == nullptr);
+    ASSERT_EQ(cmath_xformPtrhConst_getInverseConst(&empty.h, &cl.h), 0);
     EXPECT_EQ(cl.x(), nullptr);
     // One empty operand gives a new copy of the other, never a share.
-    ASSERT_EQ(cmath_xformPtrhConst_assignCompose(&out.h, &empty.h, &a.h), 0);
-    EXPECT_NE(out.x(), a.x());
-    EXPECT_EQ(result<int32_t>(cmath_xformPtrhConst_compareEqual, &out.h, &a.h), 1);
-    ASSERT_EQ(cmath_xformPtrhConst_assignCompose(&out.h, &w.h, &empty.h), 0);
-    EXPECT_NE(out.x(), w.x());
-    expectPoint(out.map(V{2.0, 1.0}), 2.0, 5.0);
-    ASSERT_EQ(cmath_xformPtrhConst_assignCompose(&out.h, &empty.h, &empty.h), 0);
-    EXPECT_EQ(out.x(), nullptr);
+    for (const Handle* other : {&a, &w}) {
+        ASSERT_EQ(cmath_xformPtrhConst_assignCompose(&dst.h, &empty.h, &other->h), 0);
+        EXPECT_NE(dst.x(), other->x());
+        EXPECT_TRUE(sameBytes(dst.map(kP), other->map(kP)));
+        ASSERT_EQ(cmath_xformPtrhConst_assignCompose(&dst.h, &other->h, &empty.h), 0);
+        EXPECT_NE(dst.x(), other->x());
+        EXPECT_TRUE(sameBytes(dst.map(kP), other->map(kP)));
+    }
+    ASSERT_EQ(cmath_xformPtrhConst_assignCompose(&dst.h, &empty.h, &empty.h), 0);
+    EXPECT_EQ(dst.x(), nullptr);
+    // An empty chain is the identity, and so is its inverse; a chain of empty parts maps nothing.
+    cmath_xfcomposed c, target;
+    ASSERT_EQ(cmath_xfcomposed_construct(&c) | cmath_xfcomposed_construct(&target), 0);
+    ROW(cmath_xfcomposed_getLinearXform, kIdentity, &c, &kP, out);
+    REFUSAL(L, cmath_xfcomposed_getLinearXform, cmath_errNullArgument, &c, static_cast<const V*>(nullptr), out);
+    ROW(cmath_xfcomposed_getIsLinear, int32_t{1}, &c, out);
+    ASSERT_EQ(cmath_xfcomposed_composeFrontPH_(&c, &empty.h) | cmath_xfcomposed_composeFrontPH_(&c, &empty.h), 0);
+    ROW(cmath_xfcomposed_mapPoint, kP, &c, &kP, out);
+    ASSERT_EQ(cmath_xfcomposed_getInverse(&c, &target), 0);
+    EXPECT_EQ(parts(&target), (Parts{nullptr, nullptr}));
+    ASSERT_EQ(cmath_xfcomposed_destruct(&target) | cmath_xfcomposed_destruct(&c), 0);
 }
 
-// ---- inverse and linearisation ---------------------------------------------------------------
-
-TEST(XformInverse, PlainChainAndSingular)
+TEST(Xform, InverseOfPlainChainAndSingular)
 {
     Handle x(kAffine), inv, s(kScale2), w(0.5), t(kTranslate), chain, back;
     ASSERT_EQ(cmath_xformPtrhConst_getInverse(&x.h, inv.m()), 0);
-    EXPECT_TRUE(same(inv.lin(), L{{-1.0, -1.0}, {0.5, 0.0, 0.0, 0.25}}));
-
+    EXPECT_TRUE(sameBytes(inv.lin(), L{{-1, -1}, {0.5, -0.0, -0.0, 0.25}}));
     // (t o w) o s is the chain [s, t o w]; its inverse is [(t o w)^-1, s^-1] = [[t^-1, w^-1], s^-1],
     // every inverse a new object.
     ASSERT_EQ(cmath_xformPtrhConst_assignCompose3(&chain.h, &t.h, &w.h, &s.h), 0);
     ASSERT_EQ(cmath_xformPtrhConst_getInverseConst(&chain.h, &back.h), 0);
-    expectPoint(chain.map(V{1.0, 2.0}), 3.0, 6.0);
-    expectPoint(back.map(V{3.0, 6.0}), 1.0, 2.0);
+    EXPECT_TRUE(sameBytes(back.map(V{3, 6}), kP));
     const Parts original = parts(chainOf(chain)), inverse = parts(chainOf(back));
-    ASSERT_EQ(original.size(), 2u);
     ASSERT_EQ(inverse.size(), 2u);
-    EXPECT_EQ(original[0], s.x());
-    EXPECT_EQ(inverse[1]->ops, nullptr); // (values: back maps the chain's image back above)
+    EXPECT_TRUE(sameBytes(result<L>(cmath_xform_getLinear, inverse[1], nullptr), L{{0, 0}, {0.5, -0.0, -0.0, 0.5}}));
     ASSERT_EQ(inverse[0]->ops, chain.x()->ops); // a chain itself, so the cast below is sound
     EXPECT_NE(inverse[0], original[1]);
     const Parts inner = parts(reinterpret_cast<const cmath_xfcomposed*>(inverse[0]));
     ASSERT_EQ(inner.size(), 2u);
+    EXPECT_TRUE(sameBytes(result<L>(cmath_xform_getLinear, inner[0], nullptr), L{{-1, 0}, {1, -0.0, -0.0, 1}}));
     EXPECT_EQ(inner[1]->ops, w.x()->ops);
     EXPECT_NE(inner[1], w.x());
 
     // A singular part refuses the whole inverse; out keeps its transform.
-    Handle sing(kSingular), bad(w, sing), out(kScale2);
-    const cmath_xform* before = out.x();
-    EXPECT_EQ(cmath_xformPtrhConst_getInverse(&bad.h, out.m()), cmath_errSingular);
-    EXPECT_EQ(cmath_xformPtrhConst_getInverseConst(&sing.h, &out.h), cmath_errSingular);
-    EXPECT_EQ(cmath_xform_getInverse(sing.x(), out.m()), cmath_errSingular);
-    EXPECT_EQ(out.x(), before);
-    EXPECT_EQ(out.refs(), 1);
-
+    Handle sing(kSingular), bad(w, sing), dst(kScale2);
+    const cmath_xform* before = dst.x();
+    EXPECT_EQ(cmath_xformPtrhConst_getInverse(&bad.h, dst.m()), cmath_errSingular);
+    EXPECT_EQ(cmath_xformPtrh_getInverse(sing.m(), dst.m()), cmath_errSingular);
+    EXPECT_EQ(cmath_xformPtrhConst_getInverseConst(&sing.h, &dst.h), cmath_errSingular);
+    EXPECT_EQ(cmath_xform_getInverse(sing.x(), dst.m()), cmath_errSingular);
+    EXPECT_EQ(cmath_xform_getInverseConst(sing.x(), &dst.h), cmath_errSingular);
+    EXPECT_TRUE(dst.x() == before && dst.refs() == 1);
     // The composed transform's own inverse: out is left as it was on failure, replaced on success.
     cmath_xfcomposed target;
-    ASSERT_EQ(cmath_xfcomposed_construct(&target), 0);
-    ASSERT_EQ(cmath_xfcomposed_composeFrontPH_(&target, &s.h), 0);
+    ASSERT_EQ(cmath_xfcomposed_construct(&target) | cmath_xfcomposed_composeFrontPH_(&target, &s.h), 0);
     EXPECT_EQ(cmath_xfcomposed_getInverse(chainOf(bad), &target), cmath_errSingular);
     EXPECT_EQ(parts(&target), Parts{s.x()});
     ASSERT_EQ(cmath_xfcomposed_getInverse(chainOf(chain), &target), 0);
     EXPECT_EQ(parts(&target).size(), 2u);
     ASSERT_EQ(cmath_xfcomposed_destruct(&target), 0);
-
-    // An empty chain is the identity, and so is its inverse.
-    cmath_xfcomposed c;
-    ASSERT_EQ(cmath_xfcomposed_construct(&c), 0);
-    ASSERT_EQ(cmath_xfcomposed_construct(&target), 0);
-    const V p = {5.0, -7.0};
-    EXPECT_TRUE(same(result<L>(cmath_xfcomposed_getLinearXform, &c, &p), kIdentity));
-    EXPECT_TRUE(orbtest::refuses(cmath_errNullArgument, kAffine, cmath_xfcomposed_getLinearXform, &c, nullptr));
-    ASSERT_EQ(cmath_xfcomposed_getInverse(&c, &target), 0);
-    EXPECT_EQ(target.head, nullptr);
-    ASSERT_EQ(cmath_xfcomposed_destruct(&target), 0);
-    ASSERT_EQ(cmath_xfcomposed_destruct(&c), 0);
 }
 
-TEST(XformLinearise, ChainRuleAboutThePointTheChainReaches)
+TEST(Xform, EqualityRules)
 {
-    Handle t(kTranslate), w(0.5), s(kScale2), flat(0.0), chain, plainChain, folded;
-    ASSERT_EQ(cmath_xformPtrhConst_assignCompose3(&chain.h, &s.h, &w.h, &t.h), 0);
-    EXPECT_EQ(chain.linear(), 0);
-    // About (1, 2): t reaches (2, 2); the warp there is [[1, 0], [2, 1]] + (0, -2); then 2x.
-    const V p = {1.0, 2.0};
-    const L lin = chain.lin(&p);
-    EXPECT_TRUE(same(lin, L{{2.0, 0.0}, {2.0, 0.0, 4.0, 2.0}}));
-    // The linear form agrees with the chain at the point itself.
-    expectPoint(result<V>(cmath_xformLinear_mapPoint, &lin, &p), 4.0, 8.0);
-    expectPoint(chain.map(p), 4.0, 8.0);
-    // Without a point a chain that is not linear has no linear form; out is untouched.
-    EXPECT_TRUE(orbtest::refuses(cmath_errNotLinear, kAffine, cmath_xformPtrhConst_getLinear, &chain.h, nullptr));
-    EXPECT_TRUE(orbtest::refuses(cmath_errNotLinear, kAffine, cmath_xformPtrh_getLinear, w.m(), nullptr));
-
-    // A chain of plain parts linearises to their composition whatever the point.
-    ASSERT_EQ(cmath_xformPtrhConst_assignCompose3(&plainChain.h, &s.h, &flat.h, &t.h), 0);
-    ASSERT_EQ(cmath_xformPtrhConst_assignComposeLinearLinear(&folded.h, &kScale2, &kTranslate), 0);
-    EXPECT_TRUE(same(plainChain.lin(), folded.lin()));
-    for (const V& at : {V{0.0, 0.0}, V{-3.5, 8.25}, V{1e6, -2.0}}) {
-        EXPECT_TRUE(same(plainChain.lin(&at), folded.lin()));
+    Handle empty, identity(kIdentity), a(kTranslate), b(kRotate), w(1.0), flat(0.0), aClone, wClone, plainChain(a, flat);
+    Handle moved(kTranslate);
+    ASSERT_EQ(cmath_xformPtrhConst_cloneConst(&a.h, &aClone.h) | cmath_xformPtrhConst_cloneConst(&w.h, &wClone.h), 0);
+    const struct { const Handle *x, *y; int32_t want; } cases[] = {
+        {&identity, &empty, 1}, {&empty, &identity, 1}, {&empty, &flat, 1}, // a linear derived kind compares by value
+        {&a, &b, 0},      {&w, &w, 1},      {&w, &empty, 0},     {&empty, &w, 0},
+        {&a, &aClone, 1}, {&w, &wClone, 0}, // distinct non-linear transforms are never equal
+        {&plainChain, &a, 1}, {&a, &plainChain, 1}, {&empty, &empty, 1}};
+    for (const auto& k : cases) {
+        ROW(cmath_xformPtrhConst_compareEqual, k.want, &k.x->h, &k.y->h, out);
+    }
+    // Every field counts.
+    for (int k = 0; k < 6; ++k) {
+        L l = kTranslate;
+        reinterpret_cast<double*>(&l)[k] += 0.5;
+        ASSERT_EQ(cmath_xformPtrhConst_assignLinear(&moved.h, &l), 0);
+        ROW(cmath_xformPtrhConst_compareEqual, int32_t{0}, &a.h, &moved.h, out);
     }
 }
 
-// ---- equality, type names, assignment --------------------------------------------------------
-
-TEST(XformEqual, Rules)
-{
-    Handle empty, identity(kIdentity), a(kTranslate), b(kRotate), w(1.0), flat(0.0), aClone, wClone;
-    Handle plainChain(a, flat);
-    auto equal = [](const Handle& x, const Handle& y) {
-        int32_t e = 7; // unequal handles write 0 over whatever *out held
-        EXPECT_EQ(cmath_xformPtrhConst_compareEqual(&x.h, &y.h, &e), 0);
-        return e;
-    };
-    EXPECT_EQ(equal(identity, empty), 1);
-    EXPECT_EQ(equal(empty, flat), 1); // a derived kind that is linear compares by value
-    EXPECT_EQ(equal(a, b), 0);
-    EXPECT_EQ(equal(w, w), 1);
-    EXPECT_EQ(equal(w, empty), 0);
-    ASSERT_EQ(cmath_xformPtrhConst_cloneConst(&a.h, &aClone.h), 0);
-    ASSERT_EQ(cmath_xformPtrhConst_cloneConst(&w.h, &wClone.h), 0);
-    EXPECT_EQ(equal(a, aClone), 1);
-    EXPECT_EQ(equal(w, wClone), 0); // distinct non-linear transforms are never equal
-    EXPECT_EQ(plainChain.composed(), 1);
-    EXPECT_EQ(equal(plainChain, a), 1);
-}
-
-TEST(XformTypename, ExactSixteenBitNames)
+TEST(Xform, TypeNamesAndQueries)
 {
     Handle a(kTranslate), w(1.0), chain(w, a);
     const char16_t* plainName = result<const char16_t*>(cmath_xform_getTypename, a.x());
@@ -244,58 +243,63 @@ TEST(XformTypename, ExactSixteenBitNames)
     EXPECT_EQ(std::u16string(plainName), u"cmath_xform");
     const char16_t* chainName = result<const char16_t*>(cmath_xfcomposed_getTypename, nullptr);
     EXPECT_EQ(std::u16string(chainName), u"cmath_xfcomposed");
-    EXPECT_EQ(result<const char16_t*>(cstd_shared_getTypename, const_cast<cstd_shared*>(&chain.x()->shared)),
-              chainName);
-    void* out = &out;
+    EXPECT_EQ(result<const char16_t*>(cstd_shared_getTypename, const_cast<cstd_shared*>(&chain.x()->shared)), chainName);
 
     const cmath_xform *plain = a.x(), *composed = chain.x(), *warped = w.x();
     const cmath_xfcomposed* c = chainOf(chain);
     using Query = cmath_status (*)(const cmath_xform*, const char16_t*, void**);
+    using ChainQuery = cmath_status (*)(const cmath_xfcomposed*, const char16_t*, void**);
     const Query full = cmath_xform_queryInterfaceByTypename, final = cmath_xform_queryInterfaceByTypenameFinal;
-    const struct { Query q; const cmath_xform* x; const char16_t* name; const void* want; } cases[] = {
-        {full, nullptr, u"cmath_xform", nullptr},
-        {full, plain, u"cmath_xform", plain},
-        {full, plain, u"cmath_xfor", nullptr}, // a proper prefix (names match exactly: tests/support)
-        {full, plain, u"cstd_shared", &plain->shared},
-        {full, composed, u"cmath_xform", composed},
-        {full, composed, u"cmath_xfcomposed", composed},
-        {full, warped, u"cmath_xform", warped},
-        {full, warped, u"test_warp", warped->shared.outer}, // the kind's own answer: its outer object
-        // The final query stops below the derived levels.
-        {final, composed, u"cmath_xfcomposed", nullptr},
-        {final, composed, u"cstd_shared", &composed->shared},
+    const ChainQuery cFull = cmath_xfcomposed_queryInterfaceByTypename;
+    const ChainQuery cFinal = cmath_xfcomposed_queryInterfaceByTypenameFinal;
+    const struct { Query q; ChainQuery cq; const void* x; const char16_t* name; const void* want; } cases[] = {
+        {full, nullptr, nullptr, u"cmath_xform", nullptr},
+        {final, nullptr, nullptr, u"cmath_xform", nullptr},
+        {full, nullptr, plain, u"cmath_xform", plain},
+        {final, nullptr, plain, u"cmath_xform", plain},
+        {full, nullptr, plain, u"cmath_xfor", nullptr}, // a proper prefix
+        {full, nullptr, plain, u"cmath_xformX", nullptr},
+        {full, nullptr, plain, u"cstd_shared", &plain->shared},
+        {final, nullptr, plain, u"cstd_shared", &plain->shared},
+        {full, nullptr, composed, u"cmath_xform", composed},
+        {full, nullptr, composed, u"cmath_xfcomposed", composed},
+        {full, nullptr, warped, u"cmath_xform", warped},
+        {full, nullptr, warped, u"test_warp", warped->shared.outer}, // the kind's own answer: its outer object
+        {final, nullptr, composed, u"cmath_xfcomposed", nullptr}, // the final query stops below the derived levels
+        {final, nullptr, composed, u"cstd_shared", &composed->shared},
+        {nullptr, cFull, nullptr, u"cmath_xfcomposed", nullptr},
+        {nullptr, cFinal, nullptr, u"cmath_xfcomposed", nullptr},
+        {nullptr, cFull, c, u"cmath_xform", c},
+        {nullptr, cFull, c, u"cmath_xfcomposed", c},
+        {nullptr, cFinal, c, u"cmath_xfcomposed", c},
+        {nullptr, cFinal, c, u"cmath_xfcomposedX", nullptr},
+        {nullptr, cFinal, c, u"test_warp", nullptr},
     };
     for (const auto& k : cases) {
-        out = &out;
-        ASSERT_EQ(k.q(k.x, k.name, &out), 0);
-        EXPECT_EQ(out, k.want);
+        void* found = &found;
+        const cmath_status st = k.q ? k.q(static_cast<const cmath_xform*>(k.x), k.name, &found)
+                                    : k.cq(static_cast<const cmath_xfcomposed*>(k.x), k.name, &found);
+        EXPECT_EQ(st, 0);
+        EXPECT_EQ(found, k.want) << &k - cases;
     }
-    // The chain's own queries: the chain for both its names, nothing beyond the final level.
-    EXPECT_EQ(cmath_xfcomposed_queryInterfaceByTypename(c, u"cmath_xform", &out), 0);
-    EXPECT_EQ(out, c);
-    EXPECT_EQ(cmath_xfcomposed_queryInterfaceByTypenameFinal(c, u"test_warp", &out), 0);
-    EXPECT_EQ(out, nullptr);
 }
 
-TEST(XformAssign, Rules)
+TEST(Xform, AssignmentRules)
 {
     cmath_xform p, q;
-    ASSERT_EQ(cmath_xform_constructLinearIdentity(&p), 0);
-    ASSERT_EQ(cmath_xform_constructLinearIdentity(&q), 0);
+    ASSERT_EQ(cmath_xform_constructLinearIdentity(&p) | cmath_xform_constructLinearIdentity(&q), 0);
+    EXPECT_TRUE(sameBytes(q.linear, kIdentity));
     p.linear = kAffine;
-    ASSERT_EQ(cmath_xform_assign(&p, &p), 0);
-    ASSERT_EQ(cmath_xform_assign(&q, &p), 0);
-    EXPECT_TRUE(same(q.linear, kAffine));
+    ASSERT_EQ(cmath_xform_assign(&p, &p) | cmath_xform_assign(&q, &p), 0);
+    EXPECT_TRUE(sameBytes(q.linear, kAffine));
     ASSERT_EQ(cmath_xform_reset(&q), 0);
-    EXPECT_TRUE(same(q.linear, kIdentity));
+    EXPECT_TRUE(sameBytes(q.linear, kIdentity));
 
     cmath_xfcomposed c, d, empty;
-    for (cmath_xfcomposed* x : {&c, &d, &empty}) {
-        ASSERT_EQ(cmath_xfcomposed_construct(x), 0);
-    }
+    ASSERT_EQ(cmath_xfcomposed_construct(&c) | cmath_xfcomposed_construct(&d) | cmath_xfcomposed_construct(&empty), 0);
     EXPECT_EQ(cmath_xform_assign(&p, &c.base), cmath_errTypeMismatch);
     EXPECT_EQ(cmath_xform_assign(&c.base, &p), cmath_errTypeMismatch);
-    EXPECT_TRUE(same(p.linear, kAffine));
+    EXPECT_TRUE(sameBytes(p.linear, kAffine));
     Handle w(1.0), w2(2.0), a(kTranslate);
     auto* wx = const_cast<cmath_xform*>(w.x());
     EXPECT_EQ(cmath_xform_assign(wx, &c.base), cmath_errTypeMismatch);
@@ -303,11 +307,10 @@ TEST(XformAssign, Rules)
     EXPECT_EQ(static_cast<const warp::Warp*>(wx->shared.outer)->k, 1.0);
 
     // Chains: a shallow copy that shares the parts; self-assignment and emptying.
-    ASSERT_EQ(cmath_xfcomposed_composeFrontPH_(&c, &a.h), 0);
-    ASSERT_EQ(cmath_xfcomposed_composeFrontPH_(&c, &w.h), 0);
+    ASSERT_EQ(cmath_xfcomposed_composeFrontPH_(&c, &a.h) | cmath_xfcomposed_composeFrontPH_(&c, &w.h), 0);
     EXPECT_EQ(a.refs(), 2);
     ASSERT_EQ(cmath_xfcomposed_assign(&c, &c), 0);
-    ASSERT_EQ(parts(&c).size(), 2u);
+    ASSERT_EQ(parts(&c), (Parts{w.x(), a.x()}));
     ASSERT_EQ(cmath_xfcomposed_assign(&d, &c), 0);
     EXPECT_EQ(parts(&d), parts(&c));
     EXPECT_NE(d.head, c.head);
@@ -315,16 +318,12 @@ TEST(XformAssign, Rules)
     ASSERT_EQ(cmath_xfcomposed_assign(&d, &empty), 0);
     EXPECT_EQ(d.head, nullptr);
     EXPECT_EQ(a.refs(), 2);
-    for (cmath_xfcomposed* x : {&c, &d, &empty}) {
-        ASSERT_EQ(cmath_xfcomposed_destruct(x), 0);
-    }
+    ASSERT_EQ(cmath_xfcomposed_destruct(&c) | cmath_xfcomposed_destruct(&d) | cmath_xfcomposed_destruct(&empty), 0);
     EXPECT_EQ(a.refs(), 1);
     EXPECT_EQ(cmath_xform_destruct(&p), 0);
 }
 
-// ---- handles and lifetime --------------------------------------------------------------------
-
-TEST(XformLifetime, ChainsKeepTheirPartsAndDestroyEachOnce)
+TEST(Xform, ChainsKeepTheirPartsAndDestroyEachOnce)
 {
     const int64_t baseline = csys_memory_testOutstanding();
     std::atomic<int> destroyed{0};
@@ -340,9 +339,8 @@ TEST(XformLifetime, ChainsKeepTheirPartsAndDestroyEachOnce)
             EXPECT_EQ(w.refs(), 3); // the inverse has a new warp of its own
         }
         EXPECT_EQ(destroyed.load(), 0);
-        expectPoint(chain.map(V{1.0, 1.0}), 2.0, 3.0);
-        expectPoint(copy.map(V{1.0, 1.0}), 2.0, 3.0);
-        expectPoint(inverse.map(V{2.0, 3.0}), 1.0, 1.0);
+        EXPECT_TRUE(sameBytes(copy.map(V{1, 1}), chain.map(V{1, 1})));
+        EXPECT_TRUE(sameBytes(inverse.map(V{2, 3}), V{1, 1}));
         ASSERT_EQ(cmath_xformPtrhConst_assignNull(&chain.h), 0);
         EXPECT_EQ(destroyed.load(), 0);
         ASSERT_EQ(cmath_xformPtrhConst_reset(&inverse.h), 0);
@@ -352,70 +350,55 @@ TEST(XformLifetime, ChainsKeepTheirPartsAndDestroyEachOnce)
     EXPECT_EQ(csys_memory_testOutstanding(), baseline);
 }
 
-TEST(XformHandles, CopiesShareClonesAreNewAndTwinsForward)
+TEST(Xform, CopiesShareClonesAreNewAndTwinsForward)
 {
     Handle a(kAffine), copy, cl, lh, lm, ac, am, assignedC, assignedM;
-    HC c, cc, cloneC, hc;
+    cmath_xformPtrhConst c, cc, cloneC, hc;
     cmath_xformPtrh m, cloneM, hm;
     // Copies and assignments share the transform; releases give the references back.
-    ASSERT_EQ(cmath_xformPtrhConst_constructCopy(&c, &a.h), 0);
-    ASSERT_EQ(cmath_xformPtrhConst_constructConstCopy(&cc, a.m()), 0);
-    ASSERT_EQ(cmath_xformPtrh_constructCopy(&m, a.m()), 0);
+    ASSERT_EQ(cmath_xformPtrhConst_constructCopy(&c, &a.h) | cmath_xformPtrhConst_constructConstCopy(&cc, a.m()) |
+                  cmath_xformPtrh_constructCopy(&m, a.m()),
+              0);
     ASSERT_EQ(cmath_xformPtrhConst_assign(&copy.h, &c), 0);
-    ASSERT_EQ(cmath_xformPtrhConst_assignConst(&copy.h, &m), 0);
-    ASSERT_EQ(cmath_xformPtrh_assign(copy.m(), &m), 0);
+    EXPECT_EQ(a.refs(), 5);
+    ASSERT_EQ(cmath_xformPtrhConst_assignConst(&copy.h, &m) | cmath_xformPtrh_assign(copy.m(), &m), 0);
     EXPECT_EQ(result<const cmath_xform*>(cmath_xformPtrh_getXform, &m), a.x());
     EXPECT_EQ(copy.x(), a.x());
     EXPECT_EQ(a.refs(), 5);
     ASSERT_EQ(cmath_xformPtrh_assignNull(&m), 0);
+    EXPECT_EQ(a.refs(), 4);
     ASSERT_EQ(cmath_xformPtrh_reset(copy.m()), 0);
     EXPECT_EQ(a.refs(), 3);
-    ASSERT_EQ(cmath_xformPtrhConst_destruct(&c), 0);
-    ASSERT_EQ(cmath_xformPtrhConst_destruct(&cc), 0);
-    ASSERT_EQ(cmath_xformPtrh_destruct(&m), 0);
+    ASSERT_EQ(cmath_xformPtrhConst_destruct(&c) | cmath_xformPtrhConst_destruct(&cc) | cmath_xformPtrh_destruct(&m), 0);
     EXPECT_EQ(a.refs(), 1);
 
-    // Mutable-handle twins reach the same transform; a null handle is refused.
-    const V p = {1.0, 1.0};
-    EXPECT_TRUE(orbtest::refuses(cmath_errNullArgument, V{-1.0, -1.0}, cmath_xformPtrhConst_mapPoint, nullptr, &p));
-    expectPoint(result<V>(cmath_xformPtrh_mapPoint, a.m(), &p), 4.0, 8.0);
-    EXPECT_EQ(result<int32_t>(cmath_xformPtrh_getIsLinear, a.m()), 1);
-
     // Handles to new transforms from values and clones: equal, never the same object.
-    ASSERT_EQ(cmath_xformPtrhConst_assignLinear(&lh.h, &kRotate), 0);
-    ASSERT_EQ(cmath_xformPtrh_assignLinear(lm.m(), nullptr), 0);
-    expectPoint(lh.map(V{1.0, 0.0}), 0.0, 1.0);
-    EXPECT_TRUE(same(lm.lin(), kIdentity));
-    ASSERT_EQ(cmath_xformPtrhConst_constructClone(&cloneC, lh.x()), 0);
-    ASSERT_EQ(cmath_xformPtrh_constructClone(&cloneM, lh.x()), 0);
-    ASSERT_EQ(cmath_xformPtrhConst_assignClone(&ac.h, lh.x()), 0);
-    ASSERT_EQ(cmath_xformPtrh_assignClone(am.m(), lh.x()), 0);
-    ASSERT_EQ(cmath_xformPtrh_clone(lh.m(), cl.m()), 0);
-    for (const HC* h : {&cloneC, reinterpret_cast<HC*>(&cloneM), &ac.h, &am.h, &cl.h}) {
+    ASSERT_EQ(cmath_xformPtrhConst_assignLinear(&lh.h, &kRotate) | cmath_xformPtrh_assignLinear(lm.m(), nullptr), 0);
+    EXPECT_TRUE(sameBytes(lh.lin(), kRotate) && sameBytes(lm.lin(), kIdentity));
+    ASSERT_EQ(cmath_xformPtrhConst_constructClone(&cloneC, lh.x()) | cmath_xformPtrh_constructClone(&cloneM, lh.x()) |
+                  cmath_xformPtrhConst_assignClone(&ac.h, lh.x()) | cmath_xformPtrh_assignClone(am.m(), lh.x()) |
+                  cmath_xformPtrh_clone(lh.m(), cl.m()),
+              0);
+    for (const cmath_xformPtrhConst* h : {&cloneC, reinterpret_cast<cmath_xformPtrhConst*>(&cloneM), &ac.h, &am.h, &cl.h}) {
         EXPECT_EQ(result<int32_t>(cmath_xformPtrhConst_compareEqual, h, &lh.h), 1);
         EXPECT_NE(result<const cmath_xform*>(cmath_xformPtrhConst_getXform, h), lh.x());
     }
-    ASSERT_EQ(cmath_xformPtrhConst_destruct(&cloneC), 0);
-    ASSERT_EQ(cmath_xformPtrh_destruct(&cloneM), 0);
+    ASSERT_EQ(cmath_xformPtrhConst_destruct(&cloneC) | cmath_xformPtrh_destruct(&cloneM), 0);
 
-    // Handles to copies of a caller's chain: new objects sharing its parts (each takes a reference;
-    // their mapping is checked by the sweeps of tests/reliability).
+    // Handles to copies of a caller's chain: new objects sharing its parts (each takes a reference).
     cmath_xfcomposed chain;
-    ASSERT_EQ(cmath_xfcomposed_construct(&chain), 0);
-    ASSERT_EQ(cmath_xfcomposed_composeFrontPH_(&chain, &lh.h), 0);
-    ASSERT_EQ(cmath_xfcomposed_composeFrontPH_(&chain, &a.h), 0);
-    ASSERT_EQ(cmath_xformPtrhConst_constructComposed(&hc, &chain), 0);
-    ASSERT_EQ(cmath_xformPtrh_constructComposed(&hm, &chain), 0);
-    ASSERT_EQ(cmath_xformPtrhConst_assignComposed(&assignedC.h, &chain), 0);
-    ASSERT_EQ(cmath_xformPtrh_assignComposed(assignedM.m(), &chain), 0);
+    ASSERT_EQ(cmath_xfcomposed_construct(&chain) | cmath_xfcomposed_composeFrontPH_(&chain, &lh.h) |
+                  cmath_xfcomposed_composeFrontPH_(&chain, &a.h),
+              0);
+    ASSERT_EQ(cmath_xformPtrhConst_constructComposed(&hc, &chain) | cmath_xformPtrh_constructComposed(&hm, &chain) |
+                  cmath_xformPtrhConst_assignComposed(&assignedC.h, &chain) |
+                  cmath_xformPtrh_assignComposed(assignedM.m(), &chain),
+              0);
     EXPECT_EQ(a.refs(), 6);
     EXPECT_EQ(parts(chainOf(assignedM)), parts(&chain));
-    ASSERT_EQ(cmath_xformPtrhConst_destruct(&hc), 0);
-    ASSERT_EQ(cmath_xformPtrh_destruct(&hm), 0);
-    ASSERT_EQ(cmath_xfcomposed_destruct(&chain), 0);
+    EXPECT_EQ(parts(chainOf(assignedC)), parts(&chain));
+    ASSERT_EQ(cmath_xformPtrhConst_destruct(&hc) | cmath_xformPtrh_destruct(&hm) | cmath_xfcomposed_destruct(&chain), 0);
     EXPECT_EQ(a.refs(), 3);
 }
 
-TEST(XformHandles, UsableFromC) { EXPECT_EQ(xform_c_translateAfterRotate(), 0); }
-
-} // namespace
+TEST(Xform, UsableFromC) { EXPECT_EQ(xform_c_translateAfterRotate(), 0); }
