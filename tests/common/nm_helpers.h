@@ -1,5 +1,5 @@
-// Helpers of the matrix tests: building matrices and reading them back, sentinels, and reference
-// arithmetic and solvers independent of the library.
+// Helpers of the matrix tests: a plain row-major matrix for reference arithmetic independent of
+// the library, loading and reading cxNMMatrix, sentinels, random and orthogonal matrices.
 #ifndef ORBMATH_TESTS_NM_HELPERS_H
 #define ORBMATH_TESTS_NM_HELPERS_H
 
@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
 #include <initializer_list>
 #include <random>
 #include <vector>
@@ -18,59 +17,39 @@ namespace nmtest {
 
 using V = std::vector<double>;
 
-// Fills m (resized to the rows given) from nested rows.
-inline void setRows(cxNMMatrix& m, std::initializer_list<std::initializer_list<double>> rows)
-{
-    ASSERT_EQ(m.initResize(static_cast<int>(rows.size()), static_cast<int>(rows.begin()->size())), 0);
-    int i = 0;
-    for (const auto& row : rows) {
-        int j = 0;
-        for (double v : row) {
-            ASSERT_EQ(m.setElement(i, j++, v), 0);
-        }
-        ++i;
-    }
-}
-
-inline double at(const cxNMMatrix& m, int i, int j)
-{
-    double v = -999.0;
-    EXPECT_EQ(m.getElement(i, j, v), 0);
-    return v;
-}
-
-// The elements row by row, for exact comparisons.
-inline V values(const cxNMMatrix& m)
-{
-    V out;
-    for (int i = 0; i < m.rows(); ++i) {
-        for (int j = 0; j < m.cols(); ++j) {
-            out.push_back(at(m, i, j));
-        }
-    }
-    return out;
-}
-
-// Sizes m to r x c and writes a distinct recognisable value into every element.
-inline void sentinel(cxNMMatrix& m, int r, int c)
-{
-    ASSERT_EQ(m.initResize(r, c), 0);
-    for (int i = 0; i < r; ++i) {
-        for (int j = 0; j < c; ++j) {
-            ASSERT_EQ(m.setElement(i, j, -1000.0 - 10.0 * i - j), 0);
-        }
-    }
-}
-
 // A plain row-major matrix for reference computations.
 struct Dense {
     int r = 0, c = 0;
     V v;
     Dense() = default;
     Dense(int rows, int cols) : r(rows), c(cols), v(static_cast<size_t>(rows) * cols, 0.0) {}
+    Dense(std::initializer_list<std::initializer_list<double>> rows)
+        : r(static_cast<int>(rows.size())), c(static_cast<int>(rows.begin()->size()))
+    {
+        for (const auto& row : rows) {
+            v.insert(v.end(), row);
+        }
+    }
     double& operator()(int i, int j) { return v[static_cast<size_t>(i) * c + j]; }
     double operator()(int i, int j) const { return v[static_cast<size_t>(i) * c + j]; }
 };
+
+inline double at(const cxNMMatrix& m, int i, int j)
+{
+    double x = -999.0;
+    EXPECT_EQ(m.getElement(i, j, x), 0);
+    return x;
+}
+
+// The elements row by row, for exact comparisons.
+inline V values(const cxNMMatrix& m)
+{
+    V out;
+    for (int k = 0; k < m.rows() * m.cols(); ++k) {
+        out.push_back(at(m, k / m.cols(), k % m.cols()));
+    }
+    return out;
+}
 
 inline Dense toDense(const cxNMMatrix& m)
 {
@@ -81,16 +60,23 @@ inline Dense toDense(const cxNMMatrix& m)
 
 // load(m1, d1, m2, d2, ...) sets every matrix from its reference.
 inline void load() {}
-template <class... Rest>
-void load(cxNMMatrix& m, const Dense& d, Rest&&... rest)
+template <class... Rest> void load(cxNMMatrix& m, const Dense& d, Rest&&... rest)
 {
     ASSERT_EQ(m.initResize(d.r, d.c), 0);
-    for (int i = 0; i < d.r; ++i) {
-        for (int j = 0; j < d.c; ++j) {
-            ASSERT_EQ(m.setElement(i, j, d(i, j)), 0);
-        }
+    for (int k = 0; k < d.r * d.c; ++k) {
+        ASSERT_EQ(m.setElement(k / d.c, k % d.c, d.v[k]), 0);
     }
     load(rest...);
+}
+
+// Sizes m to r x c and writes a distinct recognisable value into every element.
+inline void sentinel(cxNMMatrix& m, int r, int c)
+{
+    Dense d(r, c);
+    for (int k = 0; k < r * c; ++k) {
+        d.v[k] = -1000.0 - 10.0 * (k / c) - k % c;
+    }
+    load(m, d);
 }
 
 inline Dense randomDense(std::mt19937& rng, int r, int c)
@@ -107,14 +93,12 @@ inline Dense randomDense(std::mt19937& rng, int r, int c)
 inline Dense mul(const Dense& a, const Dense& b)
 {
     Dense out(a.r, b.c);
-    for (int i = 0; i < a.r; ++i) {
-        for (int j = 0; j < b.c; ++j) {
-            long double s = 0.0L;
-            for (int k = 0; k < a.c; ++k) {
-                s += static_cast<long double>(a(i, k)) * b(k, j);
-            }
-            out(i, j) = static_cast<double>(s);
+    for (int k = 0; k < a.r * b.c; ++k) {
+        long double s = 0.0L;
+        for (int j = 0; j < a.c; ++j) {
+            s += static_cast<long double>(a(k / b.c, j)) * b(j, k % b.c);
         }
+        out.v[k] = static_cast<double>(s);
     }
     return out;
 }
@@ -122,10 +106,8 @@ inline Dense mul(const Dense& a, const Dense& b)
 inline Dense transpose(const Dense& a)
 {
     Dense out(a.c, a.r);
-    for (int i = 0; i < a.r; ++i) {
-        for (int j = 0; j < a.c; ++j) {
-            out(j, i) = a(i, j);
-        }
+    for (int k = 0; k < a.r * a.c; ++k) {
+        out(k % a.c, k / a.c) = a.v[k];
     }
     return out;
 }
@@ -151,29 +133,19 @@ inline double maxDiff(const Dense& a, const Dense& b)
     return m;
 }
 
-// An orthogonal n x n matrix: Gram-Schmidt (twice) of random columns.
+// An orthogonal n x n matrix: a product of plane rotations by random angles over every pair.
 inline Dense randomOrthogonal(std::mt19937& rng, int n)
 {
-    Dense q = randomDense(rng, n, n);
-    auto dot = [&](int a, int b) {
-        double s = 0.0;
-        for (int i = 0; i < n; ++i) {
-            s += q(i, a) * q(i, b);
-        }
-        return s;
-    };
-    for (int j = 0; j < n; ++j) {
-        for (int pass = 0; pass < 2; ++pass) {
-            for (int k = 0; k < j; ++k) {
-                const double s = dot(k, j);
-                for (int i = 0; i < n; ++i) {
-                    q(i, j) -= s * q(i, k);
-                }
+    std::uniform_real_distribution<double> angle(-3.14, 3.14);
+    Dense q = identity(n);
+    for (int i = 0; i < n; ++i) {
+        for (int j = i + 1; j < n; ++j) {
+            const double t = angle(rng), c = std::cos(t), s = std::sin(t);
+            for (int k = 0; k < n; ++k) {
+                const double a = q(k, i), b = q(k, j);
+                q(k, i) = c * a - s * b;
+                q(k, j) = s * a + c * b;
             }
-        }
-        const double s = std::sqrt(dot(j, j));
-        for (int i = 0; i < n; ++i) {
-            q(i, j) /= s;
         }
     }
     return q;
@@ -188,57 +160,6 @@ inline Dense withSingularValues(std::mt19937& rng, int r, int c, const V& s)
         d(static_cast<int>(i), static_cast<int>(i)) = s[i];
     }
     return mul(mul(q, d), transpose(p));
-}
-
-// Residual ‖A·v − λ·v‖ / ‖v‖ for the vector v of one inverse-iteration step with the complex
-// shift λ (Gaussian elimination with partial pivoting in complex arithmetic). Small only when
-// λ is an eigenvalue of A.
-inline double inverseIterationResidual(const Dense& a, std::complex<double> lambda)
-{
-    using C = std::complex<double>;
-    const int n = a.r;
-    std::vector<std::vector<C>> m(static_cast<size_t>(n), std::vector<C>(static_cast<size_t>(n)));
-    std::vector<C> x(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) {
-        for (int j = 0; j < n; ++j) {
-            m[i][j] = a(i, j) - (i == j ? lambda : C(0.0));
-        }
-        x[i] = C(1.0 + 0.37 * i, 0.11 * i - 0.5);
-    }
-    for (int k = 0; k < n; ++k) {
-        int p = k;
-        for (int i = k + 1; i < n; ++i) {
-            p = std::abs(m[i][k]) > std::abs(m[p][k]) ? i : p;
-        }
-        std::swap(m[k], m[p]);
-        std::swap(x[k], x[p]);
-        if (m[k][k] == C(0.0)) {
-            m[k][k] = C(1e-300);
-        }
-        for (int i = k + 1; i < n; ++i) {
-            const C f = m[i][k] / m[k][k];
-            for (int j = k; j < n; ++j) {
-                m[i][j] -= f * m[k][j];
-            }
-            x[i] -= f * x[k];
-        }
-    }
-    for (int i = n - 1; i >= 0; --i) {
-        for (int j = i + 1; j < n; ++j) {
-            x[i] -= m[i][j] * x[j];
-        }
-        x[i] /= m[i][i];
-    }
-    double norm = 0.0, res = 0.0;
-    for (int i = 0; i < n; ++i) {
-        C s = -lambda * x[i];
-        for (int j = 0; j < n; ++j) {
-            s += a(i, j) * x[j];
-        }
-        norm += std::norm(x[i]);
-        res += std::norm(s);
-    }
-    return std::sqrt(res / norm);
 }
 
 } // namespace nmtest

@@ -10,7 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-using nmtest::setRows;
+using nmtest::load;
 using nmtest::V;
 
 namespace {
@@ -114,7 +114,7 @@ const char* const kTwoByTwo = "         1          2 \n"
 TEST(NMMatrixPrint, ExactFormat)
 {
     cxNMMatrix m, empty, big;
-    setRows(m, {{1, 2}, {3, 4}});
+    load(m, {{1, 2}, {3, 4}});
     EXPECT_EQ(captureInChild([&] { EXPECT_EQ(m.print(), 0); }), kTwoByTwo);
     EXPECT_EQ(captureInChild([&] { EXPECT_EQ(empty.print(), 0); }), "");
     // Every element as %10g; text longer than the write buffer comes out whole and in order.
@@ -134,7 +134,7 @@ TEST(NMMatrixPrint, ExactFormat)
 TEST(NMMatrixPrint, AfterNarrowOrWideOutput)
 {
     cxNMMatrix m;
-    setRows(m, {{1, 2}, {3, 4}});
+    load(m, {{1, 2}, {3, 4}});
     // After buffered byte-oriented text the matrix follows in order and the stream stays
     // byte-oriented; after wide text it stays wide; an unoriented stream stays unoriented.
     EXPECT_EQ(captureInChild([&] {
