@@ -1,6 +1,6 @@
 // The least-squares fit of an affine transform: refusals that leave the target untouched, exact
 // recovery, the normal equations checked independently, bit-identity with a sequential
-// accumulation of the documented sums; and the matrix decomposition's round trip.
+// accumulation of the documented sums.
 #include "fault.h"
 #include "orbtest_a.h"
 
@@ -151,40 +151,6 @@ TEST(XformLinearFit, UnrolledSumsAreBitIdenticalToSequential)
     ASSERT_EQ(sequentialFit(&fwd, d.data(), s.data(), 20011), 0);
     ASSERT_EQ(sequentialFit(&rev, rd.data(), rs.data(), 20011), 0);
     EXPECT_FALSE(sameBytes(fwd, rev));
-}
-
-TEST(MatrixDecomposition, RoundTripsOverRandomParameters)
-{
-    const auto get = [](auto f, const cmath_matrix& m) {
-        if constexpr (std::is_invocable_v<decltype(f), const cmath_matrix*, cmath_radian*>) {
-            return result<cmath_radian>(f, &m).value;
-        } else {
-            return result<double>(f, &m);
-        }
-    };
-    Rng rng;
-    for (int i = 0; i < 2000; ++i) {
-        const double s = std::exp(rng.uniform(-5.0, 5.0));
-        const double a = (i % 2 == 0 ? 1.0 : -1.0) * std::exp(rng.uniform(-4.0, 4.0));
-        const cmath_radian k{rng.uniform(-1.4, 1.4)}, th{rng.uniform(-3.14, 3.14)};
-        cmath_matrix m;
-        ASSERT_EQ(cmath_matrix_initScaleAspect(&m, s, a, &k, &th), 0);
-        EXPECT_NEAR(get(cmath_matrix_getScale, m) / s, 1.0, 1e-14) << i;
-        EXPECT_NEAR(get(cmath_matrix_getAspect, m) / a, 1.0, 1e-13) << i;
-        EXPECT_NEAR(get(cmath_matrix_getShear, m), k.value, 1e-13) << i;
-        EXPECT_NEAR(get(cmath_matrix_getRotation, m), th.value, 1e-14) << i;
-        EXPECT_NEAR(get(cmath_matrix_getYScale, m) / (s * std::fabs(a) / std::cos(k.value)), 1.0, 1e-13) << i;
-        // The image of the y axis turns by rotation + shear (reversed by a reflection).
-        const double expectY = th.value + k.value + (a < 0.0 ? 3.141592653589793 : 0.0);
-        EXPECT_NEAR(std::remainder(get(cmath_matrix_getYRotation, m) - expectY, 2.0 * 3.141592653589793), 0.0, 1e-13);
-        const cmath_radian xr{rng.uniform(-3.1, 3.1)}, yr{xr.value + rng.uniform(-1.5, 1.5)};
-        const double sx = std::exp(rng.uniform(-5.0, 5.0)), sy = std::exp(rng.uniform(-5.0, 5.0));
-        ASSERT_EQ(cmath_matrix_initRotationScale(&m, &xr, &yr, sx, sy), 0);
-        EXPECT_NEAR(get(cmath_matrix_getXRotation, m), xr.value, 1e-14) << i;
-        EXPECT_NEAR(std::remainder(get(cmath_matrix_getYRotation, m) - yr.value, 2.0 * 3.141592653589793), 0.0, 1e-14);
-        EXPECT_NEAR(get(cmath_matrix_getXScale, m) / sx, 1.0, 1e-15) << i;
-        EXPECT_NEAR(get(cmath_matrix_getYScale, m) / sy, 1.0, 1e-15) << i;
-    }
 }
 
 extern "C" int orbmath_geometry_c_check(void);
