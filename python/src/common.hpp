@@ -14,6 +14,7 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace py = pybind11;
 

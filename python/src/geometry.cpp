@@ -2,6 +2,8 @@
 // orbmath.Rigid, with point arrays mapped through the library and the least-squares fit.
 #include "common.hpp"
 
+#include <type_traits>
+
 namespace orbpy {
 
 namespace {

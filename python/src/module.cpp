@@ -6,6 +6,7 @@
 
 #include <array>
 #include <climits>
+#include <cstdio>
 
 namespace orbpy {
 
