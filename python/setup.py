@@ -71,8 +71,8 @@ def installed_library() -> dict | None:
         print(f"orbmath: pkg-config finds version {found}, not {VERSION}; building the source tree's library")
         return None
     cflags = pkg_config("--cflags-only-I", "orbmath", env=env).split()
-    libdir = pkg_config("--variable=libdir", "orbmath", env=env)
-    return {"include": [f[2:] for f in cflags], "libdir": libdir, "bundle": None}
+    libdir = str(Path(pkg_config("--variable=libdir", "orbmath", env=env)).resolve())
+    return {"include": [str(Path(f[2:]).resolve()) for f in cflags], "libdir": libdir, "bundle": None}
 
 
 def source_library(jobs: str) -> dict:
@@ -96,6 +96,8 @@ class BuildWithLibrary(build_ext):
     """build_ext that first locates (or builds) liborbmath and links the module to it."""
 
     def run(self) -> None:
+        # setuptools judges up-to-date by file times alone; the library may have moved since
+        self.force = True
         jobs = os.environ.get("ORBMATH_BUILD_JOBS", "2")
         lib = installed_library() or source_library(jobs)
         for ext in self.extensions:
@@ -104,6 +106,9 @@ class BuildWithLibrary(build_ext):
             # the bundled copy sits next to the module; an installed one stays where it is
             rpath = "$ORIGIN" if lib["bundle"] else lib["libdir"]
             ext.extra_link_args.append(f"-Wl,-rpath,{rpath}")
+        for ext in self.extensions:  # no copy from an earlier build may ship with this one
+            for stale in Path(self.get_ext_fullpath(ext.name)).parent.glob("liborbmath.so*"):
+                stale.unlink()
         super().run()
         if lib["bundle"]:
             for ext in self.extensions:
