@@ -80,6 +80,12 @@ def test_a_callable_kind_inside_a_chain(pts):
     assert (w.linearize(p) @ w.inverse().linearize(q)).isclose(om.Affine(), 1e-12)
 
 
+def test_many_points_map_as_each_point_alone():
+    pts = np.random.default_rng(3).uniform(-50, 50, (1000, 2))
+    for t in (A2 @ make_warp() @ om.Transform(A1), om.Transform(A1) @ om.Transform(A2)):
+        assert clib.same_bits(t.map(pts), np.array([t.map(p) for p in pts]))
+
+
 def test_kinds_answer_queries_by_type_name():
     w = make_warp()
     chain = om.Transform(A1) @ w
