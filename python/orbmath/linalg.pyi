@@ -1,7 +1,7 @@
 """General matrices with 2-D NumPy arrays in and out; failures raise orbmath.MatrixError.
 Eigenvalues and singular values are unsorted, as the iterations leave them."""
 
-from typing import Literal, Tuple, Union, overload
+from typing import Literal, Tuple, overload
 
 import numpy as np
 import numpy.typing as npt
