@@ -113,7 +113,12 @@ class Rigid:
 class Transform:
     """A shared, reference-counted transform object; ``a @ b`` applies b first."""
 
-    def __init__(self, affine: Optional[Affine] = None) -> None: ...
+    @overload
+    def __init__(self) -> None:
+        """A new plain identity transform."""
+    @overload
+    def __init__(self, affine: Affine) -> None:
+        """A new plain transform with the value of an Affine."""
     @staticmethod
     def from_callable(
         function: Callable[[float, float], _Point],

@@ -307,14 +307,9 @@ Plain (affine) transforms, composed chains and kinds defined outside the library
 from_callable) behave alike: ``a @ b`` is the composition a o b (b applies first), inverse()
 and linearize() make new objects, and the operands are never changed. A composed transform
 holds references to its parts.)")
-        .def(py::init([](py::object affine) {
-                 if (affine.is_none()) {
-                     return fromAffine(nullptr);
-                 }
-                 const auto lin = affine.cast<cmath_xformLinear>();
-                 return fromAffine(&lin);
-             }),
-             py::arg("affine") = py::none(), "A new plain transform with the value of an Affine (identity when None).")
+        .def(py::init([]() { return fromAffine(nullptr); }), "A new plain identity transform.")
+        .def(py::init([](const cmath_xformLinear& affine) { return fromAffine(&affine); }), py::arg("affine"),
+             "A new plain transform with the value of an Affine.")
         .def_static("from_callable", &fromCallable, py::arg("function"), py::kw_only(), py::arg("inverse") = py::none(),
                     py::arg("jacobian") = py::none(), py::arg("linear") = false,
                     py::arg("name") = std::string("python_callable"),
