@@ -10,6 +10,8 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <exception>
 #include <optional>
@@ -104,6 +106,24 @@ struct Points {
 Points asPoints(py::handle obj, const char* what);
 // A fresh float64 array of the shape of `like`'s input, (2,) or (N, 2).
 py::array_t<double> newPointsLike(const Points& like);
+// Runs f(const cmath_vect* in, cmath_vect* out, int32_t n) over the points of `in` into a fresh
+// array, in blocks of at most 2^31 - 1 points (each point's result does not depend on the
+// block). The first failing block's status is returned; the fresh array is then dropped.
+template <class F>
+cmath_status mapPointArray(const Points& in, py::array_t<double>& out, F f)
+{
+    const auto* src = reinterpret_cast<const cmath_vect*>(in.array.data());
+    auto* dst = reinterpret_cast<cmath_vect*>(out.mutable_data());
+    for (py::ssize_t done = 0; done < in.count;) {
+        const auto n = static_cast<int32_t>(std::min<py::ssize_t>(in.count - done, INT32_MAX));
+        const cmath_status st = f(src + done, dst + done, n);
+        if (st < 0) {
+            return st;
+        }
+        done += n;
+    }
+    return 0;
+}
 // Writes point i of an array made by newPointsLike.
 inline void store(py::array_t<double>& out, py::ssize_t i, const cmath_vect& v)
 {

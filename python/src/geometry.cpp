@@ -30,19 +30,15 @@ cmath_xformLinear makeAffine(const cmath_matrix& m, const cmath_vect& t)
     return x;
 }
 
-// Maps every point of `points` with f(const cmath_xformLinear*, const cmath_vect*, cmath_vect*)
-// into a fresh array; nothing is returned when one point fails.
+// Maps the points of a (2,) or (N, 2) array with the library's array mapping f(x, in, out, n)
+// into a fresh array.
 template <class X, class F>
-py::array_t<double> mapEach(const X& x, py::handle points, F f, const char* name)
+py::array_t<double> mapArray(const X& x, py::handle points, F f, const char* name)
 {
     const Points in = asPoints(points, "points");
     py::array_t<double> out = newPointsLike(in);
-    for (py::ssize_t i = 0; i < in.count; ++i) {
-        const cmath_vect p = in.at(i);
-        cmath_vect q;
-        check(f(&x, &p, &q), G, name);
-        store(out, i, q);
-    }
+    check(mapPointArray(in, out, [&](const cmath_vect* src, cmath_vect* dst, int32_t n) { return f(&x, src, dst, n); }),
+          G, name);
     return out;
 }
 
@@ -229,25 +225,25 @@ Points are (2,) or (N, 2) float64 arrays, one point per row.)");
         .def(
             "map",
             [](const cmath_xformLinear& x, py::object points) {
-                return mapEach(x, points, cmath_xformLinear_mapPoint, "cmath_xformLinear_mapPoint");
+                return mapArray(x, points, cmath_xformLinear_mapPoints, "cmath_xformLinear_mapPoints");
             },
             py::arg("points"), "matrix @ p + translation for each point of a (2,) or (N, 2) array; a new array.")
         .def(
             "inv_map",
             [](const cmath_xformLinear& x, py::object points) {
-                return mapEach(x, points, cmath_xformLinear_invMapPoint, "cmath_xformLinear_invMapPoint");
+                return mapArray(x, points, cmath_xformLinear_invMapPoints, "cmath_xformLinear_invMapPoints");
             },
             py::arg("points"), "The inverse mapping of each point; GeometryError when singular.")
         .def(
             "map_vectors",
             [](const cmath_xformLinear& x, py::object vectors) {
-                return mapEach(x, vectors, cmath_xformLinear_mapVector, "cmath_xformLinear_mapVector");
+                return mapArray(x, vectors, cmath_xformLinear_mapVectors, "cmath_xformLinear_mapVectors");
             },
             py::arg("vectors"), "matrix @ v for each vector (the translation does not act on vectors).")
         .def(
             "inv_map_vectors",
             [](const cmath_xformLinear& x, py::object vectors) {
-                return mapEach(x, vectors, cmath_xformLinear_invMapVector, "cmath_xformLinear_invMapVector");
+                return mapArray(x, vectors, cmath_xformLinear_invMapVectors, "cmath_xformLinear_invMapVectors");
             },
             py::arg("vectors"), "matrix^-1 @ v for each vector; GeometryError when singular.")
         .def(
@@ -379,7 +375,7 @@ Immutable. ``a @ b`` composes as the library does (b first; angles add without r
         .def(
             "map",
             [](const cmath_xformRigid& x, py::object points) {
-                return mapEach(x, points, cmath_xformRigid_mapPoint, "cmath_xformRigid_mapPoint");
+                return mapArray(x, points, cmath_xformRigid_mapPoints, "cmath_xformRigid_mapPoints");
             },
             py::arg("points"), "Rotation by the stored sine and cosine, plus translation, for each point.")
         .def("__repr__", [](const cmath_xformRigid& x) {

@@ -285,15 +285,10 @@ py::array_t<double> mapPoints(const Transform& t, py::handle points)
     const Points in = asPoints(points, "points");
     py::array_t<double> out = newPointsLike(in);
     CallbackScope scope;
-    for (py::ssize_t i = 0; i < in.count; ++i) {
-        const cmath_vect p = in.at(i);
-        cmath_vect q;
-        const cmath_status st = cmath_xformPtrh_mapPoint(&t.h, &p, &q);
-        if (st < 0 || scope.failed()) {
-            scope.finish(st < 0 ? st : CallbackScope::kCallbackFailed, T, "cmath_xformPtrh_mapPoint");
-        }
-        store(out, i, q);
-    }
+    const cmath_status st = mapPointArray(in, out, [&](const cmath_vect* src, cmath_vect* dst, int32_t n) {
+        return cmath_xformPtrh_mapPoints(&t.h, src, dst, n);
+    });
+    scope.finish(st, T, "cmath_xformPtrh_mapPoints");
     return out;
 }
 
