@@ -4,12 +4,13 @@
 #   liborbmath-dev     headers, CMake package, orbmath.pc and the liborbmath.so link
 #                      (component "development"), depending on exactly the same liborbmath<major>.
 
-# `cmake --install` puts the licence under share/doc/orbmath; the packages carry it as Debian's
-# per-package copyright file instead (rules outside the default install, so only the packages
-# and `cmake --install --component` get them).
-file(READ ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE ORBMATH_LICENSE_TEXT)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE)
-configure_file(${CMAKE_CURRENT_LIST_DIR}/copyright.in ${CMAKE_CURRENT_BINARY_DIR}/copyright @ONLY)
+set(ORBMATH_PACKAGE_MAINTAINER "orbmath developers <orbmath@localhost>"
+    CACHE STRING "Maintainer of the Debian packages (name <address>)")
+
+# `cmake --install` puts the licence under share/doc/orbmath; each package carries Debian's
+# copyright file instead, which names the licence and refers to the copy every Debian system
+# has (rules outside the default install: only the packages and `--component` get them).
+configure_file(${CMAKE_CURRENT_LIST_DIR}/debian/copyright.in ${CMAKE_CURRENT_BINARY_DIR}/copyright @ONLY)
 set(ORBMATH_RUNTIME_PACKAGE liborbmath${PROJECT_VERSION_MAJOR})
 install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT license)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright
@@ -18,9 +19,6 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/liborbmath-dev
         COMPONENT development EXCLUDE_FROM_ALL)
-
-set(ORBMATH_PACKAGE_MAINTAINER "orbmath developers <orbmath@localhost>"
-    CACHE STRING "Maintainer field of the Debian packages")
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME orbmath)
@@ -40,13 +38,16 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+# dpkg runs ldconfig once after installing or removing packages that ship shared objects.
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_LIST_DIR}/debian/triggers)
 
 # Both descriptions open with the project's description as their summary line (CPack adds it).
 set(ORBMATH_PACKAGE_ABOUT
-  "orbmath is a C++20 library of 2D geometry and numerical mathematics for machine-vision
-programs: vectors, matrices, affine and rigid transforms, shared transform objects, angles and
-table trigonometry, ranges, statistics, a reproducible random generator and a dense N x M matrix
-class, with exact and reproducible results. Licence: ${ORBMATH_LICENSE}.
+  "orbmath is a C++20 library of 2D geometry and numerical mathematics for
+machine-vision programs: vectors, matrices, affine and rigid transforms, shared
+transform objects, angles and table trigonometry, ranges, statistics, a
+reproducible random generator and a dense N x M matrix class, with exact and
+reproducible results. Licence: ${ORBMATH_LICENSE}.
 ")
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME ${ORBMATH_RUNTIME_PACKAGE})
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
@@ -56,6 +57,6 @@ set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME liborbmath-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "${ORBMATH_RUNTIME_PACKAGE} (= ${PROJECT_VERSION})")
 set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION "${ORBMATH_PACKAGE_ABOUT}
-This package holds the headers, the CMake package (find_package(orbmath)) and orbmath.pc for
-pkg-config.")
+This package holds the headers, the CMake package (find_package(orbmath))
+and orbmath.pc for pkg-config.")
 include(CPack)
