@@ -41,8 +41,8 @@ released=$(awk -F"'" '/^ *<elf-symbol / {
 exported=$(nm -D --defined-only --with-symbol-versions "$lib" | awk '{print $3}' | sort -u)
 gone=$(comm -23 <(printf '%s\n' "$released") <(printf '%s\n' "$exported"))
 if [ -n "$gone" ]; then
-  echo "released symbols no longer exported with their version:"
-  printf '  %s\n' $gone
+  echo "released symbols no longer exported with their version ($(printf '%s\n' "$gone" | wc -l)):"
+  printf '  %s\n' $gone | head -n 40
 fi
 # A change that remains once added functions and variables are left out is not an addition.
 rest=0
