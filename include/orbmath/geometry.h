@@ -266,9 +266,11 @@ ORBMATH_API cmath_status cmath_xformRigid_initPointsWeighted(cmath_xformRigid* t
  * sample stays; a best needs at least s inliers. After each new best with k inliers,
  * q = log(1 - confidence) / log(1 - (k/n)^s) (the power as repeated products) and, when
  * 0 <= q < the current limit, the limit (at first maxIterations) becomes ceil(q): confidence 1
- * always runs maxIterations iterations. The result is the least-squares fit of the model (as
- * initPoints, initPointsRigid, initPointsSimilarity) to the best model's inliers, which are the
- * mask (1 inlier, 0 not; optional, n entries) and the count (optional) handed back.
+ * always runs maxIterations iterations. Then F = the least-squares fit of the model (as
+ * initPoints, initPointsRigid, initPointsSimilarity) to the best model's inliers; up to 4 times,
+ * while F has more inliers than the set it was fitted to, F = the fit of F's inliers. The result
+ * is F; the mask (1 inlier, 0 not; optional, n entries) and count (optional) handed back are the
+ * set F was fitted to.
  *
  * cmath_errNullArgument for a null target, destination, source or state; cmath_errOutOfDomain
  * when threshold is negative, NaN or infinite, maxIterations < 1, or confidence outside [0, 1];

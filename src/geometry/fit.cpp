@@ -196,6 +196,7 @@ struct AffineKind {
     }
 
     static cmath_status solve(const orb::FitSums& acc, double w, Target* out) { return orb::solveAffine(acc, w, out); }
+    static cmath_xformLinear linear(const Target& t) { return t; }
 };
 
 struct SimilarityKind {
@@ -219,6 +220,7 @@ struct SimilarityKind {
     }
 
     static cmath_status solve(const orb::FitSums& acc, double w, Target* out) { return solveSimilarity(acc, w, out); }
+    static cmath_xformLinear linear(const Target& t) { return t; }
 };
 
 // The rigid sample: the rotation turning u = p1 - p0 towards v = q1 - q0, and the translation
@@ -250,6 +252,10 @@ struct RigidKind {
         return fitRigidSample(dst, src, k, m);
     }
     static cmath_status solve(const orb::FitSums& acc, double w, Target* out) { return solveRigid(acc, w, out); }
+    static cmath_xformLinear linear(const Target& t)
+    {
+        return cmath_xformLinear{t.trans, cmath_matrix{t.cosine, -t.sine, t.sine, t.cosine}};
+    }
 };
 
 struct RigidLinearKind {
@@ -260,7 +266,29 @@ struct RigidLinearKind {
         return fitRigidSample(dst, src, k, m);
     }
     static cmath_status solve(const orb::FitSums& acc, double w, Target* out) { return solveRigidLinear(acc, w, out); }
+    static cmath_xformLinear linear(const Target& t) { return t; }
 };
+
+// Further least-squares fits after the first, each on the inliers of the one before.
+constexpr int32_t kRefits = 4;
+
+// The least-squares fit of the inliers of model m, their count in *count (never below the sample
+// size: m is the consensus' best, or a fit with more inliers than that), in index order.
+template <class Kind>
+cmath_status refit(const cmath_vect* destination, const cmath_vect* source, int32_t n, const cmath_xformLinear& m,
+                   double t2, typename Kind::Target* out, int32_t* count)
+{
+    orb::FitSums acc;
+    int32_t c = 0;
+    for (int32_t i = 0; i < n; ++i) {
+        if (distance2(m, source[i], destination[i]) <= t2) {
+            acc.add(source[i], destination[i]);
+            ++c;
+        }
+    }
+    *count = c;
+    return Kind::solve(acc, 1.0 / static_cast<double>(c), out);
+}
 
 // Random sample consensus. The caller's generator state is copied, and written back only on
 // success together with the other outputs. No allocation: the best model is kept, and its
@@ -332,16 +360,24 @@ cmath_status robustFit(typename Kind::Target* target, const cmath_vect* destinat
         return cmath_errFailed;
     }
 
-    orb::FitSums acc;
-    for (int32_t i = 0; i < n; ++i) {
-        if (distance2(best, source[i], destination[i]) <= t2) {
-            acc.add(source[i], destination[i]);
-        }
-    }
+    // The least-squares fit of the best model's inliers; then, while the fit has more inliers
+    // than the set it was made from (at most kRefits times), the fit of its own inliers.
     typename Kind::Target fitted;
-    const cmath_status st = Kind::solve(acc, 1.0 / static_cast<double>(bestCount), &fitted);
+    int32_t count = 0;
+    cmath_status st = refit<Kind>(destination, source, n, best, t2, &fitted, &count);
     if (st < 0) {
         return st;
+    }
+    for (int32_t round = 0; round < kRefits; ++round) {
+        const cmath_xformLinear m = Kind::linear(fitted);
+        typename Kind::Target next;
+        int32_t c = 0;
+        if (refit<Kind>(destination, source, n, m, t2, &next, &c) < 0 || c <= count) {
+            break;
+        }
+        best = m;
+        count = c;
+        fitted = next;
     }
     *target = fitted;
     *state = rng;
@@ -351,7 +387,7 @@ cmath_status robustFit(typename Kind::Target* target, const cmath_vect* destinat
         }
     }
     if (inlierCount != nullptr) {
-        *inlierCount = bestCount;
+        *inlierCount = count;
     }
     return 0;
 }
