@@ -204,7 +204,7 @@ ORBMATH_API cmath_status cmath_xformRigid_mapPoint(const cmath_xformRigid* x, co
  *    when A = B = 0 exactly or the angle or translation is not finite;
  *  - similarity: matrix (A/P, -(B/P), B/P, A/P); refused (cmath_errFailed) unless P > 1e-15 |A|
  *    and P > 1e-15 |B| (rejects coincident sources, NaN, an element reaching 1e15), or when the
- *    translation is not finite;
+ *    translation is not finite; coincident destinations give the matrix 0;
  *  - the translation is ((Sqx - e11 Sx - e12 Sy) w, (Sqy - e21 Sx - e22 Sy) w), as initPoints. */
 
 struct csRandomUniform2; /* the random generator state, defined in stats.h */
@@ -269,14 +269,15 @@ ORBMATH_API cmath_status cmath_xformRigid_initPointsWeighted(cmath_xformRigid* t
  * always runs maxIterations iterations. Then F = the least-squares fit of the model (as
  * initPoints, initPointsRigid, initPointsSimilarity) to the best model's inliers; up to 4 times,
  * while F has more inliers than the set it was fitted to, F = the fit of F's inliers. The result
- * is F; the mask (1 inlier, 0 not; optional, n entries) and count (optional) handed back are the
- * set F was fitted to.
+ * is F (a refit that is refused ends the refits); the mask (1 inlier, 0 not; optional, n
+ * entries) and count (optional) handed back are the set F was fitted to.
  *
  * cmath_errNullArgument for a null target, destination, source or state; cmath_errOutOfDomain
  * when threshold is negative, NaN or infinite, maxIterations < 1, or confidence outside [0, 1];
- * cmath_errFailed when n < s, no sample reaches s inliers, or the final fit is refused. On every
- * failure nothing is written, the state included; on success the state has advanced by s draws
- * per iteration. No allocation. Same inputs and state give the same result on every build. */
+ * cmath_errFailed when n < s, no sample reaches s inliers, or the first fit F is refused (checked
+ * in this order). On every failure nothing is written, the state included; on success the state
+ * has advanced by s draws per iteration. The outputs must not overlap the inputs. No allocation.
+ * The same inputs and state give the same result on every build. */
 
 /** Robust affine fit (see above); target, *state, inlierMask[0 .. n-1] and *inlierCount written
  * on success only. inlierMask and inlierCount may be null. */

@@ -98,27 +98,30 @@ void expectNear(const X& a, const X& b, double tol)
     }
 }
 
-// The weighted least-squares optimum of the model: the weighted residuals r are orthogonal to
-// the derivative of the mapping along each free parameter (in long double, relative to the
-// size of the terms). Rigid: the translation and the rotation M (-p.y, p.x); similarity also
-// (p.x, p.y) for the scale. The affine fit has its own check in xform_linear_test.cpp.
+// The (weighted) least-squares optimum of the model: the weighted residuals r are orthogonal to
+// the derivative of the mapping along each free parameter, in long double and relative to a
+// bound of the terms. Rigid: the translation and the rotation M (-p.y, p.x); similarity: the
+// translation, (p.x, p.y) and (-p.y, p.x); affine: the translation and each matrix element.
 void expectOptimum(const X& t, const Pairs& p, bool weighted, int kind)
 {
-    long double dot[4] = {}, size[4] = {};
+    const int terms = kind == 1 ? 3 : kind == 2 ? 4 : 6;
+    long double dot[6] = {}, size = 0;
     for (size_t i = 0; i < p.src.size(); ++i) {
         const V m = result<V>(cmath_xformLinear_mapPoint, &t, &p.src[i]);
         const long double w = weighted ? p.w[i] : 1.0L;
         const long double rx = w * (m.x - (long double)p.dst[i].x), ry = w * (m.y - (long double)p.dst[i].y);
         const long double px = p.src[i].x, py = p.src[i].y;
-        const long double turn[2] = {t.matrix.e11 * -py + t.matrix.e12 * px, t.matrix.e21 * -py + t.matrix.e22 * px};
-        const long double terms[4][2] = {{rx, 0}, {0, ry}, {rx * turn[0], ry * turn[1]}, {rx * px, ry * py}};
-        for (int k = 0; k < (kind == 1 ? 3 : 4); ++k) {
-            dot[k] += terms[k][0] + terms[k][1];
-            size[k] += std::fabs(terms[k][0]) + std::fabs(terms[k][1]);
+        const long double tx = t.matrix.e11 * -py + t.matrix.e12 * px, ty = t.matrix.e21 * -py + t.matrix.e22 * px;
+        const long double g[3][6] = {{rx, ry, rx * tx + ry * ty},
+                                     {rx, ry, rx * px + ry * py, ry * px - rx * py},
+                                     {rx, ry, rx * px, rx * py, ry * px, ry * py}};
+        for (int k = 0; k < terms; ++k) {
+            dot[k] += g[kind - 1][k];
         }
+        size += (std::fabs(rx) + std::fabs(ry)) * (1 + std::fabs(px) + std::fabs(py));
     }
-    for (int k = 0; k < (kind == 1 ? 3 : 4); ++k) {
-        EXPECT_LE(std::fabs(dot[k]), 1e-10L * size[k]) << "normal equation " << k;
+    for (int k = 0; k < terms; ++k) {
+        EXPECT_LE(std::fabs(dot[k]), 1e-10L * size) << "normal equation " << k;
     }
 }
 
@@ -164,10 +167,8 @@ TEST(Fit, ExactRecoveryOptimumWeightsAndSwap)
                 }
             }
             ASSERT_EQ(md.weighted(&weighted, noisy.dst.data(), noisy.src.data(), noisy.w.data(), 40), 0);
-            if (md.kind != 3) {
-                expectOptimum(plain, noisy, false, md.kind);
-                expectOptimum(weighted, noisy, true, md.kind);
-            }
+            expectOptimum(plain, noisy, false, md.kind);
+            expectOptimum(weighted, noisy, true, md.kind);
             ASSERT_EQ(md.weighted(&weighted, noisy.dst.data(), noisy.src.data(), ones.data(), 40), 0);
             EXPECT_TRUE(sameBytes(weighted, plain));
             ASSERT_EQ(md.weighted(&weighted, part.dst.data(), part.src.data(), some.data(), 40), 0);
@@ -305,6 +306,58 @@ TEST(Fit, RobustIterationCountAdaptsToTheInlierRatio)
                   0);
         EXPECT_EQ(g.count, c.draws) << c.confidence;
         EXPECT_TRUE(sameBytes(t, X{{1, 0}, {1, -0.0, 0, 1}}));
+    }
+}
+
+TEST(Fit, RobustFitOfOneSampleIsExact)
+{
+    // With exactly s exact pairs every sample is the whole set: its model must be exact for the
+    // pairs to be its inliers (threshold 1e-9); the second set has unit spacing, where the
+    // degenerate-sample tests (det, u.u, h exactly 0) must not fire.
+    Rng rng;
+    for (const Model& md : kModels) {
+        SCOPED_TRACE(md.name);
+        const X truth = randomModel(rng, md.kind);
+        const Pairs generic = makePairs(rng, truth, md.s, 0.0);
+        Pairs unit;
+        unit.src = {V{0, 0}, V{1, 0}, V{1, 1}};
+        for (const V& a : unit.src) {
+            unit.dst.push_back(V{a.x + 5, a.y - 2});
+        }
+        for (const Pairs* p : {&generic, static_cast<const Pairs*>(&unit)}) {
+            csRandomUniform2 g;
+            csRandomUniformInit2(&g, 1);
+            X t;
+            int32_t count = 0;
+            ASSERT_EQ(md.robust(&t, p->dst.data(), p->src.data(), md.s, &g, 1e-9, 10, 0.5, nullptr, &count), 0);
+            EXPECT_EQ(count, md.s);
+            expectNear(t, p == &unit ? X{{5, -2}, {1, 0, 0, 1}} : truth, 1e-12);
+        }
+    }
+}
+
+TEST(Fit, RobustDrawsItsSamplesAsDocumented)
+{
+    // Pairs 0 and 1 move by (1, 0), pairs 2 and 3 by (0, 7): a sample from one group finds that
+    // move, a mixed one nothing. With one iteration, the outcome shows which two indices were
+    // drawn: trunc(4 u1), then trunc(3 u2) moved past the first.
+    const V src[4] = {{0, 0}, {3, 1}, {1, 5}, {4, 4}};
+    const V dst[4] = {{1, 0}, {4, 1}, {1, 12}, {4, 11}};
+    for (int32_t seed = 0; seed < 30; ++seed) {
+        csRandomUniform2 g, h;
+        csRandomUniformInit2(&g, seed);
+        csRandomUniformInit2(&h, seed);
+        const int k0 = static_cast<int>(csRandomUniformNext2(&h, 0.0, 4.0));
+        int k1 = static_cast<int>(csRandomUniformNext2(&h, 0.0, 3.0));
+        k1 += k1 >= k0;
+        X t = kXformSentinel;
+        const cmath_status st =
+            cmath_xformLinear_initPointsRigidRobust(&t, dst, src, 4, &g, 0.01, 1, 0.5, nullptr, nullptr);
+        if ((k0 < 2) != (k1 < 2)) {
+            EXPECT_EQ(st, cmath_errFailed) << seed;
+        } else {
+            EXPECT_TRUE(st == 0 && sameBytes(t, X{k0 < 2 ? V{1, 0} : V{0, 7}, {1, -0.0, 0, 1}})) << seed;
+        }
     }
 }
 
