@@ -251,7 +251,11 @@ typedef struct cmath_xfcomposedNode {
 } cmath_xfcomposedNode;
 
 /** A chain of transforms applied from head to tail: [P1, ..., Pn] is Pn o ... o P1. An empty
- * chain is the identity. The parts are shared, never copied. */
+ * chain is the identity. The parts are shared, never copied. A part may itself be a chain, nested
+ * to any depth (h = h o p, repeated, nests one level each time): mapping, linearisation, the
+ * linearity query, comparison, inversion and release walk the nesting without recursion. A walk
+ * through chains nested more than 16 deep keeps its place in blocks from the allocator, and may
+ * then fail with the allocator's status. */
 struct cmath_xfcomposed {
     cmath_xform base;           /**< the transform base, first in the object */
     cmath_xfcomposedNode* head; /**< the first part applied; null for an empty chain */
