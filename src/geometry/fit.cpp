@@ -272,8 +272,10 @@ struct RigidLinearKind {
 // Further least-squares fits after the first, each on the inliers of the one before.
 constexpr int32_t kRefits = 4;
 
-// The least-squares fit of the inliers of model m, their count in *count (never below the sample
-// size: m is the consensus' best, or a fit with more inliers than that), in index order.
+// The least-squares fit of the inliers of model m, in index order, and their count in *count.
+// For the consensus' best the count is at least the sample size; a later model with fewer
+// inliers than the set before is not used, whatever its fit gives (0 inliers give NaN sums, which
+// every solve refuses).
 template <class Kind>
 cmath_status refit(const cmath_vect* destination, const cmath_vect* source, int32_t n, const cmath_xformLinear& m,
                    double t2, typename Kind::Target* out, int32_t* count)
