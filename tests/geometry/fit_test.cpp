@@ -276,6 +276,31 @@ TEST(Fit, RobustRecoversTheModelAndItsInliers)
     }
 }
 
+TEST(Fit, RobustRefitsUntilItsInliersStopGrowing)
+{
+    // Noise close to the threshold: a sample's model misses inliers that the least-squares fit
+    // of its inliers takes in, so the refits must run until the fit has no more inliers than
+    // the set (the mask) it was fitted to.
+    Rng rng;
+    for (const Model& md : kModels) {
+        SCOPED_TRACE(md.name);
+        const Pairs p = makePairs(rng, randomModel(rng, md.kind), 300, 0.35);
+        csRandomUniform2 g;
+        csRandomUniformInit2(&g, 9);
+        std::vector<int32_t> mask(300);
+        int32_t count = 0, fitted = 0;
+        X t;
+        ASSERT_EQ(md.robust(&t, p.dst.data(), p.src.data(), 300, &g, 0.5, 30, 1.0, mask.data(), &count), 0);
+        for (int i = 0; i < 300; ++i) {
+            const V m = result<V>(cmath_xformLinear_mapPoint, &t, &p.src[i]);
+            const double dx = m.x - p.dst[i].x, dy = m.y - p.dst[i].y;
+            fitted += dx * dx + dy * dy <= 0.25;
+        }
+        EXPECT_LE(fitted, count);
+        EXPECT_GT(count, 150);
+    }
+}
+
 TEST(Fit, RobustIterationCountAdaptsToTheInlierRatio)
 {
     // Half the pairs exact, half far off: once a sample of two exact pairs is drawn, 50 % are
