@@ -44,8 +44,25 @@ class Affine:
         x_rotation: float, y_rotation: float, x_scale: float, y_scale: float, translation: _Point = (0.0, 0.0)
     ) -> Affine: ...
     @staticmethod
-    def fit(source: _Points, destination: _Points) -> Affine:
+    def fit(source: _Points, destination: _Points, weights: Optional[npt.ArrayLike] = None) -> Affine:
         """Least-squares transform mapping source (N, 2) onto destination (N, 2); GeometryError when ill-conditioned."""
+    @staticmethod
+    def fit_similarity(source: _Points, destination: _Points, weights: Optional[npt.ArrayLike] = None) -> Affine:
+        """Least-squares rotation, one scale and translation."""
+    @staticmethod
+    def fit_rigid(source: _Points, destination: _Points, weights: Optional[npt.ArrayLike] = None) -> Affine:
+        """Least-squares rotation and translation, as an Affine."""
+    @staticmethod
+    def fit_robust(
+        source: _Points,
+        destination: _Points,
+        random: Random,
+        threshold: float,
+        max_iterations: int = 1000,
+        confidence: float = 0.99,
+        model: Literal["affine", "similarity", "rigid"] = "affine",
+    ) -> RobustAffineFit:
+        """Random sample consensus with the library's generator (advanced only on success)."""
     @property
     def matrix(self) -> _F64: ...
     @property
@@ -104,11 +121,43 @@ class Rigid:
     def cosine(self) -> float: ...
     @property
     def translation(self) -> _F64: ...
+    @staticmethod
+    def fit(source: _Points, destination: _Points, weights: Optional[npt.ArrayLike] = None) -> Rigid:
+        """Least-squares rotation and translation mapping source (N, 2) onto destination (N, 2)."""
+    @staticmethod
+    def fit_robust(
+        source: _Points,
+        destination: _Points,
+        random: Random,
+        threshold: float,
+        max_iterations: int = 1000,
+        confidence: float = 0.99,
+    ) -> RobustRigidFit: ...
     def with_angle(self, angle: float) -> Rigid: ...
     def inverse(self) -> Rigid: ...
     def __matmul__(self, other: Rigid) -> Rigid: ...
     def to_affine(self) -> Affine: ...
     def map(self, points: _Points) -> _F64: ...
+
+class RobustAffineFit:
+    """The result of Affine.fit_robust."""
+
+    @property
+    def transform(self) -> Affine: ...
+    @property
+    def inliers(self) -> npt.NDArray[np.bool_]: ...
+    @property
+    def inlier_count(self) -> int: ...
+
+class RobustRigidFit:
+    """The result of Rigid.fit_robust."""
+
+    @property
+    def transform(self) -> Rigid: ...
+    @property
+    def inliers(self) -> npt.NDArray[np.bool_]: ...
+    @property
+    def inlier_count(self) -> int: ...
 
 class Transform:
     """A shared, reference-counted transform object; ``a @ b`` applies b first."""

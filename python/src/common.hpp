@@ -185,6 +185,7 @@ py::str fromU16(const char16_t* s);
 
 void bindErrors(py::module_& m);
 void bindGeometry(py::module_& m);
+void bindFits(py::module_& m); // after bindGeometry: adds to Affine and Rigid
 void bindXform(py::module_& m);
 void bindAngle(py::module_& m);
 void bindStats(py::module_& m);

@@ -115,22 +115,6 @@ Points are (2,) or (N, 2) float64 arrays, one point per row.)");
             py::arg("translation") = py::make_tuple(0.0, 0.0),
             "The x axis turned by x_rotation and scaled by x_scale, the y axis turned by y_rotation and "
             "scaled by y_scale.")
-        .def_static(
-            "fit",
-            [](py::object source, py::object destination) {
-                const Points src = asPoints(source, "source"), dst = asPoints(destination, "destination");
-                if (src.single || dst.single || src.count != dst.count) {
-                    throw py::value_error("source and destination must both have shape (N, 2) with the same N");
-                }
-                cmath_xformLinear x;
-                const int32_t n = asCount(src.count, "fit");
-                ORBPY_CHECK(G, cmath_xformLinear_initPoints, &x, reinterpret_cast<const cmath_vect*>(dst.array.data()),
-                            reinterpret_cast<const cmath_vect*>(src.array.data()), n);
-                return x;
-            },
-            py::arg("source"), py::arg("destination"),
-            "The least-squares affine transform mapping source points onto destination points, both (N, 2). "
-            "GeometryError (cmath_errFailed) for fewer than three pairs or an ill-conditioned system.")
         .def_property_readonly(
             "matrix", [](const cmath_xformLinear& x) { return toArray(x.matrix); }, "The 2x2 matrix (a new array).")
         .def_property_readonly(
@@ -383,6 +367,7 @@ Immutable. ``a @ b`` composes as the library does (b first; angles add without r
                    std::string(py::repr(py::float_(x.trans.x))) + ", " +
                    std::string(py::repr(py::float_(x.trans.y))) + "))";
         });
+    bindFits(m);
 }
 
 } // namespace orbpy
