@@ -419,9 +419,9 @@ long copyOut(cxVector<double>& out, const double* src, int n)
     return 0;
 }
 
-// hi / lo of the magnitudes of v[0..n); 1e28 when the smallest is 0 or NaN (a NaN anywhere
-// counts as the smallest) or the largest is below 1e-14.
-double conditionRule(const double* v, int n)
+} // namespace
+
+double orb::nm::conditionNumber(const double* v, int n)
 {
     double hi = std::fabs(v[0]);
     double lo = hi;
@@ -442,8 +442,6 @@ double conditionRule(const double* v, int n)
     }
     return 1e28;
 }
-
-} // namespace
 
 long cxNMMatrixAccess::beginEigen(const cxNMMatrix& src, cxNMMatrix& d, cxNMMatrix& e, int eRows,
                                   cxNMMatrix& copy)
@@ -466,51 +464,122 @@ long cxNMMatrixAccess::beginEigen(const cxNMMatrix& src, cxNMMatrix& d, cxNMMatr
     return copy.assign(src);
 }
 
+// The working copy has a padded row stride (orb::nm::paddedStride): the elimination and the QR
+// sweeps walk down columns, and rows a power of two apart would all fall into the same few
+// cache sets. The stride does not enter the arithmetic.
 long cxNMMatrix::genEigenvalues_(cxVector<double>& re, cxVector<double>& im) const
 {
-    cxNMMatrix wr;
-    cxNMMatrix wi;
-    cxNMMatrix a;
-    long st = cxNMMatrixAccess::beginEigen(*this, wr, wi, 1, a);
-    if (st < 0) {
-        return st;
+    if (rows_ != cols_) {
+        return cxNMMatrix_errNotSquare;
     }
     const int n = rows_;
-    double** at = cxNMMatrixAccess::table(a);
-    hessenbergReduce(at, n);
-    if (!hessenbergEigenvalues(at, n, cxNMMatrixAccess::block(wr), cxNMMatrixAccess::block(wi))) {
-        return cxNMMatrix_errSingular;
+    if (n < 1) {
+        return cxNMMatrix_errBadSize;
     }
-    st = re.resize(static_cast<std::size_t>(n));
+    cmath_status st = 0;
+    orb::Cleanup cl(st);
+    void* block = nullptr;
+    orb::nm::WorkMatrix a;
+    double* wr = nullptr;
+    double* wi = nullptr;
+    st = cxNMMatrixAccess::carveWork(cl, &block, [&](orb::nm::Carve& c) {
+        a.take(c, n, n);
+        wr = c.take<double>(static_cast<size_t>(n));
+        wi = c.take<double>(static_cast<size_t>(n));
+    });
+    if (st < 0) {
+        return cl.close();
+    }
+    for (int i = 0; i < n; ++i) {
+        std::copy(m_[i], m_[i] + n, a.rows[i]);
+    }
+    std::fill(wr, wr + n, 0.0);
+    std::fill(wi, wi + n, 0.0);
+    hessenbergReduce(a.rows, n);
+    if (!hessenbergEigenvalues(a.rows, n, wr, wi)) {
+        st = cxNMMatrix_errSingular;
+        return cl.close();
+    }
+    st = static_cast<cmath_status>(re.resize(static_cast<std::size_t>(n)));
+    if (st < 0) {
+        return cl.close();
+    }
+    st = static_cast<cmath_status>(im.resize(static_cast<std::size_t>(n)));
+    if (st < 0) {
+        return cl.close();
+    }
+    std::copy(wr, wr + n, re.begin());
+    std::copy(wi, wi + n, im.begin());
+    return cl.close();
+}
+
+void cxNMMatrixAccess::SymWork::take(orb::nm::Carve& c, int n)
+{
+    a.take(c, n, n);
+    e = c.take<double>(static_cast<size_t>(n));
+}
+
+long cxNMMatrixAccess::symmetricValues(const cxNMMatrix& src, const SymWork& work, double* d)
+{
+    const int n = src.rows_;
+    for (int i = 0; i < n; ++i) {
+        std::copy(src.m_[i], src.m_[i] + n, work.a.rows[i]);
+    }
+    std::fill(d, d + n, 0.0);
+    std::fill(work.e, work.e + n, 0.0);
+    cxNMMatrix::tridiagonalize(work.a.rows, n, d, work.e, false, nullptr);
+    return cxNMMatrix::tridiagonalEigenvalues(d, work.e, n, nullptr) ? 0 : cxNMMatrix_errSingular;
+}
+
+void cxNMMatrixAccess::CondWork::take(orb::nm::Carve& c, int rows, int cols, bool withSymmetric)
+{
+    symmetric = withSymmetric;
+    if (symmetric) {
+        sym.take(c, cols);
+    } else {
+        svd.take(c, rows, cols);
+    }
+    values = c.take<double>(static_cast<size_t>(cols));
+}
+
+long cxNMMatrixAccess::conditionNumber(const cxNMMatrix& src, const CondWork& work, double& cond)
+{
+    const long st =
+        work.symmetric ? symmetricValues(src, work.sym, work.values) : singularValues(src, work.svd, work.values);
     if (st < 0) {
         return st;
     }
-    st = im.resize(static_cast<std::size_t>(n));
-    if (st < 0) {
-        return st;
-    }
-    std::copy(cxNMMatrixAccess::block(wr), cxNMMatrixAccess::block(wr) + n, re.begin());
-    std::copy(cxNMMatrixAccess::block(wi), cxNMMatrixAccess::block(wi) + n, im.begin());
+    cond = orb::nm::conditionNumber(work.values, src.cols_);
     return 0;
 }
 
 long cxNMMatrix::getSymEigenvalues_(cxVector<double>& values) const
 {
-    cxNMMatrix d;
-    cxNMMatrix e;
-    cxNMMatrix a;
-    const long st = cxNMMatrixAccess::beginEigen(*this, d, e, 1, a);
-    if (st < 0) {
-        return st;
+    if (rows_ != cols_) {
+        return cxNMMatrix_errNotSquare;
     }
     const int n = rows_;
-    double* dv = cxNMMatrixAccess::block(d);
-    double* ev = cxNMMatrixAccess::block(e);
-    tridiagonalize(cxNMMatrixAccess::table(a), n, dv, ev, false, nullptr);
-    if (!tridiagonalEigenvalues(dv, ev, n, nullptr)) {
-        return cxNMMatrix_errSingular;
+    if (n < 1) {
+        return cxNMMatrix_errBadSize;
     }
-    return copyOut(values, dv, n);
+    cmath_status st = 0;
+    orb::Cleanup cl(st);
+    void* block = nullptr;
+    cxNMMatrixAccess::SymWork work;
+    double* d = nullptr;
+    st = cxNMMatrixAccess::carveWork(cl, &block, [&](orb::nm::Carve& c) {
+        work.take(c, n);
+        d = c.take<double>(static_cast<size_t>(n));
+    });
+    if (st < 0) {
+        return cl.close();
+    }
+    st = static_cast<cmath_status>(cxNMMatrixAccess::symmetricValues(*this, work, d));
+    if (st < 0) {
+        return cl.close();
+    }
+    st = static_cast<cmath_status>(copyOut(values, d, n));
+    return cl.close();
 }
 
 long cxNMMatrix::getSymEigenvalues_(cxVector<double>& values, cxNMMatrix& vectors) const
@@ -533,26 +602,8 @@ long cxNMMatrix::getSymEigenvalues_(cxVector<double>& values, cxNMMatrix& vector
     return copyOut(values, dv, n);
 }
 
-long cxNMMatrix::getSymEigenvalues2_(cxVector<double>& values) const
-{
-    cxNMMatrix u;
-    cxNMMatrix w;
-    cxNMMatrix v;
-    long st = decompose(u, w, v);
-    if (st < 0) {
-        return st;
-    }
-    const int n = cols_;
-    st = values.resize(static_cast<std::size_t>(n));
-    if (st < 0) {
-        return st;
-    }
-    const double* const* wt = cxNMMatrixAccess::table(w);
-    for (int i = 0; i < n; ++i) {
-        values[static_cast<std::size_t>(i)] = wt[i][i];
-    }
-    return 0;
-}
+// The singular values, as eigenvalue magnitudes of a symmetric matrix.
+long cxNMMatrix::getSymEigenvalues2_(cxVector<double>& values) const { return getSingularValues(values); }
 
 namespace {
 
@@ -593,32 +644,26 @@ long cxNMMatrix::eigenvalues(bool symmetric, cxVector<double>& re, cxVector<doub
         [&] { return getSymEigenvalues_(re, vectors); });
 }
 
+// Only the values enter the rule: the singular values come without U and V, bit for bit those
+// of decompose.
 long cxNMMatrix::getConditionNumber(bool symmetric, double& cond) const
 {
-    if (!symmetric) {
-        cxNMMatrix u;
-        cxNMMatrix w;
-        cxNMMatrix v;
-        const long st = decompose(u, w, v);
-        if (st < 0) {
-            return st;
-        }
-        // The diagonal of W, gathered into row 0 (the rule reads a contiguous array).
-        const int n = cols_;
-        double** wt = cxNMMatrixAccess::table(w);
-        for (int i = 1; i < n; ++i) {
-            wt[0][i] = wt[i][i];
-        }
-        cond = conditionRule(wt[0], n);
-        return 0;
+    if (symmetric && rows_ != cols_) {
+        return cxNMMatrix_errNotSquare;
     }
-    cxVector<double> values;
-    const long st = getSymEigenvalues_(values);
+    if (cols_ < 1) {
+        return cxNMMatrix_errBadSize;
+    }
+    cmath_status st = 0;
+    orb::Cleanup cl(st);
+    void* block = nullptr;
+    cxNMMatrixAccess::CondWork work;
+    st = cxNMMatrixAccess::carveWork(cl, &block, [&](orb::nm::Carve& c) { work.take(c, rows_, cols_, symmetric); });
     if (st < 0) {
-        return st;
+        return cl.close();
     }
-    cond = conditionRule(values.begin(), cols_);
-    return 0;
+    st = static_cast<cmath_status>(cxNMMatrixAccess::conditionNumber(*this, work, cond));
+    return cl.close();
 }
 
 long cxNMMatrix::getSymEigenvaluesAndConditionNumber(cxVector<double>& values, double& cond) const
@@ -627,6 +672,6 @@ long cxNMMatrix::getSymEigenvaluesAndConditionNumber(cxVector<double>& values, d
     if (st < 0) {
         return st;
     }
-    cond = conditionRule(values.begin(), cols_);
+    cond = orb::nm::conditionNumber(values.begin(), cols_);
     return 0;
 }

@@ -127,20 +127,13 @@ void backwardPass4(const double* const* a, int n, double* const b[4])
 // In place on the n x n array a: U on and above the diagonal, the multipliers of L below.
 // perm[j] is the row exchanged with row j at step j; parity flips with every exchange. A row
 // whose largest magnitude is not above 1e-15 is refused with cxNMMatrix_errSingular (parity
-// is then 1.0); an exactly zero pivot becomes 1e-20 and the decomposition goes on.
-long cxNMMatrix::luDecompose(double** a, int n, int* perm, double& parity)
+// is then 1.0); an exactly zero pivot becomes 1e-20 and the decomposition goes on. work: 2n
+// doubles, the row scales and a gathered copy of the current column (so that the column sums
+// run over contiguous memory).
+long cxNMMatrix::luDecompose(double** a, int n, int* perm, double& parity, double* work)
 {
-    cmath_status st = 0;
-    orb::Cleanup cl(st);
-    // One block: the row scales, then a gathered copy of the current column so that the
-    // column sums run over contiguous memory.
-    double* scale = nullptr;
-    st = csys_memory_alloc_internal(sizeof(double) * 2 * static_cast<size_t>(n), reinterpret_cast<void**>(&scale));
-    if (st < 0) {
-        return st;
-    }
-    cl.workBlock(reinterpret_cast<void**>(&scale));
-    double* col = scale + n;
+    double* scale = work;
+    double* col = work + n;
 
     parity = 1.0;
     for (int i = 0; i < n; ++i) {
@@ -153,8 +146,7 @@ long cxNMMatrix::luDecompose(double** a, int n, int* perm, double& parity)
             }
         }
         if (!(big > 1e-15)) {
-            st = cxNMMatrix_errSingular;
-            return cl.close();
+            return cxNMMatrix_errSingular;
         }
         scale[i] = 1.0 / big;
     }
@@ -211,19 +203,21 @@ long cxNMMatrix::luDecompose(double** a, int n, int* perm, double& parity)
             }
         }
     }
-    return cl.close();
+    return 0;
 }
 
-cmath_status cxNMMatrixAccess::beginLU(const cxNMMatrix& src, int n, orb::Cleanup& cl, int** perm,
-                                       cxNMMatrix& lu)
+void cxNMMatrixAccess::LuWork::take(orb::nm::Carve& c, int n)
 {
-    const cmath_status st =
-        csys_memory_alloc_internal(sizeof(int) * static_cast<size_t>(n), reinterpret_cast<void**>(perm));
-    if (st < 0) {
-        return st;
+    a.take(c, n, n);
+    scratch = c.take<double>(2 * static_cast<size_t>(n));
+    perm = c.take<int>(static_cast<size_t>(n));
+}
+
+void cxNMMatrixAccess::LuWork::load(const cxNMMatrix& src, int n) const
+{
+    for (int i = 0; i < n; ++i) {
+        std::memcpy(a.rows[i], src.m_[i], sizeof(double) * static_cast<size_t>(n));
     }
-    cl.workBlock(reinterpret_cast<void**>(perm));
-    return static_cast<cmath_status>(lu.assign(src));
 }
 
 // Solves M x = b with the output of luDecompose; b (n elements) is replaced by x.
@@ -234,6 +228,8 @@ void cxNMMatrix::luBackSubstitute(const double* const* a, int n, const int* perm
 }
 
 
+// The copy, the row scales, the permutation (and for the inverse the columns it collects) share
+// one work block: one request of the allocator whatever the order.
 long cxNMMatrix::getDeterminant(double& det) const
 {
     if (rows_ != cols_) {
@@ -245,15 +241,16 @@ long cxNMMatrix::getDeterminant(double& det) const
     }
     cmath_status st = 0;
     orb::Cleanup cl(st);
-    int* perm = nullptr;
-    cxNMMatrix lu;
-    st = cxNMMatrixAccess::beginLU(*this, n, cl, &perm, lu);
+    void* block = nullptr;
+    cxNMMatrixAccess::LuWork lu;
+    st = cxNMMatrixAccess::carveWork(cl, &block, [&](orb::nm::Carve& c) { lu.take(c, n); });
     if (st < 0) {
         return cl.close();
     }
-    double** a = cxNMMatrixAccess::table(lu);
+    lu.load(*this, n);
+    double** a = lu.a.rows;
     // The parity is written straight into det: a refused matrix leaves det = 1.0.
-    st = static_cast<cmath_status>(luDecompose(a, n, perm, det));
+    st = static_cast<cmath_status>(luDecompose(a, n, lu.perm, det, lu.scratch));
     if (st < 0) {
         return cl.close();
     }
@@ -269,32 +266,37 @@ long cxNMMatrix::getInverse(cxNMMatrix& out) const
         return cxNMMatrix_errNotSquare;
     }
     const int n = rows_;
+    if (n < 1) {
+        return cxNMMatrix_errBadSize;
+    }
     cmath_status st = 0;
     orb::Cleanup cl(st);
-    int* perm = nullptr;
-    cxNMMatrix lu;
-    st = cxNMMatrixAccess::beginLU(*this, n, cl, &perm, lu);
-    if (st < 0) {
-        return cl.close();
-    }
+    void* block = nullptr;
+    cxNMMatrixAccess::LuWork lu;
     // R collects the columns of the inverse as its rows, so that each substitution runs over
     // contiguous memory; out is its transpose.
-    cxNMMatrix r;
-    st = static_cast<cmath_status>(r.initResize(n, n, 0.0));
+    double* r = nullptr;
+    st = cxNMMatrixAccess::carveWork(cl, &block, [&](orb::nm::Carve& c) {
+        lu.take(c, n);
+        r = c.take<double>(static_cast<size_t>(n) * static_cast<size_t>(n));
+    });
     if (st < 0) {
         return cl.close();
     }
-    double** a = cxNMMatrixAccess::table(lu);
+    lu.load(*this, n);
+    double** a = lu.a.rows;
     double parity = 1.0;
-    st = static_cast<cmath_status>(luDecompose(a, n, perm, parity));
+    st = static_cast<cmath_status>(luDecompose(a, n, lu.perm, parity, lu.scratch));
     if (st < 0) {
         return cl.close();
     }
-    double** rt = cxNMMatrixAccess::table(r);
+    const int* perm = lu.perm;
+    std::memset(r, 0, sizeof(double) * static_cast<size_t>(n) * static_cast<size_t>(n));
+    auto row = [&](int i) { return r + static_cast<size_t>(i) * static_cast<size_t>(n); };
     // luBackSubstitute on every row, four rows at a time (each row with its own operations).
     int i = 0;
     for (; i + 4 <= n; i += 4) {
-        double* const rows[4] = {rt[i], rt[i + 1], rt[i + 2], rt[i + 3]};
+        double* const rows[4] = {row(i), row(i + 1), row(i + 2), row(i + 3)};
         for (int q = 0; q < 4; ++q) {
             rows[q][i + q] = 1.0;
         }
@@ -308,10 +310,10 @@ long cxNMMatrix::getInverse(cxNMMatrix& out) const
         backwardPass4(a, n, rows);
     }
     for (; i < n; ++i) {
-        rt[i][i] = 1.0;
-        forwardPass(a, n, perm, rt[i]);
-        backwardPass(a, n, rt[i]);
+        row(i)[i] = 1.0;
+        forwardPass(a, n, perm, row(i));
+        backwardPass(a, n, row(i));
     }
-    st = static_cast<cmath_status>(r.getTranspose(out));
+    st = static_cast<cmath_status>(cxNMMatrixAccess::storeTransposed(out, r, n, n));
     return cl.close();
 }

@@ -9,6 +9,9 @@
 #include "nmmatrix/internal.hpp"
 #include "support/cleanup.hpp"
 
+// One work block serves the whole solve: first the condition number's work, then, over the
+// same memory, the LU working set and Bᵀ, whose rows (the columns of B) are substituted one by
+// one.
 long cxNMMatrix::solve(const cxNMMatrix& A, const cxNMMatrix& B, bool symmetric, double& cond, double maxCond,
                        cxNMMatrix& X)
 {
@@ -16,44 +19,65 @@ long cxNMMatrix::solve(const cxNMMatrix& A, const cxNMMatrix& B, bool symmetric,
         return cxNMMatrix_errNotSquare;
     }
     const int n = A.rows_;
-    double c = 0.0;
-    cmath_status st = static_cast<cmath_status>(A.getConditionNumber(symmetric, c));
-    if (st < 0) {
-        return st;
+    if (n < 1) {
+        return cxNMMatrix_errBadSize;
     }
-    cond = c;
-    if (!(maxCond >= c)) {
-        return cxNMMatrix_errSingular;
-    }
+    // Every column of B is solved; a B without exactly n rows is refused after the
+    // decomposition (cond has been written by then).
+    const int k = B.rows_ == n ? B.cols_ : 0;
+    cmath_status st = 0;
     orb::Cleanup cl(st);
-    int* perm = nullptr;
-    cxNMMatrix lu;
-    st = cxNMMatrixAccess::beginLU(A, n, cl, &perm, lu);
+    void* block = nullptr;
+    cxNMMatrixAccess::CondWork cw;
+    cxNMMatrixAccess::LuWork lu;
+    double* t = nullptr;
+    auto condLayout = [&](orb::nm::Carve& c) { cw.take(c, n, n, symmetric); };
+    auto luLayout = [&](orb::nm::Carve& c) {
+        lu.take(c, n);
+        t = c.take<double>(static_cast<size_t>(k) * static_cast<size_t>(n));
+    };
+    orb::nm::Carve condSize;
+    condLayout(condSize);
+    st = cxNMMatrixAccess::carveWork(cl, &block, [&](orb::nm::Carve& c) {
+        luLayout(c);
+        c.atLeast(condSize); // both layouts start at the block; the larger decides its size
+    });
     if (st < 0) {
         return cl.close();
     }
-    double** a = cxNMMatrixAccess::table(lu);
+    orb::nm::Carve condCarve(block);
+    condLayout(condCarve);
+    double condition = 0.0;
+    st = static_cast<cmath_status>(cxNMMatrixAccess::conditionNumber(A, cw, condition));
+    if (st < 0) {
+        return cl.close();
+    }
+    cond = condition;
+    if (!(maxCond >= condition)) {
+        st = cxNMMatrix_errSingular;
+        return cl.close();
+    }
+    lu.load(A, n);
+    double** a = lu.a.rows;
     double parity = 1.0;
-    st = static_cast<cmath_status>(luDecompose(a, n, perm, parity));
+    st = static_cast<cmath_status>(luDecompose(a, n, lu.perm, parity, lu.scratch));
     if (st < 0) {
         return cl.close();
     }
-    // Every column of B is solved, each as a row of Bᵀ; a B without exactly n rows is refused
-    // here (after cond has been written), as an empty B is by the transpose.
     if (B.rows_ != n) {
         st = cxNMMatrix_errBadSize;
         return cl.close();
     }
-    cxNMMatrix t;
-    st = static_cast<cmath_status>(B.getTranspose(t));
-    if (st < 0) {
-        return cl.close();
+    for (int i = 0; i < n; ++i) {
+        const double* bi = B.m_[i];
+        for (int j = 0; j < k; ++j) {
+            t[static_cast<size_t>(j) * static_cast<size_t>(n) + static_cast<size_t>(i)] = bi[j];
+        }
     }
-    double** tt = cxNMMatrixAccess::table(t);
-    for (int k = 0; k < t.rows_; ++k) {
-        luBackSubstitute(a, n, perm, tt[k]);
+    for (int j = 0; j < k; ++j) {
+        luBackSubstitute(a, n, lu.perm, t + static_cast<size_t>(j) * static_cast<size_t>(n));
     }
-    st = static_cast<cmath_status>(t.getTranspose(X));
+    st = static_cast<cmath_status>(cxNMMatrixAccess::storeTransposed(X, t, k, n));
     return cl.close();
 }
 

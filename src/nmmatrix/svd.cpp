@@ -21,6 +21,16 @@ using orb::nm::withSign;
 
 namespace {
 
+// The singular values depend only on the code that touches w and rv1. Those routines are kept
+// as one out-of-line body each (neither inlined nor cloned), which the decomposition and the
+// values-only path both call: the same instructions, so the same bits even where operand order
+// decides a NaN's payload.
+#if defined(__clang__)
+#  define ORBMATH_ONE_BODY_ __attribute__((noinline))
+#else
+#  define ORBMATH_ONE_BODY_ __attribute__((noinline, noclone))
+#endif
+
 // sqrt(a² + b²) without destructive underflow or overflow.
 double hypotSafe(double a, double b)
 {
@@ -135,43 +145,16 @@ RotatePair chooseRotatePair()
     return __builtin_cpu_supports("avx512f") ? rotatePairAvx512 : rotatePairBase;
 }
 
-} // namespace
-
-// In place on the m x n array a (m >= n): a becomes U, w the singular values, v (n x n) V.
-// cxNMMatrix_errSingular when m < n or a singular value would need a 100th QR sweep.
-long cxNMMatrix::svdDecompose(double** a, int m, int n, double* w, double** v)
+// Householder reduction of a (m x n, m >= n) to bidiagonal form: w receives the diagonal, rv1
+// the superdiagonal (rv1[0] = 0), a keeps the reflections. Returns anorm, the largest
+// |w(i)| + |rv1(i)| (NaN once one is NaN). sc: n doubles of scratch.
+ORBMATH_ONE_BODY_ double bidiagonalize(double* const* a, int m, int n, double* w, double* rv1, double* sc, AddScaled addScaled)
 {
-    if (m < n) {
-        return cxNMMatrix_errSingular;
-    }
-    cmath_status st = 0;
-    orb::Cleanup cl(st);
-    // The superdiagonal, scratch for column sums gathered row by row, the rotations of one QR
-    // sweep (four numbers per step) and the column copies, all in the one work block.
-    double* rv1 = nullptr;
-    // The QR iteration works on the columns of a and v, each copied into contiguous storage
-    // (at, vt) after the block above, so the block holds n (m + n) more doubles.
-    const size_t nm2 = static_cast<size_t>(n) * (static_cast<size_t>(m) + static_cast<size_t>(n));
-    st = csys_memory_alloc_internal(sizeof(double) * (6 * static_cast<size_t>(n) + nm2),
-                                    reinterpret_cast<void**>(&rv1));
-    if (st < 0) {
-        return st;
-    }
-    cl.workBlock(reinterpret_cast<void**>(&rv1));
-    double* sc = rv1 + n;
-    double* rot = sc + n;
-    double* at = rot + 4 * static_cast<size_t>(n); // column i of a at at + i m
-    double* vt = at + static_cast<size_t>(n) * static_cast<size_t>(m); // column i of v at vt + i n
-    const AddScaled addScaled = chooseAddScaled();
-
     double g = 0.0;
     double scale = 0.0;
     double anorm = 0.0;
-    int l = 0;
-
-    // Householder reduction to bidiagonal form.
     for (int i = 0; i < n; ++i) {
-        l = i + 1;
+        const int l = i + 1;
         rv1[i] = scale * g;
         g = 0.0;
         double s = 0.0;
@@ -240,8 +223,15 @@ long cxNMMatrix::svdDecompose(double** a, int m, int n, double* w, double** v)
         }
         anorm = maxKeepNan(anorm, std::fabs(w[i]) + std::fabs(rv1[i]));
     }
+    return anorm;
+}
 
-    // Accumulation of the right-hand transformations into v.
+// Accumulation of the right-hand transformations (kept in the rows of a) into v.
+void accumulateRight(const double* const* a, int n, const double* rv1, double* const* v, double* sc,
+                     AddScaled addScaled)
+{
+    double g = 0.0;
+    int l = 0;
     for (int i = n - 1; i >= 0; --i) {
         if (i < n - 1) {
             const double* rowi = a[i];
@@ -269,11 +259,14 @@ long cxNMMatrix::svdDecompose(double** a, int m, int n, double* w, double** v)
         g = rv1[i];
         l = i;
     }
+}
 
-    // Accumulation of the left-hand transformations into a.
+// Accumulation of the left-hand transformations (kept in the columns of a) into a itself.
+void accumulateLeft(double* const* a, int m, int n, const double* w, double* sc, AddScaled addScaled)
+{
     for (int i = n - 1; i >= 0; --i) {
-        l = i + 1;
-        g = w[i];
+        const int l = i + 1;
+        double g = w[i];
         double* rowi = a[i];
         for (int j = l; j < n; ++j) {
             rowi[j] = 0.0;
@@ -305,125 +298,239 @@ long cxNMMatrix::svdDecompose(double** a, int m, int n, double* w, double** v)
         }
         rowi[i] += 1.0;
     }
+}
 
-    // The QR sweeps rotate pairs of columns of a and v; they work on column copies, where a
-    // rotation runs over contiguous memory and vectorises across rows (every element still
-    // receives the same operations in the same order). The copies go back before either return
-    // (the work block that holds them is released by the clean-up list).
-    toColumns(a, m, n, at);
-    toColumns(v, n, n, vt);
-    const RotatePair rotatePair = chooseRotatePair();
+// What one pass of the diagonalisation did (qrStep).
+enum class Step { Converged, Failed, Swept };
 
-    // Diagonalisation of the bidiagonal form: for each singular value, QR sweeps until the
-    // superdiagonal element above it is negligible.
+struct StepLog {
+    int l = 0;            // the start of the active block (the sweep ran on l .. k)
+    int chaseEnd = 0;     // the chase rotated columns l - 1 and i for i = l .. chaseEnd - 1
+    bool negated = false; // w(k) converged negative and was negated
+};
+
+// One pass for singular value k, its being the pass counter: the splitting test, the chase of
+// a negligible w(l - 1), then convergence (w(k) made non-negative), failure (its = 100) or one
+// implicit-shift QR sweep on l .. k. Every operation on w and rv1 happens in this one compiled
+// body, which the decomposition and the singular-values-only path share, so both give the
+// same bits, NaN payloads included. The rotations that U and V receive are recorded instead of
+// applied: the chase's in chase (c, s per step), the sweep's in rot (four numbers per step).
+ORBMATH_ONE_BODY_ Step qrStep(double* w, double* rv1, double anorm, int k, int its, StepLog& log, double* chase,
+                              double* rot)
+{
+    bool cancel = true;
+    int nm = 0;
+    int l = k;
+    for (; l >= 0; --l) {
+        nm = l - 1;
+        // rv1[0] is always 0; the explicit l == 0 stop also holds when anorm is NaN.
+        if (l == 0 || std::fabs(rv1[l]) + anorm == anorm) {
+            cancel = false;
+            break;
+        }
+        if (std::fabs(w[nm]) + anorm == anorm) {
+            break;
+        }
+    }
+    log.l = l;
+    log.chaseEnd = l;
+    log.negated = false;
+    if (cancel) {
+        // w[nm] is negligible: chase rv1[l] out with rotations.
+        double c = 0.0;
+        double s = 1.0;
+        for (int i = l; i <= k; ++i) {
+            const double f = s * rv1[i];
+            rv1[i] = c * rv1[i];
+            if (std::fabs(f) + anorm == anorm) {
+                break;
+            }
+            const double g = w[i];
+            double h = hypotSafe(f, g);
+            w[i] = h;
+            h = 1.0 / h;
+            c = g * h;
+            s = -f * h;
+            chase[2 * (i - l)] = c;
+            chase[2 * (i - l) + 1] = s;
+            log.chaseEnd = i + 1;
+        }
+    }
+    double z = w[k];
+    if (l == k) {
+        if (!(z >= 0.0)) {
+            w[k] = -z;
+            log.negated = true;
+        }
+        return Step::Converged;
+    }
+    if (its == 100) {
+        return Step::Failed;
+    }
+    // Shift from the trailing 2 x 2 block.
+    double x = w[l];
+    nm = k - 1;
+    double y = w[nm];
+    double g = rv1[nm];
+    double h = rv1[k];
+    double f = ((y - z) * (y + z) + (g - h) * (g + h)) / (2.0 * h * y);
+    g = hypotSafe(f, 1.0);
+    f = ((x - z) * (x + z) + h * ((y / (f + withSign(g, f))) - h)) / x;
+    // Next QR transformation.
+    double c = 1.0;
+    double s = 1.0;
+    for (int j = l; j <= nm; ++j) {
+        const int i = j + 1;
+        g = rv1[i];
+        y = w[i];
+        h = s * g;
+        g = c * g;
+        z = hypotSafe(f, h);
+        rv1[j] = z;
+        c = f / z;
+        s = h / z;
+        f = x * c + g * s;
+        g = g * c - x * s;
+        h = y * s;
+        y *= c;
+        rot[4 * (j - l)] = c; // the rotation of columns j, i of v
+        rot[4 * (j - l) + 1] = s;
+        z = hypotSafe(f, h);
+        w[j] = z;
+        if (z != 0.0) {
+            z = 1.0 / z;
+            c = f * z;
+            s = h * z;
+        }
+        f = c * g + s * y;
+        x = c * y - s * g;
+        rot[4 * (j - l) + 2] = c; // the rotation of columns j, i of a
+        rot[4 * (j - l) + 3] = s;
+    }
+    rv1[l] = 0.0;
+    rv1[k] = f;
+    w[k] = x;
+    return Step::Swept;
+}
+
+// The diagonalisation of the bidiagonal form (w, rv1): for each singular value, passes until
+// the superdiagonal element above it is negligible. false when one would need a 100th sweep.
+// When at is given, the recorded rotations are applied to the column copies of U (at, m rows)
+// and V (vt, n rows) after each pass, in the order the classic loop applies them. rot: 6n
+// doubles (the chase's rotations, then the sweep's).
+bool diagonalize(double* w, double* rv1, int n, double anorm, double* rot, double* at, int m, double* vt)
+{
+    double* chase = rot + 4 * static_cast<size_t>(n);
+    const RotatePair rotatePair = at != nullptr ? chooseRotatePair() : nullptr;
+    auto colA = [&](int i) { return at + static_cast<size_t>(i) * static_cast<size_t>(m); };
+    auto colV = [&](int i) { return vt + static_cast<size_t>(i) * static_cast<size_t>(n); };
     for (int k = n - 1; k >= 0; --k) {
         for (int its = 1;; ++its) {
-            bool cancel = true;
-            int nm = 0;
-            for (l = k; l >= 0; --l) {
-                nm = l - 1;
-                // rv1[0] is always 0; the explicit l == 0 stop also holds when anorm is NaN.
-                if (l == 0 || std::fabs(rv1[l]) + anorm == anorm) {
-                    cancel = false;
-                    break;
-                }
-                if (std::fabs(w[nm]) + anorm == anorm) {
-                    break;
-                }
+            StepLog log;
+            const Step step = qrStep(w, rv1, anorm, k, its, log, chase, rot);
+            if (step == Step::Failed) {
+                return false;
             }
-            if (cancel) {
-                // w[nm] is negligible: chase rv1[l] out with rotations.
-                double c = 0.0;
-                double s = 1.0;
-                for (int i = l; i <= k; ++i) {
-                    const double f = s * rv1[i];
-                    rv1[i] = c * rv1[i];
-                    if (std::fabs(f) + anorm == anorm) {
-                        break;
-                    }
-                    g = w[i];
-                    double h = hypotSafe(f, g);
-                    w[i] = h;
-                    h = 1.0 / h;
-                    c = g * h;
-                    s = -f * h;
-                    rotatePair(at + static_cast<size_t>(nm) * m, at + static_cast<size_t>(i) * m, m, c, s);
+            if (at != nullptr) {
+                for (int i = log.l; i < log.chaseEnd; ++i) {
+                    rotatePair(colA(log.l - 1), colA(i), m, chase[2 * (i - log.l)], chase[2 * (i - log.l) + 1]);
                 }
-            }
-            double z = w[k];
-            if (l == k) {
-                if (!(z >= 0.0)) {
-                    w[k] = -z;
-                    double* vk = vt + static_cast<size_t>(k) * n;
+                if (log.negated) {
+                    double* vk = colV(k);
                     for (int j = 0; j < n; ++j) {
                         vk[j] = -vk[j];
                     }
                 }
+                if (step == Step::Swept) {
+                    // The sweep's rotations read only w and rv1: applied afterwards, in order.
+                    for (int j = log.l; j < k; ++j) {
+                        const double* r = rot + 4 * (j - log.l);
+                        rotatePair(colV(j), colV(j + 1), n, r[0], r[1]);
+                        rotatePair(colA(j), colA(j + 1), m, r[2], r[3]);
+                    }
+                }
+            }
+            if (step == Step::Converged) {
                 break;
             }
-            if (its == 100) {
-                fromColumns(at, m, n, a);
-                fromColumns(vt, n, n, v);
-                st = cxNMMatrix_errSingular;
-                return cl.close();
-            }
-            // Shift from the trailing 2 x 2 block.
-            double x = w[l];
-            nm = k - 1;
-            double y = w[nm];
-            g = rv1[nm];
-            double h = rv1[k];
-            double f = ((y - z) * (y + z) + (g - h) * (g + h)) / (2.0 * h * y);
-            g = hypotSafe(f, 1.0);
-            f = ((x - z) * (x + z) + h * ((y / (f + withSign(g, f))) - h)) / x;
-            // Next QR transformation.
-            double c = 1.0;
-            double s = 1.0;
-            for (int j = l; j <= nm; ++j) {
-                const int i = j + 1;
-                g = rv1[i];
-                y = w[i];
-                h = s * g;
-                g = c * g;
-                z = hypotSafe(f, h);
-                rv1[j] = z;
-                c = f / z;
-                s = h / z;
-                f = x * c + g * s;
-                g = g * c - x * s;
-                h = y * s;
-                y *= c;
-                rot[4 * (j - l)] = c; // the rotation of columns j, i of v
-                rot[4 * (j - l) + 1] = s;
-                z = hypotSafe(f, h);
-                w[j] = z;
-                if (z != 0.0) {
-                    z = 1.0 / z;
-                    c = f * z;
-                    s = h * z;
-                }
-                f = c * g + s * y;
-                x = c * y - s * g;
-                rot[4 * (j - l) + 2] = c; // the rotation of columns j, i of a
-                rot[4 * (j - l) + 3] = s;
-            }
-            // The sweep's rotations read only w and rv1, so they are applied to the columns of v
-            // and a afterwards, in the same order.
-            for (int j = l; j <= nm; ++j) {
-                const double* r = rot + 4 * (j - l);
-                rotatePair(vt + static_cast<size_t>(j) * n, vt + static_cast<size_t>(j + 1) * n, n, r[0], r[1]);
-                rotatePair(at + static_cast<size_t>(j) * m, at + static_cast<size_t>(j + 1) * m, m, r[2], r[3]);
-            }
-            rv1[l] = 0.0;
-            rv1[k] = f;
-            w[k] = x;
         }
     }
+    return true;
+}
+
+} // namespace
+
+// In place on the m x n array a (m >= n): a becomes U, w the singular values, v (n x n) V.
+// cxNMMatrix_errSingular when m < n or a singular value would need a 100th QR sweep.
+long cxNMMatrix::svdDecompose(double** a, int m, int n, double* w, double** v)
+{
+    if (m < n) {
+        return cxNMMatrix_errSingular;
+    }
+    cmath_status st = 0;
+    orb::Cleanup cl(st);
+    // The superdiagonal, scratch for column sums gathered row by row, the rotations of one QR
+    // pass (six numbers per step) and the column copies, all in the one work block.
+    double* rv1 = nullptr;
+    // The QR iteration works on the columns of a and v, each copied into contiguous storage
+    // (at, vt) after the block above, so the block holds n (m + n) more doubles.
+    const size_t nm2 = static_cast<size_t>(n) * (static_cast<size_t>(m) + static_cast<size_t>(n));
+    st = csys_memory_alloc_internal(sizeof(double) * (8 * static_cast<size_t>(n) + nm2),
+                                    reinterpret_cast<void**>(&rv1));
+    if (st < 0) {
+        return st;
+    }
+    cl.workBlock(reinterpret_cast<void**>(&rv1));
+    double* sc = rv1 + n;
+    double* rot = sc + n;
+    double* at = rot + 6 * static_cast<size_t>(n); // column i of a at at + i m
+    double* vt = at + static_cast<size_t>(n) * static_cast<size_t>(m); // column i of v at vt + i n
+    const AddScaled addScaled = chooseAddScaled();
+
+    const double anorm = bidiagonalize(a, m, n, w, rv1, sc, addScaled);
+    accumulateRight(a, n, rv1, v, sc, addScaled);
+    accumulateLeft(a, m, n, w, sc, addScaled);
+
+    // The QR sweeps rotate pairs of columns of a and v; they work on column copies, where a
+    // rotation runs over contiguous memory and vectorises across rows (every element still
+    // receives the same operations in the same order). The copies go back on both exits.
+    toColumns(a, m, n, at);
+    toColumns(v, n, n, vt);
+    const bool converged = diagonalize(w, rv1, n, anorm, rot, at, m, vt);
     fromColumns(at, m, n, a);
     fromColumns(vt, n, n, v);
+    if (!converged) {
+        st = cxNMMatrix_errSingular;
+    }
     return cl.close();
 }
 
+void cxNMMatrixAccess::SvdWork::take(orb::nm::Carve& c, int m, int n)
+{
+    a.take(c, m > n ? m : n, n);
+    rv1 = c.take<double>(static_cast<size_t>(n));
+    sc = c.take<double>(static_cast<size_t>(n));
+    rot = c.take<double>(6 * static_cast<size_t>(n));
+}
+
+// decompose's steps without U and V: the same zero-padded working matrix (its row stride does
+// not enter the arithmetic), the same bidiagonalisation, then the QR sweeps on w and rv1 alone.
+long cxNMMatrixAccess::singularValues(const cxNMMatrix& src, const SvdWork& work, double* w)
+{
+    const int rows = src.rows_;
+    const int n = src.cols_;
+    const int p = rows > n ? rows : n;
+    double* const* a = work.a.rows;
+    for (int i = 0; i < p; ++i) {
+        if (i < rows) {
+            std::memcpy(a[i], src.m_[i], sizeof(double) * static_cast<size_t>(n));
+        } else {
+            std::memset(a[i], 0, sizeof(double) * static_cast<size_t>(n));
+        }
+    }
+    const double anorm = bidiagonalize(a, p, n, w, work.rv1, work.sc, chooseAddScaled());
+    return diagonalize(w, work.rv1, n, anorm, work.rot, nullptr, p, nullptr) ? 0 : cxNMMatrix_errSingular;
+}
 
 long cxNMMatrix::decompose(cxNMMatrix& U, cxNMMatrix& W, cxNMMatrix& V) const
 {
@@ -470,6 +577,35 @@ long cxNMMatrix::decompose(cxNMMatrix& U, cxNMMatrix& W, cxNMMatrix& V) const
     std::memcpy(cxNMMatrixAccess::block(U), cxNMMatrixAccess::block(work),
                 sizeof(double) * static_cast<size_t>(mrows) * static_cast<size_t>(n));
     return 0;
+}
+
+long cxNMMatrix::getSingularValues(cxVector<double>& values) const
+{
+    const int n = cols_;
+    if (n < 1) {
+        return cxNMMatrix_errBadSize;
+    }
+    cmath_status st = 0;
+    orb::Cleanup cl(st);
+    void* block = nullptr;
+    cxNMMatrixAccess::SvdWork work;
+    double* w = nullptr;
+    st = cxNMMatrixAccess::carveWork(cl, &block, [&](orb::nm::Carve& c) {
+        work.take(c, rows_, n);
+        w = c.take<double>(static_cast<size_t>(n));
+    });
+    if (st < 0) {
+        return cl.close();
+    }
+    st = static_cast<cmath_status>(cxNMMatrixAccess::singularValues(*this, work, w));
+    if (st < 0) {
+        return cl.close();
+    }
+    st = static_cast<cmath_status>(values.resize(static_cast<size_t>(n)));
+    if (st >= 0) {
+        std::memcpy(values.begin(), w, sizeof(double) * static_cast<size_t>(n));
+    }
+    return cl.close();
 }
 
 long cxNMMatrix::getPseudoinverse(double tolerance, cxNMMatrix& out) const
