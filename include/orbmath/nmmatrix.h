@@ -384,8 +384,11 @@ private:
     ORBMATH_HIDDEN_ static long luDecompose(double** a, int n, int* perm, double& parity, double* work);
     ORBMATH_HIDDEN_ static void luBackSubstitute(const double* const* a, int n, const int* perm, double* b);
     ORBMATH_HIDDEN_ static long svdDecompose(double** a, int m, int n, double* w, double** v);
-    ORBMATH_HIDDEN_ static void hessenbergReduce(double** a, int n);
-    ORBMATH_HIDDEN_ static bool hessenbergEigenvalues(double** a, int n, double* wr, double* wi);
+    /** work: 2n doubles and index: n ints of scratch. */
+    ORBMATH_HIDDEN_ static void hessenbergReduce(double** a, int n, double* work, int* index);
+    /** work: 5n doubles and flags: n ints of scratch. */
+    ORBMATH_HIDDEN_ static bool hessenbergEigenvalues(double** a, int n, double* wr, double* wi, double* work,
+                                                      int* flags);
     /** work: n doubles of scratch, used only withVectors (may be null without). */
     ORBMATH_HIDDEN_ static void tridiagonalize(double** a, int n, double* d, double* e, bool withVectors, double* work);
     ORBMATH_HIDDEN_ static bool tridiagonalEigenvalues(double* d, double* e, int n, double** z);

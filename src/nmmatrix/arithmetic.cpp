@@ -287,6 +287,12 @@ long cxNMMatrix::getTranspose(cxNMMatrix& out) const
     return produce(out, c, r, &out == this, [&](double* dst) { transposeInto(dst, src, r, c); });
 }
 
+void cxNMMatrixAccess::multiply(double* C, int n, int q, int m, const double* A, std::ptrdiff_t asx,
+                                std::ptrdiff_t asy, const double* B, std::ptrdiff_t bsx, std::ptrdiff_t bsy)
+{
+    product(C, n, q, m, Operand{A, asx, asy}, Operand{B, bsx, bsy}, false);
+}
+
 long cxNMMatrixAccess::storeTransposed(cxNMMatrix& target, const double* src, int r, int c)
 {
     return produce(target, c, r, false, [&](double* dst) { transposeInto(dst, src, r, c); });

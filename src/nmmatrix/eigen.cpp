@@ -1,8 +1,8 @@
 // Eigenvalues of square matrices and condition numbers.
 //
 // General matrices: reduction to upper Hessenberg form by Gaussian elimination with pivoting
-// (no balancing), then the Francis double-shift QR iteration; complex pairs come back with the
-// negative imaginary part first. Symmetric matrices: Householder reduction to tridiagonal
+// (no balancing), then the Francis double-shift QR iteration (both in hessenberg.cpp); complex
+// pairs come back with the negative imaginary part first. Symmetric matrices: Householder reduction to tridiagonal
 // form, then QL with implicit shifts, optionally accumulating the eigenvectors. Nothing is
 // sorted: values stay where the iterations leave them. Reference: Wilkinson & Reinsch,
 // Handbook for Automatic Computation II (elmhes, hqr, tred2, tql2).
@@ -15,219 +15,6 @@
 #include "nmmatrix/kernels.hpp"
 #include "support/cleanup.hpp"
 
-using orb::nm::dot;
-using orb::nm::withSign;
-
-// Upper Hessenberg form by elimination with pivoting (the first of equal maxima is kept);
-// the multipliers stay below the subdiagonal. Nothing happens for n < 3.
-void cxNMMatrix::hessenbergReduce(double** a, int n)
-{
-    for (int m = 1; m < n - 1; ++m) {
-        double x = 0.0;
-        int i = m;
-        for (int j = m; j < n; ++j) {
-            if (std::fabs(a[j][m - 1]) > std::fabs(x)) {
-                x = a[j][m - 1];
-                i = j;
-            }
-        }
-        if (i != m) {
-            std::swap_ranges(a[i] + m - 1, a[i] + n, a[m] + m - 1);
-            for (int j = 0; j < n; ++j) {
-                std::swap(a[j][i], a[j][m]);
-            }
-        }
-        if (x != 0.0) {
-            const double* rowm = a[m];
-            for (i = m + 1; i < n; ++i) {
-                double* rowi = a[i];
-                double y = rowi[m - 1];
-                if (y != 0.0) {
-                    y /= x;
-                    rowi[m - 1] = y;
-                    for (int j = m; j < n; ++j) {
-                        rowi[j] -= y * rowm[j];
-                    }
-                    for (int j = 0; j < n; ++j) {
-                        a[j][m] += y * a[j][i];
-                    }
-                }
-            }
-        }
-    }
-}
-
-// Francis double-shift QR on the Hessenberg part of a (destroyed); false when an eigenvalue
-// or pair would need a 31st sweep. Exceptional shifts at sweeps 10 and 20.
-bool cxNMMatrix::hessenbergEigenvalues(double** a, int n, double* wr, double* wi)
-{
-    double anorm = std::fabs(a[0][0]);
-    for (int i = 1; i < n; ++i) {
-        for (int j = i - 1; j < n; ++j) {
-            anorm += std::fabs(a[i][j]);
-        }
-    }
-    int nn = n - 1;
-    double t = 0.0;
-    double p = 0.0;
-    double q = 0.0;
-    double r = 0.0;
-    while (nn >= 0) {
-        int its = 0;
-        int l = 0;
-        do {
-            // Look for a single small subdiagonal element.
-            for (l = nn; l >= 1; --l) {
-                double s = std::fabs(a[l - 1][l - 1]) + std::fabs(a[l][l]);
-                if (s == 0.0) {
-                    s = anorm;
-                }
-                if (std::fabs(a[l][l - 1]) + s == s) {
-                    break;
-                }
-            }
-            double x = a[nn][nn];
-            if (l == nn) {
-                // One root.
-                wr[nn] = x + t;
-                wi[nn] = 0.0;
-                --nn;
-                continue;
-            }
-            double y = a[nn - 1][nn - 1];
-            double w = a[nn][nn - 1] * a[nn - 1][nn];
-            if (l == nn - 1) {
-                // Two roots.
-                p = 0.5 * (y - x);
-                q = p * p + w;
-                double z = std::sqrt(std::fabs(q));
-                x += t;
-                if (q >= 0.0) {
-                    z = p > 0.0 ? p + z : p - z;
-                    wr[nn - 1] = wr[nn] = x + z;
-                    if (z != 0.0) {
-                        wr[nn] = x - w / z;
-                    }
-                    wi[nn - 1] = wi[nn] = 0.0;
-                } else {
-                    wr[nn - 1] = wr[nn] = x + p;
-                    wi[nn] = z;
-                    wi[nn - 1] = -z;
-                }
-                nn -= 2;
-                continue;
-            }
-            // No roots found yet: another sweep.
-            if (its == 30) {
-                return false;
-            }
-            if (its == 10 || its == 20) {
-                // Exceptional shift.
-                t += x;
-                for (int i = 0; i <= nn; ++i) {
-                    a[i][i] -= x;
-                }
-                const double s = std::fabs(a[nn][nn - 1]) + std::fabs(a[nn - 1][nn - 2]);
-                y = x = 0.75 * s;
-                w = -0.4375 * s * s;
-            }
-            ++its;
-            // Form the shift and look for two consecutive small subdiagonal elements.
-            int m = nn - 2;
-            double z = 0.0;
-            for (; m >= l; --m) {
-                z = a[m][m];
-                r = x - z;
-                double s = y - z;
-                p = (r * s - w) / a[m + 1][m] + a[m][m + 1];
-                q = a[m + 1][m + 1] - z - r - s;
-                r = a[m + 2][m + 1];
-                s = std::fabs(p) + std::fabs(q) + std::fabs(r);
-                p /= s;
-                q /= s;
-                r /= s;
-                if (m == l) {
-                    break;
-                }
-                const double u = std::fabs(a[m][m - 1]) * (std::fabs(q) + std::fabs(r));
-                const double v = std::fabs(p) * (std::fabs(a[m - 1][m - 1]) + std::fabs(z) + std::fabs(a[m + 1][m + 1]));
-                if (u + v == v) {
-                    break;
-                }
-            }
-            for (int i = m + 2; i <= nn; ++i) {
-                a[i][i - 2] = 0.0;
-                if (i != m + 2) {
-                    a[i][i - 3] = 0.0;
-                }
-            }
-            // Double QR step on rows l..nn and columns m..nn.
-            for (int k = m; k <= nn - 1; ++k) {
-                if (k != m) {
-                    p = a[k][k - 1];
-                    q = a[k + 1][k - 1];
-                    r = 0.0;
-                    if (k != nn - 1) {
-                        r = a[k + 2][k - 1];
-                    }
-                    x = std::fabs(p) + std::fabs(q) + std::fabs(r);
-                    if (x != 0.0) {
-                        p /= x;
-                        q /= x;
-                        r /= x;
-                    }
-                }
-                const double s = withSign(std::sqrt(p * p + q * q + r * r), p);
-                if (s != 0.0) {
-                    if (k == m) {
-                        if (l != m) {
-                            a[k][k - 1] = -a[k][k - 1];
-                        }
-                    } else {
-                        a[k][k - 1] = -s * x;
-                    }
-                    p += s;
-                    x = p / s;
-                    y = q / s;
-                    z = r / s;
-                    q /= p;
-                    r /= p;
-                    // Row modification.
-                    double* rk = a[k];
-                    double* rk1 = a[k + 1];
-                    if (k != nn - 1) {
-                        double* rk2 = a[k + 2];
-                        for (int j = k; j <= nn; ++j) {
-                            const double pj = rk[j] + q * rk1[j] + r * rk2[j];
-                            rk2[j] -= pj * z;
-                            rk1[j] -= pj * y;
-                            rk[j] -= pj * x;
-                        }
-                    } else {
-                        for (int j = k; j <= nn; ++j) {
-                            const double pj = rk[j] + q * rk1[j];
-                            rk1[j] -= pj * y;
-                            rk[j] -= pj * x;
-                        }
-                    }
-                    // Column modification.
-                    const int mmin = nn < k + 3 ? nn : k + 3;
-                    for (int i = l; i <= mmin; ++i) {
-                        double* ri = a[i];
-                        double pi = x * ri[k] + y * ri[k + 1];
-                        if (k != nn - 1) {
-                            pi += z * ri[k + 2];
-                            ri[k + 2] -= pi * r;
-                        }
-                        ri[k + 1] -= pi * q;
-                        ri[k] -= pi;
-                    }
-                }
-            }
-        } while (l < nn - 1);
-    }
-    return true;
-}
 
 // Householder tridiagonalisation of the symmetric a (lower triangle read): d the diagonal,
 // e the subdiagonal in e[1..n), e[0] = 0. withVectors: a becomes the orthogonal transform.
@@ -482,10 +269,14 @@ long cxNMMatrix::genEigenvalues_(cxVector<double>& re, cxVector<double>& im) con
     orb::nm::WorkMatrix a;
     double* wr = nullptr;
     double* wi = nullptr;
+    double* scratch = nullptr;
+    int* index = nullptr;
     st = cxNMMatrixAccess::carveWork(cl, &block, [&](orb::nm::Carve& c) {
         a.take(c, n, n);
         wr = c.take<double>(static_cast<size_t>(n));
         wi = c.take<double>(static_cast<size_t>(n));
+        scratch = c.take<double>(5 * static_cast<size_t>(n));
+        index = c.take<int>(static_cast<size_t>(n));
     });
     if (st < 0) {
         return cl.close();
@@ -495,8 +286,8 @@ long cxNMMatrix::genEigenvalues_(cxVector<double>& re, cxVector<double>& im) con
     }
     std::fill(wr, wr + n, 0.0);
     std::fill(wi, wi + n, 0.0);
-    hessenbergReduce(a.rows, n);
-    if (!hessenbergEigenvalues(a.rows, n, wr, wi)) {
+    hessenbergReduce(a.rows, n, scratch, index);
+    if (!hessenbergEigenvalues(a.rows, n, wr, wi, scratch, index)) {
         st = cxNMMatrix_errSingular;
         return cl.close();
     }
@@ -519,11 +310,11 @@ void cxNMMatrixAccess::SymWork::take(orb::nm::Carve& c, int n)
     e = c.take<double>(static_cast<size_t>(n));
 }
 
-long cxNMMatrixAccess::symmetricValues(const cxNMMatrix& src, const SymWork& work, double* d)
+long cxNMMatrixAccess::symmetricValues(orb::nm::Rows src, const SymWork& work, double* d)
 {
-    const int n = src.rows_;
+    const int n = src.rows;
     for (int i = 0; i < n; ++i) {
-        std::copy(src.m_[i], src.m_[i] + n, work.a.rows[i]);
+        std::copy(src.row[i], src.row[i] + n, work.a.rows[i]);
     }
     std::fill(d, d + n, 0.0);
     std::fill(work.e, work.e + n, 0.0);
@@ -542,14 +333,14 @@ void cxNMMatrixAccess::CondWork::take(orb::nm::Carve& c, int rows, int cols, boo
     values = c.take<double>(static_cast<size_t>(cols));
 }
 
-long cxNMMatrixAccess::conditionNumber(const cxNMMatrix& src, const CondWork& work, double& cond)
+long cxNMMatrixAccess::conditionNumber(orb::nm::Rows src, const CondWork& work, double& cond)
 {
     const long st =
         work.symmetric ? symmetricValues(src, work.sym, work.values) : singularValues(src, work.svd, work.values);
     if (st < 0) {
         return st;
     }
-    cond = orb::nm::conditionNumber(work.values, src.cols_);
+    cond = orb::nm::conditionNumber(work.values, src.cols);
     return 0;
 }
 
@@ -574,7 +365,7 @@ long cxNMMatrix::getSymEigenvalues_(cxVector<double>& values) const
     if (st < 0) {
         return cl.close();
     }
-    st = static_cast<cmath_status>(cxNMMatrixAccess::symmetricValues(*this, work, d));
+    st = static_cast<cmath_status>(cxNMMatrixAccess::symmetricValues(cxNMMatrixAccess::rowsOf(*this), work, d));
     if (st < 0) {
         return cl.close();
     }
@@ -662,7 +453,7 @@ long cxNMMatrix::getConditionNumber(bool symmetric, double& cond) const
     if (st < 0) {
         return cl.close();
     }
-    st = static_cast<cmath_status>(cxNMMatrixAccess::conditionNumber(*this, work, cond));
+    st = static_cast<cmath_status>(cxNMMatrixAccess::conditionNumber(cxNMMatrixAccess::rowsOf(*this), work, cond));
     return cl.close();
 }
 

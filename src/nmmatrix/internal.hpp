@@ -33,11 +33,22 @@ public:
         used_ = alignUp(used_ + count * sizeof(T));
         return p;
     }
-    // Makes this layout at least as large as other (for two layouts that share one block).
-    void atLeast(const Carve& other)
+    // A layout that starts where this one stands, for one of several alternatives that share
+    // the rest of the block; reserve() then takes the room of the largest.
+    Carve rest() const
     {
-        used_ = used_ > other.used_ ? used_ : other.used_;
-        overflow_ = overflow_ || other.overflow_;
+        Carve c;
+        c.base_ = base_ != 0 ? base_ + used_ : 0;
+        c.overflow_ = overflow_;
+        return c;
+    }
+    void reserve(const Carve& first, const Carve& second)
+    {
+        const std::size_t room = first.used_ > second.used_ ? first.used_ : second.used_;
+        overflow_ = overflow_ || first.overflow_ || second.overflow_ || room > SIZE_MAX - 2 * kAlign - used_;
+        if (!overflow_) {
+            used_ += room;
+        }
     }
     // The request that holds every array taken so far, whatever the block's own alignment.
     std::size_t bytes() const { return used_ + kAlign; }
@@ -79,6 +90,13 @@ struct WorkMatrix {
             }
         }
     }
+};
+
+// A matrix given by its row table: rows x cols elements, row i at row[i].
+struct Rows {
+    const double* const* row;
+    int rows;
+    int cols;
 };
 
 // The condition number rule: hi / lo of the magnitudes of v[0..n); 1e28 when the smallest is 0
@@ -127,7 +145,7 @@ struct cxNMMatrixAccess {
     // The cols singular values of src into w, bit for bit the diagonal decompose gives W (the
     // same reduction and QR sweeps, without forming U and V). 0, or cxNMMatrix_errSingular when
     // the iteration does not converge (w partly written). src has at least one column.
-    static long singularValues(const cxNMMatrix& src, const SvdWork& work, double* w);
+    static long singularValues(orb::nm::Rows src, const SvdWork& work, double* w);
 
     // The work of the symmetric eigenvalues of an n x n matrix (symmetricValues).
     struct SymWork {
@@ -137,7 +155,7 @@ struct cxNMMatrixAccess {
     };
     // The eigenvalues of the symmetric src (n >= 1) into d, as getSymEigenvalues_ finds them.
     // 0, or cxNMMatrix_errSingular when the iteration does not converge.
-    static long symmetricValues(const cxNMMatrix& src, const SymWork& work, double* d);
+    static long symmetricValues(orb::nm::Rows src, const SymWork& work, double* d);
 
     // The work of the condition number of an n-column matrix: the singular values' work, or
     // with symmetric the symmetric eigenvalues' work, and the n values.
@@ -150,7 +168,7 @@ struct cxNMMatrixAccess {
     };
     // cond = src's condition number as getConditionNumber defines it; cond is written only on
     // success. The caller has checked the sizes (a column at least; square when symmetric).
-    static long conditionNumber(const cxNMMatrix& src, const CondWork& work, double& cond);
+    static long conditionNumber(orb::nm::Rows src, const CondWork& work, double& cond);
 
     // The LU working set of order n: the copy, luDecompose's scratch and the permutation.
     struct LuWork {
@@ -158,8 +176,33 @@ struct cxNMMatrixAccess {
         double* scratch = nullptr; // 2n doubles
         int* perm = nullptr;
         void take(orb::nm::Carve& c, int n);
-        void load(const cxNMMatrix& src, int n) const; // the copy of src
+        void load(const double* const* src, int n) const; // the copy of src
     };
+    // The inverse of the n x n matrix src, transposed: row i of r (n x n, row-major) becomes
+    // column i of src's inverse. 0, or cxNMMatrix_errSingular when luDecompose refuses src.
+    static long invertTransposed(const double* const* src, int n, const LuWork& lu, double* r);
+
+    // The work of solveWith for n x n and k right-hand sides: the condition number's, then over
+    // the same memory the LU working set and the transposed right-hand sides.
+    struct SolveWork {
+        CondWork cond;
+        LuWork lu;
+        double* t = nullptr; // k x n
+        void take(orb::nm::Carve& c, int n, int k, bool symmetric);
+    };
+    // The steps of solve from the condition number on (of the flavour work was taken for), for
+    // a (n x n, n >= 1) and the k columns of b (bRows x k, row-major; refused with cxNMMatrix_errBadSize after the decomposition unless
+    // bRows = n). cond is written once known; X only by the last step.
+    static long solveWith(orb::nm::Rows a, const double* b, int bRows, int k, double& cond, double maxCond,
+                          const SolveWork& work, cxNMMatrix& X);
+
+    // C (n x q, row-major) = the product of a (n x m, element (i, k) at A[i asx + k asy]) and b
+    // (m x q, element (k, j) at B[k bsx + j bsy]): the kernel of initMultiply and its kin, each
+    // element summed from 0.0 in increasing k.
+    static void multiply(double* C, int n, int q, int m, const double* A, std::ptrdiff_t asx, std::ptrdiff_t asy,
+                         const double* B, std::ptrdiff_t bsx, std::ptrdiff_t bsy);
+
+    static orb::nm::Rows rowsOf(const cxNMMatrix& m) { return orb::nm::Rows{m.m_, m.rows_, m.cols_}; }
 
     // target becomes the c x r transpose of the r x c row-major array src (which does not lie
     // in target's storage). On failure (the allocator's status) target is unchanged.

@@ -17,57 +17,47 @@
 #include "support/cleanup.hpp"
 
 using orb::nm::dot;
+using orb::nm::dot4;
 
 namespace {
 
-// Four inner products at once: result r is x[r][0..n) . y[r][0..n) with exactly the
-// association of orb::nm::dot (partial sums by k mod 4, the tail into the first, then
-// (s0 + s1) + (s2 + s3)), so each equals dot(x[r], y[r], n) bit for bit; the four run as
-// independent chains, which is where the speed comes from.
-inline void dot4(const double* const x[4], const double* const y[4], int n, double out[4])
-{
-    typedef double Lanes __attribute__((vector_size(16))); // (s0, s1) and (s2, s3): lane-wise IEEE
-    Lanes lo[4], hi[4];
-    for (int r = 0; r < 4; ++r) {
-        lo[r] = Lanes{0.0, 0.0};
-        hi[r] = Lanes{0.0, 0.0};
-    }
-    int k = 0;
-    for (; k + 4 <= n; k += 4) {
-        for (int r = 0; r < 4; ++r) {
-            Lanes xl, xh, yl, yh;
-            std::memcpy(&xl, x[r] + k, sizeof xl);
-            std::memcpy(&xh, x[r] + k + 2, sizeof xh);
-            std::memcpy(&yl, y[r] + k, sizeof yl);
-            std::memcpy(&yh, y[r] + k + 2, sizeof yh);
-            lo[r] += xl * yl;
-            hi[r] += xh * yh;
-        }
-    }
-    for (int r = 0; r < 4; ++r) {
-        double s0 = lo[r][0];
-        for (int t = k; t < n; ++t) {
-            s0 += x[r][t] * y[r][t];
-        }
-        out[r] = (s0 + lo[r][1]) + (hi[r][0] + hi[r][1]);
-    }
-}
-
 // The forward pass of luBackSubstitute: the permutation applied on the fly, leading zeros of
-// the permuted right-hand side skipped.
+// the permuted right-hand side skipped. Each row's inner product needs the rows before it, but
+// rows first + 4q .. first + 4q + 3 share the block part of theirs (the terms before
+// first + 4q), which is computed for the four side by side; their tails follow row by row.
 void forwardPass(const double* const* a, int n, const int* perm, double* b)
 {
     int first = -1;
-    for (int i = 0; i < n; ++i) {
+    int i = 0;
+    for (; i < n && first < 0; ++i) {
         const int p = perm[i];
-        double s = b[p];
+        const double s = b[p];
         b[p] = b[i];
-        if (first >= 0) {
-            s = s - dot(a[i] + first, b + first, i - first);
-        } else if (s != 0.0) {
+        if (s != 0.0) {
             first = i;
         }
         b[i] = s;
+    }
+    const double* y = b + first;
+    while (i < n) {
+        const int len = i - first;
+        if (len % 4 == 0 && i + 4 <= n) {
+            const double* const x[4] = {a[i] + first, a[i + 1] + first, a[i + 2] + first, a[i + 3] + first};
+            orb::nm::DotPartial part[4];
+            orb::nm::dotBlocks4(x, y, len, part);
+            for (int r = 0; r < 4; ++r, ++i) {
+                const int p = perm[i];
+                const double s = b[p];
+                b[p] = b[i];
+                b[i] = s - orb::nm::dotFinish(part[r], x[r], y, len, len + r);
+            }
+            continue;
+        }
+        const int p = perm[i];
+        const double s = b[p];
+        b[p] = b[i];
+        b[i] = s - dot(a[i] + first, y, len);
+        ++i;
     }
 }
 
@@ -155,9 +145,23 @@ long cxNMMatrix::luDecompose(double** a, int n, int* perm, double& parity, doubl
         for (int k = 0; k < n; ++k) {
             col[k] = a[k][j];
         }
-        // Above the diagonal: U(i, j), using the U(k, j) of this column already computed.
-        for (int i = 1; i < j; ++i) {
-            col[i] = col[i] - dot(a[i], col, i);
+        // Above the diagonal: U(i, j), using the U(k, j) of this column already computed. Rows
+        // 4q .. 4q + 3 share the block part of their inner products (the terms k < 4q), computed
+        // for the four side by side; their tails follow row by row.
+        int iu = 1;
+        for (int p = 4; p + 4 <= j; p += 4) {
+            for (; iu < p; ++iu) {
+                col[iu] = col[iu] - dot(a[iu], col, iu);
+            }
+            const double* const x[4] = {a[p], a[p + 1], a[p + 2], a[p + 3]};
+            orb::nm::DotPartial part[4];
+            orb::nm::dotBlocks4(x, col, p, part);
+            for (int r = 0; r < 4; ++r, ++iu) {
+                col[iu] = col[iu] - orb::nm::dotFinish(part[r], a[iu], col, p, iu);
+            }
+        }
+        for (; iu < j; ++iu) {
+            col[iu] = col[iu] - dot(a[iu], col, iu);
         }
         // On and below the diagonal: pivot candidates.
         // The reductions of the rows below are independent of one another: four at a time.
@@ -213,11 +217,49 @@ void cxNMMatrixAccess::LuWork::take(orb::nm::Carve& c, int n)
     perm = c.take<int>(static_cast<size_t>(n));
 }
 
-void cxNMMatrixAccess::LuWork::load(const cxNMMatrix& src, int n) const
+void cxNMMatrixAccess::LuWork::load(const double* const* src, int n) const
 {
     for (int i = 0; i < n; ++i) {
-        std::memcpy(a.rows[i], src.m_[i], sizeof(double) * static_cast<size_t>(n));
+        std::memcpy(a.rows[i], src[i], sizeof(double) * static_cast<size_t>(n));
     }
+}
+
+// R collects the columns of the inverse as its rows, so that each substitution runs over
+// contiguous memory: luBackSubstitute on the unit vectors, four rows at a time (each row with
+// its own operations).
+long cxNMMatrixAccess::invertTransposed(const double* const* src, int n, const LuWork& lu, double* r)
+{
+    lu.load(src, n);
+    double** a = lu.a.rows;
+    double parity = 1.0;
+    const long st = cxNMMatrix::luDecompose(a, n, lu.perm, parity, lu.scratch);
+    if (st < 0) {
+        return st;
+    }
+    const int* perm = lu.perm;
+    std::memset(r, 0, sizeof(double) * static_cast<size_t>(n) * static_cast<size_t>(n));
+    auto row = [&](int i) { return r + static_cast<size_t>(i) * static_cast<size_t>(n); };
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        double* const rows[4] = {row(i), row(i + 1), row(i + 2), row(i + 3)};
+        for (int q = 0; q < 4; ++q) {
+            rows[q][i + q] = 1.0;
+        }
+        if (n <= kInterleavedForwardMax) {
+            forwardPass4(a, n, perm, rows);
+        } else {
+            for (int q = 0; q < 4; ++q) {
+                forwardPass(a, n, perm, rows[q]);
+            }
+        }
+        backwardPass4(a, n, rows);
+    }
+    for (; i < n; ++i) {
+        row(i)[i] = 1.0;
+        forwardPass(a, n, perm, row(i));
+        backwardPass(a, n, row(i));
+    }
+    return 0;
 }
 
 // Solves M x = b with the output of luDecompose; b (n elements) is replaced by x.
@@ -247,7 +289,7 @@ long cxNMMatrix::getDeterminant(double& det) const
     if (st < 0) {
         return cl.close();
     }
-    lu.load(*this, n);
+    lu.load(m_, n);
     double** a = lu.a.rows;
     // The parity is written straight into det: a refused matrix leaves det = 1.0.
     st = static_cast<cmath_status>(luDecompose(a, n, lu.perm, det, lu.scratch));
@@ -273,9 +315,7 @@ long cxNMMatrix::getInverse(cxNMMatrix& out) const
     orb::Cleanup cl(st);
     void* block = nullptr;
     cxNMMatrixAccess::LuWork lu;
-    // R collects the columns of the inverse as its rows, so that each substitution runs over
-    // contiguous memory; out is its transpose.
-    double* r = nullptr;
+    double* r = nullptr; // the inverse, transposed
     st = cxNMMatrixAccess::carveWork(cl, &block, [&](orb::nm::Carve& c) {
         lu.take(c, n);
         r = c.take<double>(static_cast<size_t>(n) * static_cast<size_t>(n));
@@ -283,36 +323,9 @@ long cxNMMatrix::getInverse(cxNMMatrix& out) const
     if (st < 0) {
         return cl.close();
     }
-    lu.load(*this, n);
-    double** a = lu.a.rows;
-    double parity = 1.0;
-    st = static_cast<cmath_status>(luDecompose(a, n, lu.perm, parity, lu.scratch));
+    st = static_cast<cmath_status>(cxNMMatrixAccess::invertTransposed(m_, n, lu, r));
     if (st < 0) {
         return cl.close();
-    }
-    const int* perm = lu.perm;
-    std::memset(r, 0, sizeof(double) * static_cast<size_t>(n) * static_cast<size_t>(n));
-    auto row = [&](int i) { return r + static_cast<size_t>(i) * static_cast<size_t>(n); };
-    // luBackSubstitute on every row, four rows at a time (each row with its own operations).
-    int i = 0;
-    for (; i + 4 <= n; i += 4) {
-        double* const rows[4] = {row(i), row(i + 1), row(i + 2), row(i + 3)};
-        for (int q = 0; q < 4; ++q) {
-            rows[q][i + q] = 1.0;
-        }
-        if (n <= kInterleavedForwardMax) {
-            forwardPass4(a, n, perm, rows);
-        } else {
-            for (int q = 0; q < 4; ++q) {
-                forwardPass(a, n, perm, rows[q]);
-            }
-        }
-        backwardPass4(a, n, rows);
-    }
-    for (; i < n; ++i) {
-        row(i)[i] = 1.0;
-        forwardPass(a, n, perm, row(i));
-        backwardPass(a, n, row(i));
     }
     st = static_cast<cmath_status>(cxNMMatrixAccess::storeTransposed(out, r, n, n));
     return cl.close();

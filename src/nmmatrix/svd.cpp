@@ -17,6 +17,7 @@
 #include "support/cleanup.hpp"
 
 using orb::nm::dot;
+using orb::nm::dot4;
 using orb::nm::withSign;
 
 namespace {
@@ -79,11 +80,76 @@ __attribute__((target("avx512f"))) void addScaledAvx512(double* y, const double*
     }
 }
 
-AddScaled chooseAddScaled()
+// y[j] = (((y[j] + x[0][j]·a[0]) + x[1][j]·a[1]) + x[2][j]·a[2]) + x[3][j]·a[3]: four
+// addScaled calls in one pass over y, each element receiving the same operations in the same
+// order.
+using AddScaled4 = void (*)(double* y, const double* const x[4], const double a[4], int n);
+
+void addScaled4Base(double* y, const double* const x[4], const double a[4], int n)
 {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx512f") ? addScaledAvx512 : addScaledBase;
+    for (int j = 0; j < n; ++j) {
+        double t = y[j];
+        t += x[0][j] * a[0];
+        t += x[1][j] * a[1];
+        t += x[2][j] * a[2];
+        t += x[3][j] * a[3];
+        y[j] = t;
+    }
 }
+
+__attribute__((target("avx512f"))) void addScaled4Avx512(double* y, const double* const x[4], const double a[4],
+                                                          int n)
+{
+    const __m512d a0 = _mm512_set1_pd(a[0]);
+    const __m512d a1 = _mm512_set1_pd(a[1]);
+    const __m512d a2 = _mm512_set1_pd(a[2]);
+    const __m512d a3 = _mm512_set1_pd(a[3]);
+    int j = 0;
+    for (; j + 8 <= n; j += 8) {
+        __m512d t = _mm512_loadu_pd(y + j);
+        t = _mm512_add_pd(t, _mm512_mul_pd(_mm512_loadu_pd(x[0] + j), a0));
+        t = _mm512_add_pd(t, _mm512_mul_pd(_mm512_loadu_pd(x[1] + j), a1));
+        t = _mm512_add_pd(t, _mm512_mul_pd(_mm512_loadu_pd(x[2] + j), a2));
+        t = _mm512_add_pd(t, _mm512_mul_pd(_mm512_loadu_pd(x[3] + j), a3));
+        _mm512_storeu_pd(y + j, t);
+    }
+    for (; j < n; ++j) {
+        double t = y[j];
+        t += x[0][j] * a[0];
+        t += x[1][j] * a[1];
+        t += x[2][j] * a[2];
+        t += x[3][j] * a[3];
+        y[j] = t;
+    }
+}
+
+// The machine's widest forms, chosen once per call of the library.
+struct Kernels {
+    AddScaled addScaled;
+    AddScaled4 addScaled4;
+
+    static Kernels choose()
+    {
+        __builtin_cpu_init();
+        const bool avx512 = __builtin_cpu_supports("avx512f");
+        return Kernels{avx512 ? addScaledAvx512 : addScaledBase, avx512 ? addScaled4Avx512 : addScaled4Base};
+    }
+
+    // sc[j] += a(k, i)·a(k, j) for k = k0 .. k1-1 in order (j from l on, len of them): the column
+    // sums of a Householder step, gathered row by row, four rows per pass over sc.
+    void gatherColumn(double* sc, const double* const* a, int k0, int k1, int i, int l, int len) const
+    {
+        int k = k0;
+        for (; k + 4 <= k1; k += 4) {
+            const double* const x[4] = {a[k] + l, a[k + 1] + l, a[k + 2] + l, a[k + 3] + l};
+            const double f[4] = {a[k][i], a[k + 1][i], a[k + 2][i], a[k + 3][i]};
+            addScaled4(sc + l, x, f, len);
+        }
+        for (; k < k1; ++k) {
+            addScaled(sc + l, a[k] + l, a[k][i], len);
+        }
+    }
+};
 
 // Column copies for the QR sweeps: col[i * rows + r] = x[r][i], and back.
 void toColumns(const double* const* x, int rows, int cols, double* col)
@@ -148,54 +214,58 @@ RotatePair chooseRotatePair()
 // Householder reduction of a (m x n, m >= n) to bidiagonal form: w receives the diagonal, rv1
 // the superdiagonal (rv1[0] = 0), a keeps the reflections. Returns anorm, the largest
 // |w(i)| + |rv1(i)| (NaN once one is NaN). sc: n doubles of scratch.
-ORBMATH_ONE_BODY_ double bidiagonalize(double* const* a, int m, int n, double* w, double* rv1, double* sc, AddScaled addScaled)
+//
+// Step i applies the column reflection to rows i .. m-1 (a(k, j) += sc(j)·a(k, i) for j > i,
+// then a(k, i) *= scale) and the row reflection to rows i+1 .. m-1 (a(k, j) += s(k)·rv1(j) with
+// s(k) the inner product of row k with row i). Every operation of a row reads only that row,
+// row i and the vectors sc and rv1, so after row i is done both reach each further row in one
+// pass, in their classic order, four rows at a time (their inner products side by side).
+ORBMATH_ONE_BODY_ double bidiagonalize(double* const* a, int m, int n, double* w, double* rv1, double* sc,
+                                       const Kernels& kern)
 {
+    const AddScaled addScaled = kern.addScaled;
     double g = 0.0;
     double scale = 0.0;
     double anorm = 0.0;
     for (int i = 0; i < n; ++i) {
         const int l = i + 1;
+        const int len = n - l;
         rv1[i] = scale * g;
         g = 0.0;
         double s = 0.0;
-        scale = 0.0;
+        double colScale = 0.0;
         for (int k = i; k < m; ++k) {
-            scale += std::fabs(a[k][i]);
+            colScale += std::fabs(a[k][i]);
         }
-        if (scale != 0.0) {
+        if (colScale != 0.0) {
             for (int k = i; k < m; ++k) {
-                a[k][i] /= scale;
+                a[k][i] /= colScale;
                 s += a[k][i] * a[k][i];
             }
             const double f = a[i][i];
             g = -withSign(std::sqrt(s), f);
             const double h = f * g - s;
             a[i][i] = f - g;
-            if (l < n) {
+            if (len > 0) {
                 // Column sums Σ_k a(k, i)·a(k, j) for every j > i, gathered row by row.
                 for (int j = l; j < n; ++j) {
                     sc[j] = 0.0;
                 }
-                for (int k = i; k < m; ++k) {
-                    addScaled(sc + l, a[k] + l, a[k][i], n - l); // sc[j] += a(k, i)·a(k, j)
-                }
+                kern.gatherColumn(sc, a, i, m, i, l, len);
                 for (int j = l; j < n; ++j) {
                     sc[j] = sc[j] / h;
                 }
-                for (int k = i; k < m; ++k) {
-                    addScaled(a[k] + l, sc + l, a[k][i], n - l); // a(k, j) += sc[j]·a(k, i)
-                }
+                addScaled(a[i] + l, sc + l, a[i][i], len);
             }
-            for (int k = i; k < m; ++k) {
-                a[k][i] *= scale;
-            }
+            a[i][i] *= colScale;
         }
-        w[i] = scale * g;
+        w[i] = colScale * g;
         g = 0.0;
         s = 0.0;
         scale = 0.0;
+        double* rowi = a[i];
+        bool rowReflection = false;
         if (i != n - 1) {
-            double* rowi = a[i];
             for (int k = l; k < n; ++k) {
                 scale += std::fabs(rowi[k]);
             }
@@ -211,14 +281,44 @@ ORBMATH_ONE_BODY_ double bidiagonalize(double* const* a, int m, int n, double* w
                 for (int k = l; k < n; ++k) {
                     rv1[k] = rowi[k] / h;
                 }
-                for (int j = l; j < m; ++j) {
-                    double* rowj = a[j];
-                    const double sj = dot(rowj + l, rowi + l, n - l);
-                    addScaled(rowj + l, rv1 + l, sj, n - l); // a(j, k) += sj·rv1[k]
+                rowReflection = true;
+            }
+        }
+        // The rows below row i: the rest of the column reflection, then the row reflection.
+        const auto columnStep = [&](double* row) {
+            if (colScale != 0.0) {
+                if (len > 0) {
+                    addScaled(row + l, sc + l, row[i], len); // a(k, j) += sc[j]·a(k, i)
                 }
-                for (int k = l; k < n; ++k) {
-                    rowi[k] *= scale;
+                row[i] *= colScale;
+            }
+        };
+        int k = l;
+        for (; k + 4 <= m; k += 4) {
+            double* const rows[4] = {a[k], a[k + 1], a[k + 2], a[k + 3]};
+            for (double* row : rows) {
+                columnStep(row);
+            }
+            if (rowReflection) {
+                const double* const x[4] = {rows[0] + l, rows[1] + l, rows[2] + l, rows[3] + l};
+                const double* const y[4] = {rowi + l, rowi + l, rowi + l, rowi + l};
+                double sk[4];
+                dot4(x, y, len, sk);
+                for (int q = 0; q < 4; ++q) {
+                    addScaled(rows[q] + l, rv1 + l, sk[q], len); // a(k, j) += s(k)·rv1[j]
                 }
+            }
+        }
+        for (; k < m; ++k) {
+            double* row = a[k];
+            columnStep(row);
+            if (rowReflection) {
+                addScaled(row + l, rv1 + l, dot(row + l, rowi + l, len), len);
+            }
+        }
+        if (rowReflection) {
+            for (int j = l; j < n; ++j) {
+                rowi[j] *= scale;
             }
         }
         anorm = maxKeepNan(anorm, std::fabs(w[i]) + std::fabs(rv1[i]));
@@ -228,8 +328,9 @@ ORBMATH_ONE_BODY_ double bidiagonalize(double* const* a, int m, int n, double* w
 
 // Accumulation of the right-hand transformations (kept in the rows of a) into v.
 void accumulateRight(const double* const* a, int n, const double* rv1, double* const* v, double* sc,
-                     AddScaled addScaled)
+                     const Kernels& kern)
 {
+    const AddScaled addScaled = kern.addScaled;
     double g = 0.0;
     int l = 0;
     for (int i = n - 1; i >= 0; --i) {
@@ -243,11 +344,16 @@ void accumulateRight(const double* const* a, int n, const double* rv1, double* c
                 for (int j = l; j < n; ++j) {
                     sc[j] = 0.0;
                 }
-                for (int k = l; k < n; ++k) {
-                    addScaled(sc + l, v[k] + l, rowi[k], n - l); // sc[j] += a(i, k)·v(k, j)
+                int k = l;
+                for (; k + 4 <= n; k += 4) { // sc[j] += a(i, k)·v(k, j), four k per pass
+                    const double* const x[4] = {v[k] + l, v[k + 1] + l, v[k + 2] + l, v[k + 3] + l};
+                    kern.addScaled4(sc + l, x, rowi + k, n - l);
                 }
-                for (int k = l; k < n; ++k) {
-                    addScaled(v[k] + l, sc + l, v[k][i], n - l); // v(k, j) += sc[j]·v(k, i)
+                for (; k < n; ++k) {
+                    addScaled(sc + l, v[k] + l, rowi[k], n - l);
+                }
+                for (int r = l; r < n; ++r) {
+                    addScaled(v[r] + l, sc + l, v[r][i], n - l); // v(r, j) += sc[j]·v(r, i)
                 }
             }
             for (int j = l; j < n; ++j) {
@@ -262,8 +368,9 @@ void accumulateRight(const double* const* a, int n, const double* rv1, double* c
 }
 
 // Accumulation of the left-hand transformations (kept in the columns of a) into a itself.
-void accumulateLeft(double* const* a, int m, int n, const double* w, double* sc, AddScaled addScaled)
+void accumulateLeft(double* const* a, int m, int n, const double* w, double* sc, const Kernels& kern)
 {
+    const AddScaled addScaled = kern.addScaled;
     for (int i = n - 1; i >= 0; --i) {
         const int l = i + 1;
         double g = w[i];
@@ -277,9 +384,7 @@ void accumulateLeft(double* const* a, int m, int n, const double* w, double* sc,
                 for (int j = l; j < n; ++j) {
                     sc[j] = 0.0;
                 }
-                for (int k = l; k < m; ++k) {
-                    addScaled(sc + l, a[k] + l, a[k][i], n - l); // sc[j] += a(k, i)·a(k, j)
-                }
+                kern.gatherColumn(sc, a, l, m, i, l, n - l); // sc[j] += a(k, i)·a(k, j)
                 const double aii = rowi[i];
                 for (int j = l; j < n; ++j) {
                     sc[j] = (sc[j] / aii) * g;
@@ -485,11 +590,11 @@ long cxNMMatrix::svdDecompose(double** a, int m, int n, double* w, double** v)
     double* rot = sc + n;
     double* at = rot + 6 * static_cast<size_t>(n); // column i of a at at + i m
     double* vt = at + static_cast<size_t>(n) * static_cast<size_t>(m); // column i of v at vt + i n
-    const AddScaled addScaled = chooseAddScaled();
+    const Kernels kern = Kernels::choose();
 
-    const double anorm = bidiagonalize(a, m, n, w, rv1, sc, addScaled);
-    accumulateRight(a, n, rv1, v, sc, addScaled);
-    accumulateLeft(a, m, n, w, sc, addScaled);
+    const double anorm = bidiagonalize(a, m, n, w, rv1, sc, kern);
+    accumulateRight(a, n, rv1, v, sc, kern);
+    accumulateLeft(a, m, n, w, sc, kern);
 
     // The QR sweeps rotate pairs of columns of a and v; they work on column copies, where a
     // rotation runs over contiguous memory and vectorises across rows (every element still
@@ -515,20 +620,20 @@ void cxNMMatrixAccess::SvdWork::take(orb::nm::Carve& c, int m, int n)
 
 // decompose's steps without U and V: the same zero-padded working matrix (its row stride does
 // not enter the arithmetic), the same bidiagonalisation, then the QR sweeps on w and rv1 alone.
-long cxNMMatrixAccess::singularValues(const cxNMMatrix& src, const SvdWork& work, double* w)
+long cxNMMatrixAccess::singularValues(orb::nm::Rows src, const SvdWork& work, double* w)
 {
-    const int rows = src.rows_;
-    const int n = src.cols_;
+    const int rows = src.rows;
+    const int n = src.cols;
     const int p = rows > n ? rows : n;
     double* const* a = work.a.rows;
     for (int i = 0; i < p; ++i) {
         if (i < rows) {
-            std::memcpy(a[i], src.m_[i], sizeof(double) * static_cast<size_t>(n));
+            std::memcpy(a[i], src.row[i], sizeof(double) * static_cast<size_t>(n));
         } else {
             std::memset(a[i], 0, sizeof(double) * static_cast<size_t>(n));
         }
     }
-    const double anorm = bidiagonalize(a, p, n, w, work.rv1, work.sc, chooseAddScaled());
+    const double anorm = bidiagonalize(a, p, n, w, work.rv1, work.sc, Kernels::choose());
     return diagonalize(w, work.rv1, n, anorm, work.rot, nullptr, p, nullptr) ? 0 : cxNMMatrix_errSingular;
 }
 
@@ -597,7 +702,7 @@ long cxNMMatrix::getSingularValues(cxVector<double>& values) const
     if (st < 0) {
         return cl.close();
     }
-    st = static_cast<cmath_status>(cxNMMatrixAccess::singularValues(*this, work, w));
+    st = static_cast<cmath_status>(cxNMMatrixAccess::singularValues(cxNMMatrixAccess::rowsOf(*this), work, w));
     if (st < 0) {
         return cl.close();
     }
