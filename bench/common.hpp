@@ -6,6 +6,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -23,9 +24,20 @@ inline constexpr const char* kOurs = "ours";
 
 // Registers fn as workload/impl/size. Every benchmark is timed in CPU time: the machine is
 // shared, and wall time would count the moments another process holds the core.
+// The workloads in the order they were first registered (the tables follow it).
+inline std::vector<std::string>& workloadOrder()
+{
+    static std::vector<std::string> order;
+    return order;
+}
+
 inline benchmark::internal::Benchmark* add(const std::string& workload, const std::string& impl, long size,
                                            std::function<void(benchmark::State&)> fn)
 {
+    std::vector<std::string>& order = workloadOrder();
+    if (std::find(order.begin(), order.end(), workload) == order.end()) {
+        order.push_back(workload);
+    }
     const std::string name = workload + "/" + impl + "/" + std::to_string(size);
     return benchmark::RegisterBenchmark(name.c_str(), [fn](benchmark::State& st) { fn(st); })
         ->Unit(benchmark::kNanosecond);

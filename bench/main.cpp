@@ -1,14 +1,19 @@
 // The benchmark program's entry: runs every registered benchmark (Google Benchmark flags
 // apply, e.g. --benchmark_filter, --benchmark_repetitions) and then prints three tables:
-//  1. for each workload and size, this library's time, each peer's time and the ratio ours /
-//     peer (the fastest peer marked *), with the library's allocator requests and heap peak;
+//  1. for each workload and size, this library's time, each peer's time (fastest first) and the
+//     ratio ours / peer (the fastest peer marked *), with the library's allocator requests and
+//     heap peak;
 //  2. ours / best peer, one line per workload and size;
 //  3. the scaling of the library's workloads that report a heap peak: time / n^3 and the peak,
 //     for n >= 64.
 // Implementations named "ours-..." are other forms of the library's own code, not peers.
 //
 // Times are CPU nanoseconds per iteration; with repetitions the median is used.
+#include "common.hpp"
+
 #include <benchmark/benchmark.h>
+
+#include <algorithm>
 
 #include <cstdio>
 #include <map>
@@ -52,6 +57,18 @@ public:
         ConsoleReporter::ReportRuns(runs);
     }
 
+    // Rows by workload in registration order (the run itself is interleaved), then by size.
+    void sortRows()
+    {
+        const std::vector<std::string>& order = orbbench::workloadOrder();
+        const auto rank = [&](const std::string& w) {
+            return std::find(order.begin(), order.end(), w) - order.begin();
+        };
+        std::stable_sort(order_.begin(), order_.end(), [&](const Key& a, const Key& b) {
+            return std::make_pair(rank(a.workload), a.size) < std::make_pair(rank(b.workload), b.size);
+        });
+    }
+
     void printTable() const
     {
         std::printf("\n%-22s %6s %12s  %-30s %12s %10s %7s %10s\n", "workload", "size", "ours", "peer (* fastest)",
@@ -62,7 +79,10 @@ public:
             const Cell ours = oursOf(k);
             const std::string best = bestPeer(k);
             bool first = true;
-            for (const std::string& impl : implOrder_.at(k)) {
+            std::vector<std::string> peers = implOrder_.at(k); // fastest first
+            std::stable_sort(peers.begin(), peers.end(),
+                             [&](const std::string& x, const std::string& y) { return impls.at(x).ns < impls.at(y).ns; });
+            for (const std::string& impl : peers) {
                 if (impl == "ours") {
                     continue;
                 }
@@ -224,6 +244,7 @@ int main(int argc, char** argv)
     }
     TableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.sortRows();
     reporter.printTable();
     benchmark::Shutdown();
     return 0;
