@@ -37,12 +37,16 @@ fi
 cmake --preset bench >/dev/null
 cmake --build --preset bench -j2
 
-echo "machine: $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) CPUs; load average $(cut -d' ' -f1-3 /proc/loadavg)"
-for v in OPENBLAS_CORETYPE OPENBLAS_L2_SIZE; do
-  [[ -z "${!v:-}" ]] || echo "note: $v=${!v} is set in this environment; unset for the benchmark run"
-done
-
-# Peers single-threaded: OpenBLAS and any OpenMP runtime on one thread (Eigen is built without OpenMP).
-exec env -u OPENBLAS_CORETYPE -u OPENBLAS_L2_SIZE OPENBLAS_NUM_THREADS=1 OMP_NUM_THREADS=1 \
-  ./build/bench/bench/orbmath_bench --benchmark_repetitions=5 --benchmark_min_time=0.05 \
-  --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true "$@"
+# Peers single-threaded: OpenBLAS and any OpenMP runtime on one thread (Eigen is built without
+# OpenMP). The whole output is kept in build/bench/report.txt as well.
+{
+  echo "machine: $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) CPUs; load average $(cut -d' ' -f1-3 /proc/loadavg)"
+  echo "compiler: $(g++ --version | head -1); Eigen $(dpkg-query -W -f='${Version}' libeigen3-dev);" \
+       "OpenBLAS $(dpkg-query -W -f='${Version}' libopenblas0 2>/dev/null || echo unknown)"
+  for v in OPENBLAS_CORETYPE OPENBLAS_L2_SIZE; do
+    [[ -z "${!v:-}" ]] || echo "note: $v=${!v} is set in this environment; unset for the benchmark run"
+  done
+  env -u OPENBLAS_CORETYPE -u OPENBLAS_L2_SIZE OPENBLAS_NUM_THREADS=1 OMP_NUM_THREADS=1 \
+    ./build/bench/bench/orbmath_bench --benchmark_repetitions=5 --benchmark_min_time=0.05 \
+    --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true "$@"
+} | tee build/bench/report.txt

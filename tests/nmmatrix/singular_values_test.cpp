@@ -111,3 +111,17 @@ TEST(SingularValues, RefusesAnEmptyMatrixAndReleasesItsWorkOnFailure)
     });
     EXPECT_EQ(points, 1); // one work block
 }
+
+TEST(SingularValues, SolveAcceptsAConditionNumberEqualToItsLimit)
+{
+    cxNMMatrix a, b, x;
+    setRows(a, {{2, 0}, {0, 4}});
+    setRows(b, {{2}, {4}});
+    double cond = 0.0;
+    EXPECT_EQ(cxNMMatrix::solve(a, b, false, cond, 2.0, x), 0);
+    EXPECT_EQ(cond, 2.0);
+    EXPECT_EQ(values(x), (V{1.0, 1.0}));
+    sentinel(x, 1, 1);
+    EXPECT_EQ(cxNMMatrix::solve(a, b, false, cond, std::nextafter(2.0, 0.0), x), cxNMMatrix_errSingular);
+    EXPECT_EQ(values(x), V{-1000.0});
+}
