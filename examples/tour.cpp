@@ -7,6 +7,7 @@ int main()
     int failures = 0;
     failures += exampleGeometry();
     failures += exampleTransforms();
+    failures += exampleGrid();
     failures += exampleAngles();
     failures += exampleStatistics();
     failures += exampleMatrices();

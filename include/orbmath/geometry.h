@@ -88,6 +88,19 @@ ORBMATH_API cmath_status cmath_matrix_getShear(const cmath_matrix* a, cmath_radi
 ORBMATH_API cmath_status cmath_matrix_mapPoint(const cmath_matrix* a, const cmath_vect* p, cmath_vect* out);
 /** *out = a^-1 * p (the inverse is not stored); cmath_errSingular when det(a) = 0, *out untouched. */
 ORBMATH_API cmath_status cmath_matrix_invMapPoint(const cmath_matrix* a, const cmath_vect* p, cmath_vect* out);
+
+/* Arrays. Each function named after a single-element mapping with a trailing s maps in[0..n)
+ * to out[0..n), element i bit-identical to that mapping of in[i]. out may be in itself; an out
+ * that overlaps in otherwise is refused with cmath_errFailed. n = 0 maps nothing and returns 0
+ * (the arrays may then be null); n < 0 gives cmath_errNegativeCount; a null transform, or a null
+ * array with n > 0, cmath_errNullArgument. Every failure, a singular matrix included, is found
+ * before anything is written, and out is then untouched. They make no allocation. */
+/** out[i] = a * in[i] for i < n, as cmath_matrix_mapPoint. */
+ORBMATH_API cmath_status cmath_matrix_mapPoints(const cmath_matrix* a, const cmath_vect* in, cmath_vect* out,
+                                                int32_t n);
+/** out[i] = a^-1 * in[i] for i < n, as cmath_matrix_invMapPoint; cmath_errSingular when det(a) = 0. */
+ORBMATH_API cmath_status cmath_matrix_invMapPoints(const cmath_matrix* a, const cmath_vect* in, cmath_vect* out,
+                                                   int32_t n);
 /** *out = 1 when all four elements are exactly equal, else 0. */
 ORBMATH_API cmath_status cmath_matrix_compareEqual(const cmath_matrix* a, const cmath_matrix* b, int32_t* out);
 /** *out = 1 when all four elements are equal within epsilon (cmath_double_epsilonEqual), else 0. */
@@ -148,6 +161,19 @@ ORBMATH_API cmath_status cmath_xformLinear_mapVector(const cmath_xformLinear* x,
 /** *out = matrix^-1 * v; cmath_errSingular when det = 0, *out untouched. */
 ORBMATH_API cmath_status cmath_xformLinear_invMapVector(const cmath_xformLinear* x, const cmath_vect* v,
                                                         cmath_vect* out);
+/** out[i] = matrix * in[i] + trans for i < n, as cmath_xformLinear_mapPoint (arrays: see
+ * cmath_matrix_mapPoints). */
+ORBMATH_API cmath_status cmath_xformLinear_mapPoints(const cmath_xformLinear* x, const cmath_vect* in,
+                                                     cmath_vect* out, int32_t n);
+/** out[i] = x^-1(in[i]) for i < n, as cmath_xformLinear_invMapPoint; cmath_errSingular when det = 0. */
+ORBMATH_API cmath_status cmath_xformLinear_invMapPoints(const cmath_xformLinear* x, const cmath_vect* in,
+                                                        cmath_vect* out, int32_t n);
+/** out[i] = matrix * in[i] for i < n, as cmath_xformLinear_mapVector. */
+ORBMATH_API cmath_status cmath_xformLinear_mapVectors(const cmath_xformLinear* x, const cmath_vect* in,
+                                                      cmath_vect* out, int32_t n);
+/** out[i] = matrix^-1 * in[i] for i < n, as cmath_xformLinear_invMapVector; cmath_errSingular when det = 0. */
+ORBMATH_API cmath_status cmath_xformLinear_invMapVectors(const cmath_xformLinear* x, const cmath_vect* in,
+                                                         cmath_vect* out, int32_t n);
 /** *out = direction of matrix * (cos angle, sin angle); a direction mapped to (0, 0) gives 0. */
 ORBMATH_API cmath_status cmath_xformLinear_mapAngle(const cmath_xformLinear* x, const cmath_radian* angle,
                                                     cmath_radian* out);
@@ -195,6 +221,9 @@ ORBMATH_API cmath_status cmath_xformRigid_getCosine(const cmath_xformRigid* x, d
 ORBMATH_API cmath_status cmath_xformRigid_getXformLinear(const cmath_xformRigid* x, cmath_xformLinear* out);
 /** *out = rotation of p by the stored sine and cosine, plus trans (no trigonometry). */
 ORBMATH_API cmath_status cmath_xformRigid_mapPoint(const cmath_xformRigid* x, const cmath_vect* p, cmath_vect* out);
+/** out[i] = x(in[i]) for i < n, as cmath_xformRigid_mapPoint (arrays: see cmath_matrix_mapPoints). */
+ORBMATH_API cmath_status cmath_xformRigid_mapPoints(const cmath_xformRigid* x, const cmath_vect* in, cmath_vect* out,
+                                                    int32_t n);
 
 /* ==== fixed-point vectors =============================================================== */
 
@@ -307,6 +336,10 @@ ORBMATH_API cmath_status cmath_xformLinear1_mapPoint(const cmath_xformLinear1* x
                                                      cmath_vect1* out);
 /** *out = v * matrix + trans. */
 ORBMATH_API cmath_status cmath_xformLinear1_mapValue(const cmath_xformLinear1* x, double v, double* out);
+/** out[i] = in[i] * matrix + trans for i < n, as cmath_xformLinear1_mapValue (arrays: see
+ * cmath_matrix_mapPoints). */
+ORBMATH_API cmath_status cmath_xformLinear1_mapValues(const cmath_xformLinear1* x, const double* in, double* out,
+                                                      int32_t n);
 /** *out = matrix * v. */
 ORBMATH_API cmath_status cmath_xformLinear1_mapVector(const cmath_xformLinear1* x, const cmath_vect1* v,
                                                       cmath_vect1* out);
