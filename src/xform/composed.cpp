@@ -186,6 +186,9 @@ extern "C" {
 
 ORBMATH_API cmath_status cmath_xfcomposed_construct(cmath_xfcomposed* c)
 {
+    if (orb::anyNull(c)) {
+        return cmath_errNullArgument;
+    }
     const cmath_status st =
         cmath_xform_constructStandard(&c->base, c, &kComposedOps, &kComposedSharedOps, &kComposedTypeTable);
     if (st >= 0) {
@@ -286,7 +289,7 @@ ORBMATH_API cmath_status cmath_xfcomposed_composeFrontPH_(cmath_xfcomposed* c, c
     // the handle is destructed again.
     return pushFront(c, [&](cmath_xformPtrhConst* part) {
         return constructEmptyThen(part, [&](cmath_xformPtrhConst* fresh) {
-            return cstd_ptrhConst_assign(&fresh->handle, &h->handle);
+            return cstd_ptrhConst_assign(&fresh->handle, cst(h));
         });
     });
 }
