@@ -99,6 +99,7 @@ const NullMeans kNullMeans[] = {
     {"cmath_statistics_getAbsExtremeAndRMS", "absExtreme|rms"},                      // optional outputs
     {"cmath_(matrix|xformLinear)Averager_getAverage", "isValid"},                    // optional output
     {"cmath_chiSqTest", "context"},                                                  // the caller's, passed on
+    {"cmath_xform\\w*_initPoints\\w*Robust", "inlierMask|inlierCount"},              // optional outputs
 };
 
 // The entry of kNullMeans that covers r's parameter i, or -1.

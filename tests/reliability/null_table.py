@@ -61,7 +61,8 @@ def declarations(cc, include):
 def exported_functions(library):
     out = subprocess.run(['nm', '-D', '--defined-only', library], check=True, capture_output=True,
                          text=True).stdout
-    return {f[2] for f in (line.split() for line in out.splitlines())
+    # Versioned names read name@@NODE (the default version) or name@NODE.
+    return {f[2].split('@')[0] for f in (line.split() for line in out.splitlines())
             if len(f) == 3 and f[1] == 'T' and not f[2].startswith('_')}
 
 
