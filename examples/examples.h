@@ -14,6 +14,7 @@ int exampleGrid();       // grid.cpp: arrays of points through a composed transf
 int exampleAngles();     // angles.cpp: angles, binary trigonometry and angle ranges
 int exampleStatistics(); // statistics.cpp: statistics, averaging, sampling, chi-squared test
 int exampleMatrices();   // matrices.cpp: general matrices, decompositions and solves
+int exampleRegistration(); // registration.cpp: pose from matched points with wrong matches
 
 // Prints a failure status as the library reports it, e.g. "status 0x80000584".
 inline void printStatus(const char* what, long status)

@@ -11,6 +11,7 @@ int main()
     failures += exampleAngles();
     failures += exampleStatistics();
     failures += exampleMatrices();
+    failures += exampleRegistration();
     std::printf("== %s\n", failures == 0 ? "every step of the tour succeeded" : "some steps failed");
     return failures == 0 ? 0 : 1;
 }

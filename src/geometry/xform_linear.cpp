@@ -4,8 +4,10 @@
 #include <orbmath/geometry.h>
 #include <orbmath/support.h>
 
+#include "geometry/fit_sums.hpp"
 #include "geometry/linear_map.hpp"
 #include "support/cleanup.hpp"
+#include "support/null_check.hpp"
 
 #include <cmath>
 
@@ -27,34 +29,6 @@ cmath_status compose(cmath_xformLinear* target, const cmath_xformLinear& a, cons
     return 0;
 }
 
-// The eleven sums of the least-squares fit. Each is a separate accumulator, so adding one point
-// to all of them keeps every sum in index order; the pairs that share a pattern ride in the two
-// lanes of a vector register (lane-wise IEEE additions, identical to the scalar ones).
-typedef double Lane2 __attribute__((vector_size(16)));
-
-struct FitSums {
-    Lane2 p{0.0, 0.0};   // Sx, Sy
-    Lane2 q{0.0, 0.0};   // Sqx, Sqy
-    Lane2 pp{0.0, 0.0};  // Sxx, Syy
-    Lane2 qpx{0.0, 0.0}; // Sqxpx, Sqypx
-    Lane2 qpy{0.0, 0.0}; // Sqxpy, Sqypy
-    double pxpy = 0.0;   // Sxy
-
-    inline void add(const cmath_vect& src, const cmath_vect& dst)
-    {
-        const Lane2 vp{src.x, src.y};
-        const Lane2 vq{dst.x, dst.y};
-        const Lane2 vx{src.x, src.x};
-        const Lane2 vy{src.y, src.y};
-        p += vp;
-        q += vq;
-        pp += vp * vp;
-        qpx += vq * vx;
-        qpy += vq * vy;
-        pxpy += src.x * src.y;
-    }
-};
-
 } // namespace
 
 extern "C" {
@@ -62,6 +36,9 @@ extern "C" {
 ORBMATH_API cmath_status cmath_xformLinear_initMatrixTransElements(cmath_xformLinear* target, double e11, double e12,
                                                                    double e21, double e22, double tx, double ty)
 {
+    if (orb::anyNull(target)) {
+        return cmath_errNullArgument;
+    }
     cmath_status st = cmath_matrix_init(&target->matrix, e11, e12, e21, e22);
     if (st < 0) {
         return st;
@@ -82,6 +59,9 @@ ORBMATH_API cmath_status cmath_xformLinear_reset(cmath_xformLinear* target)
 ORBMATH_API cmath_status cmath_xformLinear_initMatrixTrans(cmath_xformLinear* target, const cmath_matrix* m,
                                                            const cmath_vect* t)
 {
+    if (orb::anyNull(target, m, t)) {
+        return cmath_errNullArgument;
+    }
     const cmath_matrix mm = *m;
     const cmath_vect tt = *t;
     target->matrix = mm;
@@ -92,12 +72,18 @@ ORBMATH_API cmath_status cmath_xformLinear_initMatrixTrans(cmath_xformLinear* ta
 ORBMATH_API cmath_status cmath_xformLinear_initCompose(cmath_xformLinear* target, const cmath_xformLinear* a,
                                                        const cmath_xformLinear* b)
 {
+    if (orb::anyNull(target, a, b)) {
+        return cmath_errNullArgument;
+    }
     return compose(target, *a, *b);
 }
 
 ORBMATH_API cmath_status cmath_xformLinear_initCompose3(cmath_xformLinear* target, const cmath_xformLinear* a,
                                                         const cmath_xformLinear* b, const cmath_xformLinear* c)
 {
+    if (orb::anyNull(target, a, b, c)) {
+        return cmath_errNullArgument;
+    }
     cmath_xformLinear ab;
     cmath_status st = compose(&ab, *a, *b);
     if (st < 0) {
@@ -110,6 +96,9 @@ ORBMATH_API cmath_status cmath_xformLinear_initCompose4(cmath_xformLinear* targe
                                                         const cmath_xformLinear* b, const cmath_xformLinear* c,
                                                         const cmath_xformLinear* d)
 {
+    if (orb::anyNull(target, a, b, c, d)) {
+        return cmath_errNullArgument;
+    }
     cmath_xformLinear acc;
     cmath_status st = compose(&acc, *a, *b);
     if (st < 0) {
@@ -132,12 +121,15 @@ ORBMATH_API cmath_status cmath_xformLinear_initCompose4(cmath_xformLinear* targe
 ORBMATH_API cmath_status cmath_xformLinear_initPoints(cmath_xformLinear* target, const cmath_vect* destination,
                                                       const cmath_vect* source, int32_t n)
 {
+    if (target == nullptr || ((destination == nullptr || source == nullptr) && n > 0)) {
+        return cmath_errNullArgument;
+    }
     if (n < 3) {
         return cmath_errFailed;
     }
 
     // Unrolled four-fold; each sum still receives the points in index order.
-    FitSums acc;
+    orb::FitSums acc;
     int32_t i = 0;
     for (; i + 4 <= n; i += 4) {
         acc.add(source[i], destination[i]);
@@ -148,58 +140,14 @@ ORBMATH_API cmath_status cmath_xformLinear_initPoints(cmath_xformLinear* target,
     for (; i < n; ++i) {
         acc.add(source[i], destination[i]);
     }
-    const double Sx = acc.p[0], Sy = acc.p[1];
-    const double Sqx = acc.q[0], Sqy = acc.q[1];
-    const double Sxx = acc.pp[0], Syy = acc.pp[1];
-    const double Sqxpx = acc.qpx[0], Sqypx = acc.qpx[1];
-    const double Sqxpy = acc.qpy[0], Sqypy = acc.qpy[1];
-    const double Sxy = acc.pxpy;
-
-    const double w = 1.0 / static_cast<double>(n);
-    const double Cxx = Sxx - Sx * Sx * w;
-    const double Cxy = Sxy - Sy * Sx * w;
-    const double Cyy = Syy - Sy * Sy * w;
-    const double Cqxpx = Sqxpx - Sqx * Sx * w;
-    const double Cqxpy = Sqxpy - Sqx * Sy * w;
-    const double Cqypx = Sqypx - Sqy * Sx * w;
-    const double Cqypy = Sqypy - Sqy * Sy * w;
-
-    const double D = Cyy * Cxx - Cxy * Cxy;
-    const double absD = std::fabs(D);
-    // Relative conditioning: refuse unless |D| > 1e-15 |N|. This rejects D = 0, any NaN, and
-    // any element that would reach 1e15 in magnitude.
-    const auto conditioned = [absD](double num) { return absD > 1e-15 * std::fabs(num); };
-
-    const double Na = Cqxpx * Cyy - Cqxpy * Cxy;
-    if (!conditioned(Na)) {
-        return cmath_errFailed;
-    }
-    const double e11 = Na / D;
-    const double Nb = Cqxpy * Cxx - Cqxpx * Cxy;
-    if (!conditioned(Nb)) {
-        return cmath_errFailed;
-    }
-    const double e12 = Nb / D;
-    const double Nc = Cqypx * Cyy - Cqypy * Cxy;
-    if (!conditioned(Nc)) {
-        return cmath_errFailed;
-    }
-    const double e21 = Nc / D;
-    const double Nd = Cqypy * Cxx - Cqypx * Cxy;
-    if (!conditioned(Nd)) {
-        return cmath_errFailed;
-    }
-    const double e22 = Nd / D;
-
-    cmath_status st = cmath_matrix_init(&target->matrix, e11, e12, e21, e22);
-    if (st < 0) {
-        return st;
-    }
-    return cmath_vect_init(&target->trans, (Sqx - e11 * Sx - e12 * Sy) * w, (Sqy - e21 * Sx - e22 * Sy) * w);
+    return orb::solveAffine(acc, 1.0 / static_cast<double>(n), target);
 }
 
 ORBMATH_API cmath_status cmath_xformLinear_getInverse(const cmath_xformLinear* x, cmath_xformLinear* out)
 {
+    if (orb::anyNull(x, out)) {
+        return cmath_errNullArgument;
+    }
     double det = 0.0;
     cmath_status st = cmath_matrix_getDeterminant(&x->matrix, &det);
     if (st < 0) {
@@ -218,6 +166,9 @@ ORBMATH_API cmath_status cmath_xformLinear_getInverse(const cmath_xformLinear* x
 
 ORBMATH_API cmath_status cmath_xformLinear_getIsIdentity(const cmath_xformLinear* x, int32_t* out)
 {
+    if (orb::anyNull(x, out)) {
+        return cmath_errNullArgument;
+    }
     *out = (x->trans.x == 0.0 && x->trans.y == 0.0 && x->matrix.e11 == 1.0 && x->matrix.e12 == 0.0 &&
             x->matrix.e21 == 0.0 && x->matrix.e22 == 1.0) ? 1 : 0;
     return 0;
@@ -226,6 +177,9 @@ ORBMATH_API cmath_status cmath_xformLinear_getIsIdentity(const cmath_xformLinear
 ORBMATH_API cmath_status cmath_xformLinear_compareEqual(const cmath_xformLinear* a, const cmath_xformLinear* b,
                                                         int32_t* out)
 {
+    if (orb::anyNull(a, b, out)) {
+        return cmath_errNullArgument;
+    }
     *out = (a->trans.x == b->trans.x && a->trans.y == b->trans.y && a->matrix.e11 == b->matrix.e11 &&
             a->matrix.e12 == b->matrix.e12 && a->matrix.e21 == b->matrix.e21 && a->matrix.e22 == b->matrix.e22)
                ? 1 : 0;
@@ -235,6 +189,9 @@ ORBMATH_API cmath_status cmath_xformLinear_compareEqual(const cmath_xformLinear*
 ORBMATH_API cmath_status cmath_xformLinear_epsilonEqual(const cmath_xformLinear* a, const cmath_xformLinear* b,
                                                         double epsilon, int32_t* out)
 {
+    if (orb::anyNull(a, b, out)) {
+        return cmath_errNullArgument;
+    }
     *out = (cmath_double_epsilonEqual(a->trans.x, b->trans.x, epsilon) != 0 &&
             cmath_double_epsilonEqual(a->trans.y, b->trans.y, epsilon) != 0 &&
             cmath_double_epsilonEqual(a->matrix.e11, b->matrix.e11, epsilon) != 0 &&
@@ -246,6 +203,9 @@ ORBMATH_API cmath_status cmath_xformLinear_epsilonEqual(const cmath_xformLinear*
 
 ORBMATH_API cmath_status cmath_xformLinear_mapPoint(const cmath_xformLinear* x, const cmath_vect* p, cmath_vect* out)
 {
+    if (orb::anyNull(x, p, out)) {
+        return cmath_errNullArgument;
+    }
     cmath_status st = 0;
     orb::Cleanup cl(st);
     orb::mapLinear(*x, p, out); // matrix * p, then + trans: no calls on the hot path
@@ -255,6 +215,9 @@ ORBMATH_API cmath_status cmath_xformLinear_mapPoint(const cmath_xformLinear* x, 
 ORBMATH_API cmath_status cmath_xformLinear_invMapPoint(const cmath_xformLinear* x, const cmath_vect* p,
                                                        cmath_vect* out)
 {
+    if (orb::anyNull(x, p, out)) {
+        return cmath_errNullArgument;
+    }
     cmath_status st = 0;
     orb::Cleanup cl(st);
     cmath_xformLinear inv;
@@ -267,12 +230,18 @@ ORBMATH_API cmath_status cmath_xformLinear_invMapPoint(const cmath_xformLinear* 
 
 ORBMATH_API cmath_status cmath_xformLinear_mapVector(const cmath_xformLinear* x, const cmath_vect* v, cmath_vect* out)
 {
+    if (orb::anyNull(x, v, out)) {
+        return cmath_errNullArgument;
+    }
     return cmath_matrix_mapPoint(&x->matrix, v, out);
 }
 
 ORBMATH_API cmath_status cmath_xformLinear_invMapVector(const cmath_xformLinear* x, const cmath_vect* v,
                                                         cmath_vect* out)
 {
+    if (orb::anyNull(x, v, out)) {
+        return cmath_errNullArgument;
+    }
     cmath_matrix inv;
     const cmath_status st = cmath_matrix_initInverse(&inv, &x->matrix);
     if (st < 0) {
@@ -284,6 +253,9 @@ ORBMATH_API cmath_status cmath_xformLinear_invMapVector(const cmath_xformLinear*
 ORBMATH_API cmath_status cmath_xformLinear_mapAngle(const cmath_xformLinear* x, const cmath_radian* angle,
                                                     cmath_radian* out)
 {
+    if (orb::anyNull(x, angle, out)) {
+        return cmath_errNullArgument;
+    }
     const double c = std::cos(angle->value);
     const double s = std::sin(angle->value);
     const cmath_matrix& m = x->matrix;
@@ -294,6 +266,9 @@ ORBMATH_API cmath_status cmath_xformLinear_mapAngle(const cmath_xformLinear* x, 
 ORBMATH_API cmath_status cmath_xformLinear_invMapAngle(const cmath_xformLinear* x, const cmath_radian* angle,
                                                        cmath_radian* out)
 {
+    if (orb::anyNull(x, angle, out)) {
+        return cmath_errNullArgument;
+    }
     double det = 0.0;
     const cmath_status st = cmath_matrix_getDeterminant(&x->matrix, &det);
     if (st < 0) {
@@ -318,6 +293,9 @@ ORBMATH_API cmath_status cmath_xformLinear_invMapAngle(const cmath_xformLinear* 
 
 ORBMATH_API cmath_status cmath_xformLinear_mapArea(const cmath_xformLinear* x, double area, double* out)
 {
+    if (orb::anyNull(x, out)) {
+        return cmath_errNullArgument;
+    }
     double det = 0.0;
     const cmath_status st = cmath_matrix_getDeterminant(&x->matrix, &det);
     if (st < 0) {
@@ -329,6 +307,9 @@ ORBMATH_API cmath_status cmath_xformLinear_mapArea(const cmath_xformLinear* x, d
 
 ORBMATH_API cmath_status cmath_xformLinear_invMapArea(const cmath_xformLinear* x, double area, double* out)
 {
+    if (orb::anyNull(x, out)) {
+        return cmath_errNullArgument;
+    }
     double det = 0.0;
     const cmath_status st = cmath_matrix_getDeterminant(&x->matrix, &det);
     if (st < 0) {

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 namespace {
@@ -61,10 +60,14 @@ TEST(Range, InitKindsAndFailures)
     EXPECT_TRUE(withinRange(std::nextafter(1.5, 2.0), r) == 0 &&
                 withinRange(std::nextafter(1.5, 1.0), r) == 0);
 
+    // Field by field: the record's padding is not written.
+    const auto fields = [](const cmath_range& a, const cmath_range& b) {
+        return a.kind == b.kind && a.start == b.start && a.end == b.end;
+    };
     cmath_range_initEmpty(&r);
-    EXPECT_EQ(std::memcmp(&r, &kEmpty, sizeof r), 0);
+    EXPECT_TRUE(fields(r, kEmpty));
     cmath_range_initFull(&r);
-    EXPECT_EQ(std::memcmp(&r, &kFull, sizeof r), 0);
+    EXPECT_TRUE(fields(r, kFull));
     cmath_range_reset(&r);
     EXPECT_TRUE(same(r, kEmpty));
 
