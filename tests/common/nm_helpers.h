@@ -69,6 +69,9 @@ template <class... Rest> void load(cxNMMatrix& m, const Dense& d, Rest&&... rest
     load(rest...);
 }
 
+// Fills m (resized to the rows given) from nested rows.
+inline void setRows(cxNMMatrix& m, std::initializer_list<std::initializer_list<double>> rows) { load(m, Dense(rows)); }
+
 // Sizes m to r x c and writes a distinct recognisable value into every element.
 inline void sentinel(cxNMMatrix& m, int r, int c)
 {
