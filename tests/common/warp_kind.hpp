@@ -7,7 +7,6 @@
 #include <orbmath/orbmath.h>
 
 #include <atomic>
-#include <new>
 
 namespace warp {
 
@@ -19,7 +18,10 @@ struct Warp {
     cmath_xform base;
 };
 
-inline const Warp* self(const void* outer) { return static_cast<const Warp*>(outer); }
+inline const Warp* self(const void* outer)
+{
+    return static_cast<const Warp*>(outer);
+}
 
 cmath_status make(double k, std::atomic<int>* destroyed, cmath_xformPtrh* out);
 
@@ -47,7 +49,20 @@ inline cmath_status getLinear(const void* outer, const cmath_vect* point, cmath_
 // self o other through the library's handle composition.
 inline cmath_status compose(const void* outer, const cmath_xform* other, cmath_xformPtrh* out)
 {
-    return cmath_xfcomposed_defaultCompose(&self(outer)->base, other, out);
+    cmath_xformPtrh a;
+    cmath_xformPtrh b;
+    cmath_status st = cstd_ptrh_constructBaseTypename(&a.handle, const_cast<cstd_shared*>(&self(outer)->base.shared),
+                                                      u"cmath_xform");
+    if (st < 0) {
+        return st;
+    }
+    st = cstd_ptrh_constructBaseTypename(&b.handle, const_cast<cstd_shared*>(&other->shared), u"cmath_xform");
+    if (st >= 0) {
+        st = cmath_xformPtrh_assignCompose(out, &a, &b);
+        cstd_ptrh_destruct(&b.handle);
+    }
+    cstd_ptrh_destruct(&a.handle);
+    return st;
 }
 
 inline cmath_status getInverse(const void* outer, cmath_xformPtrh* out)
@@ -83,8 +98,11 @@ inline cmath_status destroy(cstd_shared* header)
         w->destroyed->fetch_add(1);
     }
     const cmath_status st = cmath_xform_destruct(&w->base);
+    if (st < 0) {
+        return st;
+    }
     void* block = w;
-    return st < 0 ? st : csys_memory_free_internal(&block);
+    return csys_memory_free_internal(&block);
 }
 
 inline const cmath_xformOps kOps = {mapPoint, getIsLinear, getLinear, compose, getInverse, clone};
@@ -99,7 +117,9 @@ inline cmath_status make(double k, std::atomic<int>* destroyed, cmath_xformPtrh*
     if (st < 0) {
         return st;
     }
-    auto* w = new (block) Warp{k, destroyed, {}};
+    auto* w = static_cast<Warp*>(block);
+    w->k = k;
+    w->destroyed = destroyed;
     st = cmath_xform_constructStandard(&w->base, w, &kOps, &kSharedOps, &kTypeTable);
     if (st >= 0) {
         st = cstd_ptrh_assignShared(&out->handle, &w->base.shared);
