@@ -4,8 +4,11 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -69,41 +72,23 @@ TEST(NMVector, NoMemoryLeavesTheVectorUnchanged)
 
 namespace {
 
-// Runs body in a child process whose standard output is a new, unoriented stream on a pipe and
-// returns what it wrote.
+// Runs body in a child process whose standard output is a new, unoriented stream on a file
+// (the parent's stdout is byte-oriented) and returns what it wrote.
 std::string captureInChild(const std::function<void()>& body)
 {
-    int fds[2];
-    if (pipe(fds) != 0) {
-        ADD_FAILURE() << "pipe";
-        return {};
-    }
+    char path[] = "/tmp/orbmath-print-XXXXXX";
+    close(mkstemp(path));
     std::fflush(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(fds[1], STDOUT_FILENO);
-        close(fds[0]);
-        close(fds[1]);
-        // A fresh, unoriented stream on the pipe (the parent's stdout is byte-oriented).
-        if (std::freopen(nullptr, "w", stdout) == nullptr) {
-            _exit(3);
-        }
-        body();
-        std::fflush(stdout);
-        _exit(0);
+    if (fork() == 0) {
+        _exit(std::freopen(path, "w", stdout) == nullptr ? 3 : (body(), std::fflush(stdout), 0));
     }
-    close(fds[1]);
-    std::string out;
-    char buf[4096];
-    ssize_t n;
-    while ((n = read(fds[0], buf, sizeof buf)) > 0) {
-        out.append(buf, static_cast<size_t>(n));
-    }
-    close(fds[0]);
     int status = 0;
-    waitpid(pid, &status, 0);
+    wait(&status);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    return out;
+    std::ifstream in(path);
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::remove(path);
+    return text;
 }
 
 const char* const kTwoByTwo = "         1          2 \n"
