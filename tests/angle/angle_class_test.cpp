@@ -20,32 +20,6 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 static_assert(sizeof(cxAngle8) == 1 && sizeof(cxAngle16) == 2 && std::is_trivially_copyable_v<cxAngle16>);
 static_assert(sizeof(cxDegree) == sizeof(cmath_degree) && sizeof(cxRadian) == sizeof(cmath_radian));
 
-// The double nearest to v for which v * k == target exactly, searched a few ulps around
-// target / k; NaN when there is none.
-double exactPreimage(double target, double k)
-{
-    double v = target / k;
-    for (int i = 0; i < 64; ++i) {
-        v = std::nextafter(v, -std::numeric_limits<double>::infinity());
-    }
-    for (int i = 0; i < 128; ++i, v = std::nextafter(v, std::numeric_limits<double>::infinity())) {
-        if (v * k == target) {
-            return v;
-        }
-    }
-    return kNaN;
-}
-
-// Steps v one ulp at a time towards `to` until pred(v * k + 0.5) holds (at most 64 steps).
-template <class Pred>
-double stepUntil(double v, double to, double k, Pred pred)
-{
-    for (int i = 0; i < 64 && !pred(v * k + 0.5); ++i) {
-        v = std::nextafter(v, to);
-    }
-    return v;
-}
-
 } // namespace
 
 TEST(AngleConversion, QuotedCasesAndConstants)
@@ -91,16 +65,14 @@ TEST(AngleConversion, BinaryCountsRoundTripThroughDegreesAndRadians)
 
 TEST(AngleConversion, HalvesRoundUpwards)
 {
-    // Exactly half a step below zero: x = -0.5 + 0.5 = 0, count 0; once x drops below 0 the
-    // count wraps to 65535.
-    const double half16 = exactPreimage(0.5, kK16Deg);
-    ASSERT_FALSE(std::isnan(half16));
-    EXPECT_EQ(cxAngle16(cxDegree(-half16)).plain(), 0);
-    const double below = stepUntil(-half16, -1.0, kK16Deg, [](double x) { return x < 0.0; });
-    EXPECT_EQ(cxAngle16(cxDegree(below)).plain(), 65535);
-    EXPECT_EQ(cxAngle16(cxDegree(half16)).plain(), 1);
-    const double under = stepUntil(half16, 0.0, kK16Deg, [](double x) { return x < 1.0; });
-    EXPECT_EQ(cxAngle16(cxDegree(under)).plain(), 0);
+    // Half a 16-bit step in degrees is 0.5 exactly after the product: -half gives 0 and half
+    // gives 1. Once the sum drops below 0 (one ulp down) the count wraps to 65535; below 1 (two
+    // ulps down, as one ulp still rounds up to 1.0 in the sum) it is 0.
+    const double half = 0.0054931640625 / 2, below = std::nextafter(half, 0.0);
+    ASSERT_EQ(half * kK16Deg, 0.5);
+    EXPECT_TRUE(cxAngle16(cxDegree(-half)).plain() == 0 && cxAngle16(cxDegree(half)).plain() == 1);
+    EXPECT_EQ(cxAngle16(cxDegree(std::nextafter(-half, -1.0))).plain(), 65535);
+    EXPECT_EQ(cxAngle16(cxDegree(std::nextafter(below, 0.0))).plain(), 0);
 }
 
 TEST(AngleConversion, WrapAroundAndTheThirtyTwoBitEdges)
@@ -118,58 +90,41 @@ TEST(AngleConversion, WrapAroundAndTheThirtyTwoBitEdges)
     EXPECT_EQ(cxAngle8(cxDegree(2147483647.0 / kK8Deg)).plain(), 255);
 }
 
-TEST(BinaryAngle, ArithmeticKeepsTheLowBits)
+namespace {
+
+// Every operator of a binary angle class A (counts modulo M, factors of type U) on counts a and b.
+template <class A, class U, uint32_t M>
+::testing::AssertionResult binaryArithmetic(uint32_t a, uint32_t b)
 {
-    EXPECT_EQ((cxAngle16(65535) * 65535).plain(), 1);
-    EXPECT_EQ(cxAngle16(65535) * cxAngle16(65535), 1);
-    EXPECT_TRUE(cxAngle16(65535) > cxAngle16(1) && !(cxAngle16(65535) < cxAngle16(1)));
-    EXPECT_TRUE(cxAngle16(1000).toDouble() == 1000.0 && cxAngle8(64).toDouble() == 64.0);
-    std::mt19937 rng(7);
-    for (int k = 0; k < 100000; ++k) {
-        const uint32_t a = rng() & 0xFFFFu, b = k < 2 ? k : rng() & 0xFFFFu; // b = 0 and 1 first
-        const cxAngle16 x(static_cast<unsigned short>(a)), y(static_cast<unsigned short>(b));
-        ASSERT_EQ((x + y).plain(), (a + b) % 65536u);
-        ASSERT_EQ((x - y).plain(), (a + 65536u - b) % 65536u);
-        ASSERT_EQ((-y).plain(), (65536u - b) % 65536u);
-        ASSERT_EQ((x * static_cast<unsigned short>(b)).plain(), (uint64_t{a} * b) % 65536u);
-        ASSERT_EQ(x * y, (uint64_t{a} * b) % 65536u);
-        if (b != 0) {
-            ASSERT_EQ((x / static_cast<unsigned short>(b)).plain(), a / b);
-            ASSERT_EQ(x / y, a / b);
-        }
-        ASSERT_TRUE((x < y) == (a < b) && (x >= y) == (a >= b));
-        const uint32_t a8 = a & 255u, b8 = b & 255u;
-        const cxAngle8 u(static_cast<unsigned char>(a8)), v(static_cast<unsigned char>(b8));
-        ASSERT_EQ((u + v).plain(), (a8 + b8) % 256u);
-        ASSERT_EQ((u - v).plain(), (a8 + 256u - b8) % 256u);
-        ASSERT_EQ((-v).plain(), (256u - b8) % 256u);
-        ASSERT_EQ(u * v, (a8 * b8) % 256u);
-        ASSERT_EQ((u * static_cast<unsigned char>(b8)).plain(), (a8 * b8) % 256u);
+    a %= M, b %= M;
+    const A x(static_cast<U>(a)), y(static_cast<U>(b));
+    const auto u = static_cast<U>(b);
+    const uint32_t sum = (a + b) % M, diff = (a + M - b) % M, prod = static_cast<uint32_t>(uint64_t{a} * b % M);
+    A c = x, d = x, e = x, f = x, g = x, h = x;
+    c += y, d -= y, e *= u, f *= y;
+    bool ok = (x + y).plain() == sum && (x - y).plain() == diff && (-y).plain() == (M - b) % M &&
+              (x * u).plain() == prod && x * y == prod && c.plain() == sum && d.plain() == diff &&
+              e.plain() == prod && f.plain() == prod && x.toDouble() == a && (x < y) == (a < b) &&
+              (x <= y) == (a <= b) && (x > y) == (a > b) && (x >= y) == (a >= b) && (x == y) == (a == b) &&
+              (x != y) == (a != b);
+    if (b != 0) {
+        g /= u, h /= y;
+        ok = ok && (x / u).plain() == a / b && x / y == a / b && g.plain() == a / b && h.plain() == a / b;
     }
+    g = u;
+    return ok && g.plain() == b ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << a << ", " << b;
 }
 
-TEST(BinaryAngle, CompoundAssignmentsAndCopies)
+} // namespace
+
+TEST(BinaryAngle, EveryOperatorKeepsTheLowBits)
 {
-    cxAngle16 a(65000);
-    const struct {
-        void (*op)(cxAngle16&);
-        unsigned short want;
-    } steps[] = {{[](cxAngle16& x) { x += cxAngle16(1000); }, 464},
-                 {[](cxAngle16& x) { x -= cxAngle16(465); }, 65535},
-                 {[](cxAngle16& x) { x *= static_cast<unsigned short>(2); }, 65534},
-                 {[](cxAngle16& x) { x *= cxAngle16(3); }, 65530},
-                 {[](cxAngle16& x) { x /= static_cast<unsigned short>(10); }, 6553},
-                 {[](cxAngle16& x) { x /= cxAngle16(6000); }, 1},
-                 {[](cxAngle16& x) { x = static_cast<unsigned short>(7); }, 7}};
-    for (const auto& step : steps) {
-        step.op(a);
-        EXPECT_EQ(a.plain(), step.want);
+    std::mt19937 rng(7);
+    for (int k = 0; k < 100000; ++k) {
+        const uint32_t a = k < 4 ? 65535 - k : rng(), b = k < 4 ? k : rng(); // b = 0 and 1 first
+        ASSERT_TRUE((binaryArithmetic<cxAngle16, unsigned short, 65536>(a, b)));
+        ASSERT_TRUE((binaryArithmetic<cxAngle8, unsigned char, 256>(a, b)));
     }
-    cxAngle8 e(200);
-    e += cxAngle8(100);
-    EXPECT_EQ(e.plain(), 44);
-    e *= cxAngle8(10);
-    EXPECT_EQ(e.plain(), 184);
 }
 
 TEST(RealAngle, PlainDoubleArithmeticWithoutNormalisation)
@@ -198,12 +153,17 @@ TEST(Normalisation, EdgesOfThePeriod)
                                  {179.99999999999997, 179.99999999999997, 179.99999999999997}};
     const double pi = kP / 2;
     const double radians[][3] = {{-1e-20, kP, 0.0}, {pi, pi, -pi}, {kP, 0.0, 0.0}, {-pi, pi, -pi}};
-    for (const auto& c : degrees) {
+    for (const auto& c : degrees) { // the class and the flat functions alike
         const cxDegree d(c[0]);
-        EXPECT_TRUE(d.norm().plain() == c[1] && d.signedNorm().plain() == c[2] && d.plain() == c[0]) << c[0];
+        const cmath_degree f{c[0]};
+        EXPECT_TRUE(d.norm().plain() == c[1] && d.signedNorm().plain() == c[2] && d.plain() == c[0] &&
+                    cmath_degree_norm(&f).value == c[1] && cmath_degree_signedNorm(&f).value == c[2])
+            << c[0];
     }
     for (const auto& c : radians) {
-        EXPECT_TRUE(cxRadian(c[0]).norm().plain() == c[1] && cxRadian(c[0]).signedNorm().plain() == c[2])
+        const cmath_radian f{c[0]};
+        EXPECT_TRUE(cxRadian(c[0]).norm().plain() == c[1] && cxRadian(c[0]).signedNorm().plain() == c[2] &&
+                    cmath_radian_norm(&f).value == c[1] && cmath_radian_signedNorm(&f).value == c[2])
             << c[0];
     }
 }
@@ -223,3 +183,7 @@ TEST(WrappedEquality, ToleranceAcrossTheWrap)
     EXPECT_EQ(cmath_radian_epsilonEqual(&a, &b, &tol[1]), 0);
     EXPECT_EQ(cmath_radian_epsilonEqual(&a, &c, &tol[2]), 1);
 }
+
+extern "C" int orbmath_angle_c_check(void);
+
+TEST(AngleCInterface, HeadersCompileAsC11AndCallsWork) { EXPECT_EQ(orbmath_angle_c_check(), 0); }
