@@ -183,7 +183,3 @@ TEST(WrappedEquality, ToleranceAcrossTheWrap)
     EXPECT_EQ(cmath_radian_epsilonEqual(&a, &b, &tol[1]), 0);
     EXPECT_EQ(cmath_radian_epsilonEqual(&a, &c, &tol[2]), 1);
 }
-
-extern "C" int orbmath_angle_c_check(void);
-
-TEST(AngleCInterface, HeadersCompileAsC11AndCallsWork) { EXPECT_EQ(orbmath_angle_c_check(), 0); }

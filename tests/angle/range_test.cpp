@@ -14,10 +14,14 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kPi = 3.141592653589793;
 constexpr double kTurn = 6.283185307179586;
 constexpr int32_t B = cmath_rangeKind_bounded, E = cmath_rangeKind_empty, F = cmath_rangeKind_full;
-// x -> -x, x -> 0.1 x + 0.3 and x -> 1 (trans, then factor).
-const cmath_xformLinear1 kFlip{{0.0}, {-1.0}}, kStretch{{0.3}, {0.1}}, kZero{{1.0}, {0.0}};
+// x -> -x - 0, x -> 0.1 x + 0.3 and x -> 1 (trans, then factor).
+const cmath_xformLinear1 kFlip{{-0.0}, {-1.0}}, kStretch{{0.3}, {0.1}}, kZero{{1.0}, {0.0}};
 
-bool same(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
+// Equal bit for bit (the sign of zero included), or both NaN.
+bool same(double a, double b)
+{
+    return (std::isnan(a) && std::isnan(b)) || (a == b && std::signbit(a) == std::signbit(b));
+}
 
 template <class R>
 bool same(const R& a, const R& b)
@@ -77,12 +81,14 @@ TEST(Range, WritersInPlaceAndAliased)
         {WRITER(cmath_range_initScale(t, -2.0, s)), e, cmath_errBadScale, {}},
         {WRITER(cmath_range_initScale(t, 2.0, s)), inverted, cmath_errBadRange, {}},
         {WRITER(cmath_range_initScale(t, 2.0, s)), src, 0, {B, -2.0, 6.0}},
+        {WRITER(cmath_range_initScale(t, 2.0, s)), {B, 1.5, 1.5}, 0, {B, 3.0, 3.0}},
         {WRITER(cmath_range_initScale(t, 2.0, s)), f, 0, f},
         {WRITER(cmath_range_initScale(t, 0.5, s)), e, 0, e},
         {WRITER(cmath_range_map(s, &kStretch, t)), one, 0, {B, 1.0 * 0.1 + 0.3, 2.0 * 0.1 + 0.3}},
         {WRITER(cmath_range_map(s, &kFlip, t)), one, 0, {B, -2.0, -1.0}}, // the bounds come back in order
         {WRITER(cmath_range_map(s, &kStretch, t)), e, 0, e},
         {WRITER(cmath_range_map(s, &kFlip, t)), f, 0, f},
+        {WRITER(cmath_range_map(s, &kFlip, t)), {B, -0.0, 0.0}, 0, {B, 0.0, -0.0}}, // equal bounds stay
         {WRITER(cmath_range_map(s, &kZero, t)), {B, 0.0, kInf}, 0, {B, 1.0, kNaN}}, // 0 * inf, still bounded
     };
     for (size_t k = 0; k < std::size(rows); ++k) {

@@ -130,6 +130,7 @@ TEST(ChiSquaredCDF, StatedValuesDomainAndALongDoubleSeriesOnBothBranches)
     EXPECT_EQ(cmath_chiSquaredCDF(1001.0, 1000, &out), cmath_errFailed); // the series does not converge
     EXPECT_EQ(out, -2.0);
     EXPECT_NEAR(cdf(600.0, 1000), static_cast<double>(referenceP(500.0L, 300.0L)), 1e-6); // far from the mean
+    EXPECT_NEAR(cdf(2002.0, 2000), static_cast<double>(referenceP(1000.0L, 1001.0L)), 1e-6); // y = a + 1: fraction
 
     for (int dofs : {1, 2, 3, 4, 5, 7, 10, 17, 30, 55, 100, 200}) {
         for (double q : {0.01, 0.1, 0.3, 0.6, 0.9, 1.0, 1.2, 1.6, 2.5, 4.0}) {
