@@ -1,5 +1,7 @@
 // Typed vectors of statistics records and of one-dimensional vectors, both families through the
-// same typed tests. Allocation failures of every typed operation: tests/reliability.
+// same typed tests: what the typed layer adds to the generic vector (element size and table, each
+// forward reaching its generic operation, heap objects, type names, the vect1 equality). The
+// generic behaviour: tests/support; allocation failures of every typed operation: tests/reliability.
 #include "fault.h"
 #include "typed_family.h"
 
@@ -7,7 +9,6 @@
 
 #include <limits>
 #include <vector>
-
 
 namespace {
 
@@ -19,6 +20,33 @@ class TypedVector : public ::testing::Test {};
 using Families = ::testing::Types<StatisticsFamily, Vect1Family>;
 TYPED_TEST_SUITE(TypedVector, Families);
 
+constexpr int kZero = -1000; // elements T{} instead of make(from + i)
+
+// Whether [b, e) holds make(from), make(from + 1), ... (count of them).
+template <class F>
+bool holds(const typename F::T* b, const typename F::T* e, int from, int count)
+{
+    bool ok = e - b == count;
+    for (int i = 0; ok && i < count; ++i) {
+        ok = F::same(b[i], from == kZero ? typename F::T{} : F::make(from + i));
+    }
+    return ok;
+}
+
+template <class F>
+bool holds(const typename F::Vec* v, int from, int count)
+{
+    const typename F::T *b = nullptr, *e = nullptr;
+    return F::getBeginEndConst(v, &b, &e) == 0 && holds<F>(b, e, from, count);
+}
+
+template <class F>
+bool holds(const typename F::Sh* s, int from, int count)
+{
+    const typename F::T *b = nullptr, *e = nullptr;
+    return F::shGetBeginEndConst(s, &b, &e) == 0 && holds<F>(b, e, from, count);
+}
+
 template <class F>
 std::vector<typename F::T> seq(int from, int count)
 {
@@ -29,39 +57,13 @@ std::vector<typename F::T> seq(int from, int count)
     return r;
 }
 
-// Whether [b, e) holds exactly `want`.
-template <class F, class T>
-bool holds(const T* b, const T* e, const std::vector<T>& want)
-{
-    bool ok = e - b == static_cast<ptrdiff_t>(want.size());
-    for (size_t i = 0; ok && i < want.size(); ++i) {
-        ok = F::same(b[i], want[i]);
-    }
-    return ok;
-}
-
-template <class F, class T>
-bool holds(const typename F::Vec* v, const std::vector<T>& want)
-{
-    const T *b = nullptr, *e = nullptr;
-    return F::getBeginEndConst(v, &b, &e) == 0 && holds<F>(b, e, want);
-}
-
-template <class F, class T>
-bool holds(const typename F::Sh* s, const std::vector<T>& want)
-{
-    const T *b = nullptr, *e = nullptr;
-    return F::shGetBeginEndConst(s, &b, &e) == 0 && holds<F>(b, e, want);
-}
-
 } // namespace
 
-TYPED_TEST(TypedVector, ConstructorsFixTheElementSizeAndAPlainElementTable)
+TYPED_TEST(TypedVector, ConstructorsAndEveryAccessor)
 {
     using F = TypeParam;
     using T = typename F::T;
-    const std::vector<T> block = seq<F>(1, 3), zeros(4, T{});
-    const T fill = F::make(7);
+    const std::vector<T> block = seq<F>(1, 5);
     const int marker = 0;
     typename F::Vec v[8];
     ASSERT_EQ(F::construct(&v[0], 4), 0);
@@ -69,250 +71,156 @@ TYPED_TEST(TypedVector, ConstructorsFixTheElementSizeAndAPlainElementTable)
     ASSERT_EQ(F::constructUninit(&v[2], 3), 0);
     ASSERT_EQ(F::constructWithMtable(&v[3], 2, &marker), 0);
     ASSERT_EQ(F::constructEmptyWithMtable(&v[4], &marker), 0);
-    ASSERT_EQ(F::constructFill(&v[5], 5, &fill), 0);
-    ASSERT_EQ(F::constructFromBlock(&v[6], block.data(), 3), 0);
+    ASSERT_EQ(F::constructFill(&v[5], 1, &block[3]), 0);
+    ASSERT_EQ(F::constructFromBlock(&v[6], block.data(), 5), 0);
     ASSERT_EQ(F::constructCopy(&v[7], &v[6]), 0);
-    const int32_t sizes[] = {4, 0, 3, 2, 0, 5, 3, 3};
-    for (int i = 0; i < 8; ++i) {
-        const cstd_vectorVtable* table = v[i].vector.vtable;
+    const int32_t sizes[] = {4, 0, 3, 2, 0, 1, 5, 5};
+    for (int i = 0; i < 8; ++i) { // one static table of null entries per family
+        const cstd_vectorVtable* t = v[i].vector.vtable;
         EXPECT_TRUE(v[i].vector.size == sizes[i] && v[i].vector.elementSize == static_cast<intptr_t>(sizeof(T)));
-        ASSERT_TRUE(table != nullptr && table == v[0].vector.vtable) << "one static table per family";
-        EXPECT_TRUE(table->construct == nullptr && table->constructCopy == nullptr && table->destruct == nullptr &&
-                    table->assign == nullptr && table->relocate == nullptr);
+        ASSERT_TRUE(t != nullptr && t == v[0].vector.vtable && !t->construct && !t->constructCopy && !t->destruct &&
+                    !t->assign && !t->relocate);
     }
-    EXPECT_TRUE(holds<F>(&v[0], zeros) && holds<F>(&v[3], std::vector<T>(2, T{})));
+    EXPECT_TRUE(holds<F>(&v[0], kZero, 4) && holds<F>(&v[3], kZero, 2) && holds<F>(&v[5], 4, 1));
+    EXPECT_TRUE(holds<F>(&v[6], 1, 5) && holds<F>(&v[7], 1, 5));
     EXPECT_TRUE(v[3].vector.mtable == &marker && v[4].vector.mtable == &marker);
-    EXPECT_TRUE(holds<F>(&v[5], std::vector<T>(5, fill)) && holds<F>(&v[6], block) && holds<F>(&v[7], block));
+
+    // Each accessor reaches its generic operation; failures write nothing.
+    typename F::Vec& w = v[6];
+    ASSERT_EQ(F::reserve(&w, 9), 0);
+    T* b = static_cast<T*>(w.vector.begin);
+    T *p = nullptr, *q = nullptr;
+    const T *c = nullptr, *d = nullptr;
+    int32_t n = -1;
+    intptr_t m = -1;
+    EXPECT_TRUE(F::getBegin(&w, &p) == 0 && p == b && F::getBeginConst(&w, &c) == 0 && c == b);
+    EXPECT_TRUE(F::getBeginEnd(&w, &p, &q) == 0 && p == b && q == b + 5);
+    EXPECT_TRUE(F::getBeginEndConst(&w, &c, &d) == 0 && c == b && d == b + 5);
+    EXPECT_TRUE((p = nullptr, F::getBeginSize(&w, &p, &n)) == 0 && p == b && n == 5);
+    EXPECT_TRUE((c = nullptr, n = -1, F::getBeginSizeConst(&w, &c, &n)) == 0 && c == b && n == 5);
+    EXPECT_TRUE((p = nullptr, n = -1, F::getBeginSize32(&w, &p, &n)) == 0 && p == b && n == 5);
+    EXPECT_TRUE((c = nullptr, n = -1, F::getBeginSize32Const(&w, &c, &n)) == 0 && c == b && n == 5);
+    EXPECT_TRUE((p = nullptr, F::getBeginSizeIntPtr(&w, &p, &m)) == 0 && p == b && m == 5);
+    EXPECT_TRUE((c = nullptr, m = -1, F::getBeginSizeIntPtrConst(&w, &c, &m)) == 0 && c == b && m == 5);
+    EXPECT_TRUE((n = -1, F::getSize(&w, &n)) == 0 && n == 5 && (n = -1, F::getSize32(&w, &n)) == 0 && n == 5);
+    EXPECT_TRUE((m = -1, F::getSizeIntPtr(&w, &m)) == 0 && m == 5 && F::getCapacity(&w, &m) == 0 && m == 9);
+    EXPECT_TRUE(F::getElementSize(&w, &m) == 0 && m == static_cast<intptr_t>(sizeof(T)));
+    EXPECT_TRUE(F::getElement(&w, 4, &p) == 0 && p == b + 4 && F::getElementConst(&w, 2, &c) == 0 && c == b + 2);
+    EXPECT_TRUE(F::getNextElement(&w, nullptr, &p) == 0 && p == b && F::getNextElement(&w, b + 3, &p) == 0 &&
+                p == b + 4 && F::getNextElementConst(&w, b + 4, &c) == 0 && c == nullptr);
+    T sentinel{};
+    p = &sentinel, c = &sentinel;
+    EXPECT_EQ(F::getElement(&w, 5, &p), cstd_vector_errOutOfRange);
+    EXPECT_EQ(F::getElementConst(&w, -1, &c), cstd_vector_errOutOfRange);
+    EXPECT_EQ(F::getNextElement(&w, &sentinel, &p), cstd_vector_errOutOfRange);
+    EXPECT_EQ(F::getNextElementConst(&w, b + 5, &c), cstd_vector_errOutOfRange); // the end is no element
+    EXPECT_EQ(F::getNextElementConst(&w, reinterpret_cast<const T*>(reinterpret_cast<const char*>(b) + 1), &c),
+              cstd_vector_errOutOfRange);
+    EXPECT_TRUE(p == &sentinel && c == &sentinel);
     for (auto& x : v) {
         EXPECT_EQ(F::destruct(&x), 0);
     }
 }
 
-TYPED_TEST(TypedVector, EveryAccessorAndSize)
+TYPED_TEST(TypedVector, EveryModifierAndTheHeapObjects)
 {
     using F = TypeParam;
     using T = typename F::T;
-    typename F::Vec v;
-    ASSERT_EQ(F::constructFromBlock(&v, seq<F>(-2, 5).data(), 5), 0);
-    ASSERT_EQ(F::reserve(&v, 9), 0);
-    T* b = static_cast<T*>(v.vector.begin);
-    T *p = nullptr, *q = nullptr;
-    const T *c = nullptr, *d = nullptr;
-    int32_t n = -1;
-    intptr_t m = -1;
-    EXPECT_TRUE(F::getBegin(&v, &p) == 0 && p == b);
-    EXPECT_TRUE(F::getBeginConst(&v, &c) == 0 && c == b);
-    EXPECT_TRUE(F::getBeginEnd(&v, &p, &q) == 0 && p == b && q == b + 5);
-    EXPECT_TRUE(F::getBeginEndConst(&v, &c, &d) == 0 && c == b && d == b + 5);
-    p = nullptr, c = nullptr, n = -1;
-    EXPECT_TRUE(F::getBeginSize(&v, &p, &n) == 0 && p == b && n == 5);
-    EXPECT_TRUE((n = -1, F::getBeginSizeConst(&v, &c, &n)) == 0 && c == b && n == 5);
-    p = nullptr, c = nullptr, n = -1;
-    EXPECT_TRUE(F::getBeginSize32(&v, &p, &n) == 0 && p == b && n == 5);
-    EXPECT_TRUE((n = -1, F::getBeginSize32Const(&v, &c, &n)) == 0 && c == b && n == 5);
-    p = nullptr, c = nullptr;
-    EXPECT_TRUE(F::getBeginSizeIntPtr(&v, &p, &m) == 0 && p == b && m == 5);
-    EXPECT_TRUE((m = -1, F::getBeginSizeIntPtrConst(&v, &c, &m)) == 0 && c == b && m == 5);
-    EXPECT_TRUE((n = -1, F::getSize(&v, &n)) == 0 && n == 5 && (n = -1, F::getSize32(&v, &n)) == 0 && n == 5);
-    EXPECT_TRUE((m = -1, F::getSizeIntPtr(&v, &m)) == 0 && m == 5 && F::getCapacity(&v, &m) == 0 && m == 9);
-    EXPECT_TRUE(F::getElementSize(&v, &m) == 0 && m == static_cast<intptr_t>(sizeof(T)));
-    for (int32_t i = 0; i < 5; ++i) {
-        EXPECT_TRUE(F::getElement(&v, i, &p) == 0 && p == b + i && F::getElementConst(&v, i, &c) == 0 && c == b + i);
-    }
-    // Iteration from null to null visits every element once, in order.
-    std::vector<T*> seen;
-    for (p = nullptr; F::getNextElement(&v, p, &p) == 0 && p != nullptr;) {
-        seen.push_back(p);
-    }
-    EXPECT_EQ(seen, (std::vector<T*>{b, b + 1, b + 2, b + 3, b + 4}));
-    EXPECT_TRUE(F::getNextElementConst(&v, b + 3, &c) == 0 && c == b + 4);
-    EXPECT_TRUE(F::getNextElementConst(&v, b + 4, &c) == 0 && c == nullptr);
-
-    // Failures write nothing.
-    T sentinel{};
-    p = &sentinel, c = &sentinel;
-    EXPECT_EQ(F::getElement(&v, 5, &p), cstd_vector_errOutOfRange);
-    EXPECT_EQ(F::getElementConst(&v, -1, &c), cstd_vector_errOutOfRange);
-    EXPECT_EQ(F::getNextElement(&v, &sentinel, &p), cstd_vector_errOutOfRange);
-    EXPECT_EQ(F::getNextElementConst(&v, &sentinel, &c), cstd_vector_errOutOfRange);
-    EXPECT_EQ(F::getNextElementConst(&v, b + 5, &c), cstd_vector_errOutOfRange); // the end is no element
-    EXPECT_EQ(F::getNextElementConst(&v, reinterpret_cast<const T*>(reinterpret_cast<const char*>(b) + 1), &c),
-              cstd_vector_errOutOfRange);
-    EXPECT_TRUE(p == &sentinel && c == &sentinel);
-    EXPECT_EQ(F::destruct(&v), 0);
-}
-
-TYPED_TEST(TypedVector, ModifiersAgreeWithAModel)
-{
-    using F = TypeParam;
-    using T = typename F::T;
+    const std::vector<T> e = seq<F>(0, 10); // the elements make(0) ... make(9)
     typename F::Vec v, w;
-    ASSERT_EQ(F::constructEmpty(&v), 0);
-    std::vector<T> model;
-    for (int i = 0; i < 40; ++i) {
-        const T e = F::make(i);
-        ASSERT_EQ(F::pushBack(&v, &e), 0);
-        model.push_back(e);
-    }
-    const T front = F::make(100), fill = F::make(-9);
-    const std::vector<T> middle = seq<F>(200, 3);
-    ASSERT_EQ(F::insertElement(&v, 0, &front), 0);
-    model.insert(model.begin(), front);
-    ASSERT_EQ(F::insert(&v, 10, middle.data(), 3), 0);
-    model.insert(model.begin() + 10, middle.begin(), middle.end());
-    ASSERT_EQ(F::append(&v, middle.data(), 2), 0);
-    model.insert(model.end(), middle.begin(), middle.begin() + 2);
-    ASSERT_EQ(F::erase(&v, 5, 7), 0);
-    model.erase(model.begin() + 5, model.begin() + 12);
-    ASSERT_EQ(F::eraseElement(&v, 0), 0);
-    model.erase(model.begin());
-    ASSERT_EQ(F::popBack(&v), 0);
-    model.pop_back();
-    ASSERT_EQ(F::resizeFill(&v, 40, &fill), 0);
-    model.resize(40, fill);
-    ASSERT_EQ(F::resize(&v, 42), 0);
-    model.resize(42, T{});
-    EXPECT_TRUE(holds<F>(&v, model));
-    EXPECT_TRUE(F::resizeUninit(&v, 41) == 0 && v.vector.size == 41);
-    EXPECT_EQ(F::insertElement(&v, 43, &fill), cstd_vector_errOutOfRange);
-    EXPECT_EQ(F::resizeUninit(&v, -1), cstd_vector_errOutOfRange);
-
-    // Copies between vectors; clearing keeps the storage, clearAndFreeMemory gives it back.
-    ASSERT_EQ(F::constructEmpty(&w), 0);
-    ASSERT_EQ(F::assign(&w, &v), 0);
-    ASSERT_EQ(F::assignElements(&v, middle.data(), 3), 0);
+    ASSERT_EQ(F::constructFromBlock(&v, &e[3], 2), 0);                               // 3 4
+    ASSERT_TRUE(F::pushBack(&v, &e[7]) == 0 && F::insertElement(&v, 0, &e[2]) == 0); // 2 3 4 7
+    ASSERT_TRUE(F::insert(&v, 0, &e[0], 2) == 0 && F::append(&v, &e[8], 2) == 0);   // 0 1 2 3 4 7 8 9
+    ASSERT_TRUE(F::erase(&v, 6, 1) == 0 && F::eraseElement(&v, 5) == 0 && F::popBack(&v) == 0);
+    EXPECT_TRUE(holds<F>(&v, 0, 5));
+    ASSERT_TRUE(F::resize(&v, 4) == 0 && F::resizeFill(&v, 5, &e[4]) == 0 && holds<F>(&v, 0, 5));
+    ASSERT_TRUE(F::resizeUninit(&v, 6) == 0 && v.vector.size == 6 && F::reserve(&v, 20) == 0);
+    ASSERT_TRUE(F::constructEmpty(&w) == 0 && F::assign(&w, &v) == 0 && F::assignElements(&v, &e[8], 2) == 0);
     ASSERT_EQ(F::swap(&v, &w), 0);
-    model.pop_back();
-    EXPECT_TRUE(holds<F>(&v, model) && holds<F>(&w, middle));
-    ASSERT_EQ(F::reserve(&v, 100), 0);
-    ASSERT_EQ(F::clear(&v), 0);
-    EXPECT_TRUE(v.vector.size == 0 && v.vector.capacity == 100);
-    ASSERT_EQ(F::clearAndFreeMemory(&v), 0);
-    EXPECT_TRUE(v.vector.capacity == 0 && v.vector.begin == nullptr);
-    EXPECT_TRUE(F::destruct(&v) == 0 && F::destruct(&w) == 0);
-}
+    EXPECT_TRUE(v.vector.size == 6 && F::resize(&v, 5) == 0 && holds<F>(&v, 0, 5));
+    EXPECT_TRUE(holds<F>(&w, 8, 2) && w.vector.capacity == 20);
+    EXPECT_TRUE(F::clear(&w) == 0 && w.vector.size == 0 && w.vector.capacity == 20);
+    EXPECT_TRUE(F::clearAndFreeMemory(&w) == 0 && w.vector.capacity == 0 && w.vector.begin == nullptr);
 
-TYPED_TEST(TypedVector, HeapObjectsThroughPointerVariables)
-{
-    using F = TypeParam;
-    using T = typename F::T;
+    // Heap objects through pointer variables (copying onto itself and every failure: tests/reliability).
     const int64_t blocks = csys_memory_testOutstanding();
-    const std::vector<T> block = seq<F>(3, 6), extra = seq<F>(0, 1);
-    typename F::Vec src;
-    ASSERT_EQ(F::constructFromBlock(&src, block.data(), 6), 0);
-    typename F::Vec* p = nullptr;
-    EXPECT_EQ(F::deleteVector(&p), 0); // nothing held
-    ASSERT_EQ(F::newVector(&p), 0);
-    ASSERT_EQ(F::newVector(&p), 0); // replaces the one held
-    EXPECT_TRUE(p != nullptr && holds<F>(p, std::vector<T>{}));
-    ASSERT_EQ(F::newClone(&p, &src), 0);
-    ASSERT_EQ(F::pushBack(&src, extra.data()), 0);
-    EXPECT_TRUE(holds<F>(p, block)); // independent of its source
-    ASSERT_EQ(F::newClone(&p, p), 0); // onto itself: copied, then the original let go
-    EXPECT_TRUE(holds<F>(p, block));
-    EXPECT_EQ(csys_memory_testOutstanding(), blocks + 3); // src's storage, p and its storage
-    ASSERT_EQ(F::newClone(&p, nullptr), 0); // a null source deletes
-    EXPECT_EQ(p, nullptr);
-    EXPECT_EQ(F::newClone(&p, nullptr), 0);
-
-    // The shareable family the same way; a handle may take a heap object over.
-    typename F::Sh s, *q = nullptr;
-    ASSERT_EQ(F::shConstructVector(&s, &src), 0);
-    ASSERT_EQ(F::shNew(&q), 0);
-    ASSERT_EQ(F::shNewClone(&q, &s), 0);
-    ASSERT_EQ(F::shNewClone(&q, q), 0);
-    std::vector<T> all = block;
-    all.push_back(extra[0]);
-    EXPECT_TRUE(holds<F>(q, all));
-    EXPECT_EQ(F::shDelete(&q), 0);
-    EXPECT_EQ(q, nullptr);
-    ASSERT_EQ(F::shNewClone(&q, &s), 0);
-    cstd_ptrh h;
-    ASSERT_EQ(cstd_ptrh_construct(&h, &q->shareable.shared), 0);
-    EXPECT_EQ(cstd_ptrh_destruct(&h), 0); // the last release destroys the object and its block
-    EXPECT_TRUE(F::shDestruct(&s) == 0 && F::destruct(&src) == 0);
-    EXPECT_EQ(csys_memory_testOutstanding(), blocks);
+    typename F::Vec* h = nullptr;
+    EXPECT_EQ(F::deleteVector(&h), 0); // nothing held
+    ASSERT_TRUE(F::newVector(&h) == 0 && F::pushBack(h, &e[1]) == 0);
+    ASSERT_EQ(F::newVector(&h), 0); // replaces the one held
+    EXPECT_TRUE(h != nullptr && h->vector.size == 0 && csys_memory_testOutstanding() == blocks + 1);
+    ASSERT_EQ(F::newClone(&h, &v), 0);
+    EXPECT_TRUE(holds<F>(h, 0, 5));
+    EXPECT_TRUE(F::newClone(&h, nullptr) == 0 && h == nullptr && csys_memory_testOutstanding() == blocks);
+    EXPECT_TRUE(F::destruct(&v) == 0 && F::destruct(&w) == 0);
     F::unused(); // harmless: every generic operation refuses its null arguments
 }
 
-TYPED_TEST(TypedVector, ShareableForwards)
+TYPED_TEST(TypedVector, ShareableForwardsTypeNamesAndHeapObjects)
 {
     using F = TypeParam;
     using T = typename F::T;
-    const std::vector<T> block = seq<F>(5, 4), one = seq<F>(-4, 1);
-    typename F::Sh a, b, c, d;
+    const std::vector<T> e = seq<F>(0, 4);
+    typename F::Sh a, b, c, *h = nullptr;
     typename F::Vec plain;
-    ASSERT_EQ(F::shConstruct(&a, 3), 0);
-    ASSERT_EQ(F::shConstructEmpty(&b), 0);
+    ASSERT_TRUE(F::shConstruct(&a, 3) == 0 && F::shConstructEmpty(&b) == 0);
     EXPECT_TRUE(a.shareable.vector.vtable == b.shareable.vector.vtable && a.shareable.vector.vtable != nullptr);
-    EXPECT_TRUE(a.shareable.shared.outer == &a && holds<F>(&a, std::vector<T>(3, T{})));
+    EXPECT_TRUE(a.shareable.shared.outer == &a && holds<F>(&a, kZero, 3));
     int32_t n = -1;
     intptr_t m = -1;
     EXPECT_TRUE(F::shGetSize(&a, &n) == 0 && n == 3 && F::shGetElementSize(&b, &m) == 0 &&
                 m == static_cast<intptr_t>(sizeof(T)));
-    ASSERT_EQ(F::constructFromBlock(&plain, block.data(), 4), 0);
-    ASSERT_EQ(F::shConstructVector(&c, &plain), 0);
-    ASSERT_EQ(F::shConstructCopy(&d, &c), 0);
-    ASSERT_EQ(F::shAssignVector(&a, &plain), 0);
-    ASSERT_EQ(F::assignElements(&plain, block.data(), 1), 0); // the shareable vectors hold copies
-    EXPECT_TRUE(holds<F>(&a, block) && holds<F>(&c, block) && holds<F>(&d, block));
-    EXPECT_TRUE(d.shareable.shared.typeTable == c.shareable.shared.typeTable && d.shareable.equal == c.shareable.equal);
-    int32_t equal = -1; // through the family's equality, or the element bytes when it has none
-    EXPECT_TRUE(cstd_vectorShareable_compareEqual(&a.shareable, &d.shareable, &equal) == 0 && equal == 1);
-    EXPECT_TRUE(cstd_vectorShareable_compareEqual(&a.shareable, &b.shareable, &equal) == 0 && equal == 0);
-
-    ASSERT_EQ(F::shPushBack(&b, one.data()), 0);
-    ASSERT_EQ(F::shAssign(&c, &b), 0);
-    EXPECT_TRUE(holds<F>(&c, one));
-    ASSERT_EQ(F::shAssignElements(&c, block.data(), 2), 0);
-    ASSERT_EQ(F::shResize(&c, 3), 0);
-    EXPECT_TRUE(holds<F>(&c, std::vector<T>{block[0], block[1], T{}}));
-    ASSERT_EQ(F::shReserve(&c, 64), 0);
-    EXPECT_TRUE(F::shGetCapacity(&c, &m) == 0 && m == 64);
+    ASSERT_TRUE(F::constructFromBlock(&plain, e.data(), 4) == 0 && F::shConstructVector(&c, &plain) == 0);
+    ASSERT_TRUE(F::shAssignVector(&a, &plain) == 0 && F::assignElements(&plain, e.data(), 1) == 0);
+    EXPECT_TRUE(holds<F>(&a, 0, 4) && holds<F>(&c, 0, 4)); // copies of the plain vector
+    ASSERT_TRUE(F::shPushBack(&b, &e[2]) == 0 && F::shAssign(&a, &b) == 0 && holds<F>(&a, 2, 1));
+    ASSERT_TRUE(F::shAssignElements(&a, &e[1], 3) == 0 && F::shResize(&a, 2) == 0 && F::shReserve(&a, 64) == 0);
+    EXPECT_TRUE(holds<F>(&a, 1, 2) && F::shGetCapacity(&a, &m) == 0 && m == 64);
     T *p = nullptr, *q = nullptr;
     const T* k = nullptr;
-    EXPECT_TRUE(F::shGetBeginSize(&c, &p, &n) == 0 && n == 3 && p == c.shareable.vector.begin);
-    EXPECT_TRUE((n = -1, F::shGetBeginSizeConst(&c, &k, &n)) == 0 && n == 3 && k == p);
-    EXPECT_TRUE(F::shGetBeginEnd(&c, &q, &p) == 0 && p == q + 3);
-    EXPECT_TRUE(F::shReset(&c) == 0 && F::shGetCapacity(&c, &m) == 0 && m == 0);
-    for (auto* s : {&a, &b, &c, &d}) {
-        EXPECT_EQ(F::shDestruct(s), 0);
-    }
-    EXPECT_EQ(F::destruct(&plain), 0);
-}
+    EXPECT_TRUE(F::shGetBeginSize(&a, &p, &n) == 0 && n == 2 && p == a.shareable.vector.begin);
+    EXPECT_TRUE((n = -1, F::shGetBeginSizeConst(&a, &k, &n)) == 0 && n == 2 && k == p);
+    EXPECT_TRUE(F::shGetBeginEnd(&a, &q, &p) == 0 && p == q + 2);
+    EXPECT_TRUE(F::shReset(&a) == 0 && F::shGetCapacity(&a, &m) == 0 && m == 0);
 
-TYPED_TEST(TypedVector, ShareableAnswersItsTypeNameThenPassesOthersOn)
-{
-    using F = TypeParam;
-    typename F::Sh s;
-    ASSERT_EQ(F::shConstructEmpty(&s), 0);
+    // Copies carry the family's table and equality (which decides, else the element bytes).
+    ASSERT_TRUE(F::shNewClone(&h, &c) == 0 && F::shNewClone(&h, h) == 0 && holds<F>(h, 0, 4));
+    EXPECT_TRUE(h->shareable.shared.typeTable == c.shareable.shared.typeTable && h->shareable.equal == c.shareable.equal);
+    int32_t equal = -1;
+    EXPECT_TRUE(cstd_vectorShareable_compareEqual(&h->shareable, &c.shareable, &equal) == 0 && equal == 1);
+    EXPECT_TRUE(cstd_vectorShareable_compareEqual(&b.shareable, &c.shareable, &equal) == 0 && equal == 0);
+    ASSERT_TRUE(F::shDelete(&h) == 0 && h == nullptr && F::shNew(&h) == 0);
+    cstd_ptrh handle; // a handle may take a heap object over; its last release frees the block
+    ASSERT_TRUE(cstd_ptrh_construct(&handle, &h->shareable.shared) == 0 && cstd_ptrh_destruct(&handle) == 0);
+
+    // Type names: the family's own, then the generic ones; near misses and the other family's name.
     const char16_t *name = nullptr, *viaShared = nullptr, *viaGeneric = nullptr;
-    ASSERT_EQ(F::shGetTypename(nullptr, &name), 0); // s is not read
-    EXPECT_EQ(cstd_typename_equal(name, F::name), 1);
-    EXPECT_TRUE(cstd_shared_getTypename(&s.shareable.shared, &viaShared) == 0 && viaShared == name);
-    EXPECT_TRUE(cstd_vectorShareable_getTypename(&s.shareable, &viaGeneric) == 0 && viaGeneric == name);
-
-    // The family's own name, the generic names, near misses and the other family's name.
+    ASSERT_EQ(F::shGetTypename(nullptr, &name), 0); // the object is not read
+    EXPECT_TRUE(cstd_typename_equal(name, F::name) && cstd_shared_getTypename(&c.shareable.shared, &viaShared) == 0 &&
+                cstd_vectorShareable_getTypename(&c.shareable, &viaGeneric) == 0 && viaShared == name &&
+                viaGeneric == name);
     const char16_t* other = std::is_same_v<F, StatisticsFamily> ? Vect1Family::name : StatisticsFamily::name;
     const struct {
         const char16_t* name;
         void* want;
-    } names[] = {{F::name, &s}, {u"cstd_vectorShareable", &s}, {u"cstd_shared", &s.shareable.shared},
+    } names[] = {{F::name, &c}, {u"cstd_vectorShareable", &c}, {u"cstd_shared", &c.shareable.shared},
                  {F::prefix, nullptr}, {u"cstd_vector_cmath_statisticsshareable", nullptr}, {other, nullptr}};
     using Query = cmath_status (*)(typename F::Sh*, const char16_t*, void**);
     for (Query query : {Query(F::shQuery), Query(F::shQueryFinal), Query(F::shQueryFinal_)}) {
-        for (const auto& c : names) {
-            void* out = &s;
-            EXPECT_TRUE(query(&s, c.name, &out) == 0 && out == c.want);
+        void* out = &c;
+        for (const auto& x : names) {
+            EXPECT_TRUE((out = &c, query(&c, x.name, &out)) == 0 && out == x.want);
         }
-        void* out = &s;
-        EXPECT_TRUE(query(nullptr, F::name, &out) == 0 && out == nullptr);
+        EXPECT_TRUE((out = &c, query(nullptr, F::name, &out)) == 0 && out == nullptr);
     }
     // The generic level: the full query goes through the family's table, the final one does not.
     void* out = nullptr;
-    EXPECT_TRUE(cstd_vectorShareable_queryInterfaceByTypename(&s.shareable, F::name, &out) == 0 && out == &s);
-    EXPECT_TRUE(cstd_vectorShareable_queryInterfaceByTypenameFinal(&s.shareable, F::name, &out) == 0 && !out);
-    EXPECT_EQ(F::shDestruct(&s), 0);
+    EXPECT_TRUE(cstd_vectorShareable_queryInterfaceByTypename(&c.shareable, F::name, &out) == 0 && out == &c);
+    EXPECT_TRUE(cstd_vectorShareable_queryInterfaceByTypenameFinal(&c.shareable, F::name, &out) == 0 && !out);
+    for (auto* s : {&a, &b, &c}) {
+        EXPECT_EQ(F::shDestruct(s), 0);
+    }
+    EXPECT_EQ(F::destruct(&plain), 0);
 }
 
 TEST(Vect1Vector, EqualityComparesElementsWithTheVect1Equality)

@@ -5,10 +5,9 @@
 
 #include <array>
 #include <cfloat>
-#include <cmath>
 #include <cstdarg>
-#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -16,68 +15,49 @@ namespace {
 // The generator written again from its rules: 64-bit products, constants derived from their
 // definitions, the table as a std::array.
 struct Reference {
-    int64_t ix1 = 0, ix2 = 0, ix3 = 0;
+    int64_t ix1, ix2, ix3;
     std::array<double, 97> table{};
-
-    explicit Reference(int32_t seed)
+    static int64_t step(int64_t& x, int64_t a, int64_t c, int64_t m) { return x = (a * x + c) % m; }
+    explicit Reference(int32_t seed) : ix1(std::llabs(54773 - int64_t{seed}) % 259200)
     {
-        int64_t t = 54773 - static_cast<int64_t>(seed);
-        t = t < 0 ? -t : t;
-        ix1 = t % 259200;
-        ix1 = (7141 * ix1 + 54773) % 259200;
-        ix2 = ix1 % 134456;
-        ix1 = (7141 * ix1 + 54773) % 259200;
-        ix3 = ix1 % 243000;
+        ix2 = step(ix1, 7141, 54773, 259200) % 134456;
+        ix3 = step(ix1, 7141, 54773, 259200) % 243000;
         for (double& e : table) {
-            ix1 = (7141 * ix1 + 54773) % 259200;
-            ix2 = (8121 * ix2 + 28411) % 134456;
-            e = static_cast<double>(ix1) * (1.0 / 259200.0) +
-                static_cast<double>(ix2) * (1.0 / (259200.0 * 134456.0));
+            e = step(ix1, 7141, 54773, 259200) * (1.0 / 259200.0) +
+                step(ix2, 8121, 28411, 134456) * (1.0 / (259200.0 * 134456.0));
         }
     }
     double next(double low, double high)
     {
-        ix1 = (7141 * ix1 + 54773) % 259200;
-        ix2 = (8121 * ix2 + 28411) % 134456;
-        ix3 = (4561 * ix3 + 51349) % 243000;
-        const auto j = static_cast<size_t>((97 * ix3) / 243000);
-        const double u = table.at(j);
-        table.at(j) =
-            (static_cast<double>(ix2) * (1.0 / 134456.0) + static_cast<double>(ix1)) * (1.0 / 259200.0);
+        step(ix1, 7141, 54773, 259200), step(ix2, 8121, 28411, 134456), step(ix3, 4561, 51349, 243000);
+        double& entry = table.at(static_cast<size_t>((97 * ix3) / 243000));
+        const double u = entry;
+        entry = (static_cast<double>(ix2) * (1.0 / 134456.0) + static_cast<double>(ix1)) * (1.0 / 259200.0);
         return (high - low) * u + low;
     }
 };
 
 // The model: input 0 plus the first further argument (a double), input 1 times the second (an
-// int); it counts its calls and checks that it reads the same further arguments every time.
-struct ModelLog {
+// int); it counts its calls and the calls that read other further arguments. With `fixed` set it
+// returns its outputs as they are.
+struct Model {
     int calls = 0, mismatches = 0;
+    bool fixed = false;
     float out[2] = {0, 0};
 };
 
-float* sumModel(float* inputs, va_list args)
+float* model(float* inputs, va_list args)
 {
-    ModelLog* log = va_arg(args, ModelLog*);
-    const double offset = va_arg(args, double);
-    const int factor = va_arg(args, int);
-    ++log->calls;
-    log->mismatches += offset != 0.5 || factor != 3;
-    log->out[0] = inputs[0] + static_cast<float>(offset);
-    log->out[1] = inputs[1] * static_cast<float>(factor);
-    return log->out;
-}
-
-// Returns a fixed vector of results; counts the calls.
-struct Fixed {
-    int calls = 0;
-    float out[3];
-};
-
-float* fixedModel(float* /*inputs*/, va_list args)
-{
-    Fixed* f = va_arg(args, Fixed*);
-    ++f->calls;
-    return f->out;
+    Model* m = va_arg(args, Model*);
+    ++m->calls;
+    if (!m->fixed) {
+        const double offset = va_arg(args, double);
+        const int factor = va_arg(args, int);
+        m->mismatches += offset != 0.5 || factor != 3;
+        m->out[0] = inputs[0] + static_cast<float>(offset);
+        m->out[1] = inputs[1] * static_cast<float>(factor);
+    }
+    return m->out;
 }
 
 } // namespace
@@ -140,15 +120,14 @@ TEST(Distribution, FillsTheRecordAndDrawsAFloat)
     EXPECT_TRUE(s.count == ref.count && s.ix1 == ref.ix1);
 }
 
-TEST(Sampler, AccumulatesDrawsAndPassesFurtherArgumentsUntouched)
+TEST(Sampler, AccumulatesDrawsResetsAndRefuses)
 {
     const csDistribution inputs[2] = {{0, 0.0f, 1.0f}, {0, 10.0f, 20.0f}};
     const float nominal[2] = {0.0f, 0.0f}, thresholds[2] = {1e9f, 1e9f};
     csStats2 stats[2], want[2];
-    ModelLog log;
-    ASSERT_EQ(randomSample2(sumModel, 11, 50, 2, inputs, 2, 1, nominal, thresholds, stats, &log, 0.5, 3), stats);
-    EXPECT_TRUE(log.calls == 50 && log.mismatches == 0);
-
+    Model m;
+    ASSERT_EQ(randomSample2(model, 11, 50, 2, inputs, 2, 1, nominal, thresholds, stats, &m, 0.5, 3), stats);
+    EXPECT_TRUE(m.calls == 50 && m.mismatches == 0); // the further arguments, untouched each time
     // The same draws made by hand.
     csRandomUniform2 g;
     csRandomUniformInit2(&g, 11);
@@ -164,42 +143,35 @@ TEST(Sampler, AccumulatesDrawsAndPassesFurtherArgumentsUntouched)
                     stats[j].minimum == want[j].minimum && stats[j].maximum == want[j].maximum &&
                     stats[j].last == want[j].last && stats[j].outliers == 0u);
     }
-}
 
-TEST(Sampler, NullStatsZeroIterationsZeroOutputsAndTooManyInputs)
-{
-    Fixed f{0, {1, 2, 3}};
-    const csDistribution in{0, 0.0f, 1.0f};
-    EXPECT_EQ(randomSample2(fixedModel, 1, 5, 1, &in, 1, 1, nullptr, nullptr, nullptr, &f), nullptr);
-    EXPECT_EQ(f.calls, 0);
-    // No iterations: the statistics are reset all the same.
-    csStats2 stats[2];
+    // Null stats: nothing runs. No iterations: the statistics are reset all the same. No outputs:
+    // the model still runs. 101 inputs are refused before anything is reset; 100 are taken.
+    Model f{0, 0, true, {1, 2}};
+    EXPECT_TRUE(randomSample2(model, 1, 5, 1, inputs, 1, 1, nullptr, nullptr, nullptr, &f) == nullptr && f.calls == 0);
     stats[0].n = 9;
     stats[1].outliers = 4;
-    EXPECT_EQ(randomSample2(fixedModel, 1, 0, 1, &in, 2, 1, nullptr, nullptr, stats, &f), stats);
+    EXPECT_EQ(randomSample2(model, 1, 0, 1, inputs, 2, 1, nullptr, nullptr, stats, &f), stats);
     EXPECT_TRUE(f.calls == 0 && stats[0].n == 0u && stats[1].outliers == 0u && stats[1].minimum == DBL_MAX);
-    EXPECT_EQ(randomSample2(fixedModel, 1, 7, 1, &in, 0, 1, nullptr, nullptr, stats, &f), stats);
-    EXPECT_EQ(f.calls, 7);
-    // 101 inputs are refused before anything is reset; 100 are taken.
-    std::vector<csDistribution> many(101, in);
+    EXPECT_TRUE(randomSample2(model, 1, 7, 1, inputs, 0, 1, nullptr, nullptr, stats, &f) == stats && f.calls == 7);
+    std::vector<csDistribution> many(101, inputs[0]);
     stats[0].n = 9;
-    EXPECT_EQ(randomSample2(fixedModel, 1, 3, 101, many.data(), 1, 1, nullptr, nullptr, stats, &f), nullptr);
+    EXPECT_EQ(randomSample2(model, 1, 3, 101, many.data(), 1, 1, nullptr, nullptr, stats, &f), nullptr);
     EXPECT_TRUE(stats[0].n == 9u && f.calls == 7);
-    const float nominal = 1.0f, threshold = 0.0f;
-    EXPECT_EQ(randomSample2(fixedModel, 1, 3, 100, many.data(), 1, 1, &nominal, &threshold, stats, &f), stats);
+    const float one = 1.0f, zero = 0.0f;
+    EXPECT_EQ(randomSample2(model, 1, 3, 100, many.data(), 1, 1, &one, &zero, stats, &f), stats);
     EXPECT_TRUE(stats[0].n == 3u && f.calls == 10);
 }
 
 TEST(Sampler, OutlierModes)
 {
     // Output 0 differs from nominal by exactly the threshold (never counted), output 1 by more.
-    Fixed f{0, {1.5f, 4.0f, 0.0f}};
+    Model f{0, 0, true, {1.5f, 4.0f}};
     const float nominal[2] = {1.0f, 1.0f}, thresholds[2] = {0.5f, 0.5f};
     const csDistribution in[2] = {{0, 2.0f, 3.0f}, {1, 0.0f, 1.0f}};
     csStats2 stats[2];
     auto run = [&](unsigned iterations, unsigned inputs, int mode) {
         testing::internal::CaptureStderr();
-        randomSample2(fixedModel, 5, iterations, inputs, in, 2, mode, nominal, thresholds, stats, &f);
+        randomSample2(model, 5, iterations, inputs, in, 2, mode, nominal, thresholds, stats, &f);
         return testing::internal::GetCapturedStderr();
     };
     EXPECT_EQ(run(4, 0, 1), "");

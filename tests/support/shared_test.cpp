@@ -1,11 +1,10 @@
 // Shared objects and handles: reference counts, destruction exactly once, ownership of fresh
-// objects, concurrent copies, queries by type name and empty handles.
+// objects, failing kinds, queries by type name and empty handles. (Handles copied and released
+// from several threads at once: the transform handles in tests/reliability.)
 #include "fault.h"
 #include "orbtest_a.h"
 
 #include <atomic>
-#include <thread>
-#include <vector>
 
 namespace {
 
@@ -42,19 +41,12 @@ cmath_status countedQueryFinal(void* object, const char16_t* name, void** out)
                                                                 : nullptr;
     return *out != nullptr ? 0 : cstd_shared_queryInterfaceByTypenameFinal(&c->shared, name, out, 0);
 }
-const cstd_sharedTypeTable kCountedTypes = {countedQueryFinal, [](void*, const char16_t** out) {
-                                                *out = kKindName;
-                                                return cmath_status{0};
-                                            }};
+cmath_status countedName(void*, const char16_t** out) { return *out = kKindName, 0; }
+const cstd_sharedTypeTable kCountedTypes = {countedQueryFinal, countedName};
 // A kind whose table fails (writing garbage to the name it then must not pass on).
-const cstd_sharedTypeTable kErroringTypes = {[](void*, const char16_t*, void** out) {
-                                                 *out = nullptr;
-                                                 return cmath_errTypeMismatch;
-                                             },
-                                             [](void*, const char16_t** out) {
-                                                 *out = u"garbage";
-                                                 return cmath_errFailed;
-                                             }};
+const cstd_sharedTypeTable kErroringTypes = {
+    [](void*, const char16_t*, void** out) { return *out = nullptr, cmath_errTypeMismatch; },
+    [](void*, const char16_t** out) { return *out = u"garbage", cmath_errFailed; }};
 
 Counted* makeCounted(std::atomic<int>* destroyed, const cstd_sharedOps* ops = &kCountedOps,
                      const cstd_sharedTypeTable* types = &kCountedTypes)
@@ -174,31 +166,6 @@ TEST(Handles, FailingIncrementLeavesHandlesUnchangedAndDestroyStatusPassesUp)
     EXPECT_TRUE(cstd_ptrh_destruct(&h) == cmath_errSingular && h.header == nullptr && d2 == 1);
     EXPECT_EQ(g_incrementFailures.load(), 2);
     freeUnowned(stuck);
-}
-
-TEST(Handles, ConcurrentCopiesAndReleasesKeepTheCountExact)
-{
-    std::atomic<int> destroyed{0}, failures{0};
-    Counted* o = makeCounted(&destroyed);
-    cstd_ptrhConst root;
-    ASSERT_EQ(cstd_ptrhConst_constructBaseTypename(&root, &o->shared, kKindName), 0);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([&] {
-            cstd_ptrhConst mine, copy;
-            int bad = cstd_ptrhConst_constructBaseTypename(&mine, nullptr, kKindName) != 0;
-            for (int i = 0; i < 10000; ++i) {
-                bad += cstd_ptrhConst_constructCopy(&copy, &root) != 0 || cstd_ptrhConst_assign(&mine, &copy) != 0 ||
-                       cstd_ptrhConst_destruct(&copy) != 0 || (i % 3 == 0 && cstd_ptrhConst_destruct(&mine) != 0);
-            }
-            failures.fetch_add(bad + (cstd_ptrhConst_destruct(&mine) != 0));
-        });
-    }
-    for (auto& th : threads) {
-        th.join();
-    }
-    EXPECT_TRUE(failures == 0 && refs(&o->shared) == 1 && destroyed == 0);
-    EXPECT_TRUE(cstd_ptrhConst_destruct(&root) == 0 && destroyed == 1);
 }
 
 TEST(TypeNames, QueriesMatchExactlyAndRunDownToTheRoot)
