@@ -24,14 +24,12 @@ static_assert(sizeof(cxDegree) == sizeof(cmath_degree) && sizeof(cxRadian) == si
 
 TEST(AngleConversion, QuotedCasesAndConstants)
 {
-    EXPECT_EQ(cxAngle16(cxDegree(360.0)).plain(), 0);
-    EXPECT_EQ(cxAngle16(cxDegree(359.9975)).plain(), 0);
-    EXPECT_EQ(cxAngle16(cxDegree(-1.0)).plain(), 65354);
-    EXPECT_EQ(cxAngle8(cxDegree(-1.0)).plain(), 255);
-    EXPECT_EQ(cxAngle16(cxRadian(3.141592653589793)).plain(), 32768);
-    EXPECT_EQ(cxAngle8(cxRadian(-3.141592653589793)).plain(), 128);
-    EXPECT_EQ(cxRadian(cxDegree(180.0)).plain(), 180.0 * 0.017453292519943295);
-    EXPECT_EQ(cxDegree(cxRadian(1.0)).plain(), 57.29577951308232);
+    EXPECT_TRUE(cxAngle16(cxDegree(360.0)).plain() == 0 && cxAngle16(cxDegree(359.9975)).plain() == 0);
+    EXPECT_TRUE(cxAngle16(cxDegree(-1.0)).plain() == 65354 && cxAngle8(cxDegree(-1.0)).plain() == 255);
+    EXPECT_TRUE(cxAngle16(cxRadian(3.141592653589793)).plain() == 32768 &&
+                cxAngle8(cxRadian(-3.141592653589793)).plain() == 128);
+    EXPECT_TRUE(cxRadian(cxDegree(180.0)).plain() == 180.0 * 0.017453292519943295 &&
+                cxDegree(cxRadian(1.0)).plain() == 57.29577951308232);
     EXPECT_EQ(cxRadian(cxAngle8(1)).plain(), 0.02454369260617026); // the nearest double
 }
 
@@ -125,23 +123,6 @@ TEST(BinaryAngle, EveryOperatorKeepsTheLowBits)
         ASSERT_TRUE((binaryArithmetic<cxAngle16, unsigned short, 65536>(a, b)));
         ASSERT_TRUE((binaryArithmetic<cxAngle8, unsigned char, 256>(a, b)));
     }
-}
-
-TEST(RealAngle, PlainDoubleArithmeticWithoutNormalisation)
-{
-    const cxDegree a(10.5), b(2.0);
-    EXPECT_TRUE((a + b).plain() == 12.5 && (a - b).plain() == 8.5 && (-a).plain() == -10.5);
-    EXPECT_TRUE((a * 2.0).plain() == 21.0 && a * b == 21.0 && (a / 2.0).plain() == 5.25 && a / b == 5.25);
-    EXPECT_TRUE(cxDegree(400.0) > cxDegree(30.0) && (cxDegree(350.0) + cxDegree(20.0)).plain() == 370.0);
-    cxRadian r(1.0);
-    r += cxRadian(0.5);
-    r *= 2.0;
-    r /= cxRadian(3.0);
-    r -= cxRadian(0.25);
-    r *= cxRadian(4.0);
-    r /= 3.0;
-    EXPECT_EQ(r.toDouble(), 1.0);
-    EXPECT_TRUE(cxRadian(1.0) != cxRadian(2.0) && cxRadian(1.0) <= cxRadian(1.0) && cxRadian(0.5) < cxRadian(1.0));
 }
 
 TEST(Normalisation, EdgesOfThePeriod)

@@ -34,12 +34,19 @@ namespace {
         using Rform = cs##P##Rform;                                                            \
         LEGACY_NAMES(LEGACY_##P)                                                               \
     };
+} // namespace
+
+namespace legacy_editions { // named, so that the typed tests' names carry no blanks
 LEGACY_EDITION(FloatEdition, F, float)
 LEGACY_EDITION(DoubleEdition, D, double)
+} // namespace legacy_editions
+
+namespace {
+
 
 template <class E>
 class Legacy : public ::testing::Test {};
-using Editions = ::testing::Types<FloatEdition, DoubleEdition>;
+using Editions = ::testing::Types<legacy_editions::FloatEdition, legacy_editions::DoubleEdition>;
 TYPED_TEST_SUITE(Legacy, Editions);
 
 // The fields of a legacy record in memory order (every record is made of scalars of one type).
