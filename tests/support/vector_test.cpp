@@ -256,6 +256,11 @@ TEST_F(Vector, CapacityGrowthSwapAndDestroyedElements)
     EXPECT_TRUE(cstd_vector__reserve(&v, 50) == 0 && v.begin == begin && v.capacity == last); // never shrinks
     EXPECT_TRUE(cstd_vector__reserve(&v, 300) == 0 && v.capacity == 300 && v.size == 100);
     EXPECT_TRUE(cstd_vector__clear(&v) == 0 && v.size == 0 && v.capacity == 300);
+    // With room, insertions shift in place: the storage stays (for sources outside the vector).
+    const int32_t three[] = {1, 2, 3};
+    begin = v.begin;
+    EXPECT_TRUE(cstd_vector__insert(&v, 0, three, 3) == 0 && cstd_vector__insertElement(&v, 1, three) == 0 &&
+                cstd_vector__resizeFill(&v, 6, three) == 0 && v.begin == begin && values(&v) == (V{1, 1, 2, 3, 1, 1}));
     make(&w, &kCounted, {5, 6});
     EXPECT_EQ(cstd_vector__swap(&v, &w), 0);
     EXPECT_TRUE(values(&v) == (V{5, 6}) && v.vtable == &kCounted && w.capacity == 300 && w.vtable == nullptr);
