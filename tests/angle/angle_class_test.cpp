@@ -99,7 +99,8 @@ void expectWraps(U top)
     EXPECT_TRUE((a + b).plain() == 1 && (b - a).plain() == 3 && (-b).plain() == top - 1 && (a * top).plain() == 1 &&
                 a * a == 1 && (a / two).plain() == top / 2 && a / b == top / 2);
     EXPECT_TRUE((c += b).plain() == 1 && (c -= a).plain() == 2 && (c *= top).plain() == top - 1 &&
-                (c *= b).plain() == top - 3 && (c /= two).plain() == (top - 3) / 2 && (c /= b).plain() == (top - 3) / 4);
+                (c *= b).plain() == top - 3 && (c /= two).plain() == (top - 3) / 2 &&
+                (c /= b).plain() == (top - 3) / 4);
     EXPECT_TRUE(a > b && b < a && a >= a && b <= a && a != b && !(a == b) && a.toDouble() == top &&
                 (c = two).plain() == 2);
 }

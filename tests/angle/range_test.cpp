@@ -207,7 +207,8 @@ TEST(AngleRange, WithinAndOverlap)
                  {e, f, 1, 0}, {f, e, 0, 0}, {w, m, 0, 0}, {m, side, 0, 1}, {side, m, 0, 1},
                  // Found by each of the four ends in turn; touching at -3.
                  {inner, m, 1, 1}, {m, inner, 0, 1}, {w, arc(-3.0, -2.0), 0, 1}, {arc(-2.0, 0.0), m, 0, 1},
-                 {arc(0.0, 2.0), m, 0, 1}, {arc(-2.0, -1.5), m, 0, 0}, {arc(0.2, 0.5), arc(0.3 + kTurn, 0.6 + kTurn), 0, 1}};
+                 {arc(0.0, 2.0), m, 0, 1}, {arc(-2.0, -1.5), m, 0, 0},
+                 {arc(0.2, 0.5), arc(0.3 + kTurn, 0.6 + kTurn), 0, 1}};
     for (size_t k = 0; k < std::size(cases); ++k) {
         EXPECT_EQ(ask(cmath_angleRange_isWithin, &cases[k].a, &cases[k].b), cases[k].within) << k;
         EXPECT_EQ(ask(cmath_angleRange_isOverlap, &cases[k].a, &cases[k].b), cases[k].overlap) << k;

@@ -176,7 +176,8 @@ TYPED_TEST(TypedVector, ShareableForwardsTypeNamesAndHeapObjects)
 
     // Copies carry the family's table and equality (which decides, else the element bytes).
     ASSERT_TRUE(F::shNewClone(&h, &c) == 0 && F::shNewClone(&h, h) == 0 && holds<F>(h, 0, 4));
-    EXPECT_TRUE(h->shareable.shared.typeTable == c.shareable.shared.typeTable && h->shareable.equal == c.shareable.equal);
+    EXPECT_TRUE(h->shareable.shared.typeTable == c.shareable.shared.typeTable &&
+                h->shareable.equal == c.shareable.equal);
     int32_t equal = -1;
     EXPECT_TRUE(cstd_vectorShareable_compareEqual(&h->shareable, &c.shareable, &equal) == 0 && equal == 1);
     EXPECT_TRUE(cstd_vectorShareable_compareEqual(&b.shareable, &c.shareable, &equal) == 0 && equal == 0);

@@ -72,7 +72,8 @@ TEST(MatrixAverager, AveragesOverATableOfContributions)
                                 : cmath_matrixAverager_constructScaleAspect(&a),
                   0);
         for (const Item& it : row.items) {
-            EXPECT_EQ(it.w == 1 ? cmath_matrixAverager_add(&a, &it.m) : cmath_matrixAverager_addWeighted(&a, &it.m, it.w),
+            EXPECT_EQ(it.w == 1 ? cmath_matrixAverager_add(&a, &it.m)
+                                : cmath_matrixAverager_addWeighted(&a, &it.m, it.w),
                       0);
         }
         EXPECT_EQ(a.count, static_cast<int32_t>(row.items.size()));
