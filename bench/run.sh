@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build g++ libbenchmark-dev libeigen3-dev libopenblas-dev liblapacke-dev libgsl-dev)
+packages=(cmake ninja-build g++ libbenchmark-dev libeigen3-dev libopenblas-dev liblapacke-dev libgsl-dev libopencv-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

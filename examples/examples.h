@@ -10,9 +10,11 @@
 
 int exampleGeometry();   // geometry.cpp: vectors, matrices and affine transforms
 int exampleTransforms(); // transforms.cpp: transform objects and a kind defined by the caller
+int exampleGrid();       // grid.cpp: arrays of points through a composed transform
 int exampleAngles();     // angles.cpp: angles, binary trigonometry and angle ranges
 int exampleStatistics(); // statistics.cpp: statistics, averaging, sampling, chi-squared test
 int exampleMatrices();   // matrices.cpp: general matrices, decompositions and solves
+int exampleRegistration(); // registration.cpp: pose from matched points with wrong matches
 
 // Prints a failure status as the library reports it, e.g. "status 0x80000584".
 inline void printStatus(const char* what, long status)

@@ -7,9 +7,11 @@ int main()
     int failures = 0;
     failures += exampleGeometry();
     failures += exampleTransforms();
+    failures += exampleGrid();
     failures += exampleAngles();
     failures += exampleStatistics();
     failures += exampleMatrices();
+    failures += exampleRegistration();
     std::printf("== %s\n", failures == 0 ? "every step of the tour succeeded" : "some steps failed");
     return failures == 0 ? 0 : 1;
 }

@@ -85,6 +85,19 @@ ORBMATH_API cmath_status cmath_matrix_getShear(const cmath_matrix* a, cmath_radi
 ORBMATH_API cmath_status cmath_matrix_mapPoint(const cmath_matrix* a, const cmath_vect* p, cmath_vect* out);
 /** *out = a^-1 * p (the inverse is not stored); cmath_errSingular when det(a) = 0, *out untouched. */
 ORBMATH_API cmath_status cmath_matrix_invMapPoint(const cmath_matrix* a, const cmath_vect* p, cmath_vect* out);
+
+/* Arrays. Each function named after a single-element mapping with a trailing s maps in[0..n)
+ * to out[0..n), element i bit-identical to that mapping of in[i]. out may be in itself; an out
+ * that overlaps in otherwise is refused with cmath_errFailed. n = 0 maps nothing and returns 0
+ * (the arrays may then be null); n < 0 gives cmath_errNegativeCount; a null transform, or a null
+ * array with n > 0, cmath_errNullArgument. Every failure, a singular matrix included, is found
+ * before anything is written, and out is then untouched. They make no allocation. */
+/** out[i] = a * in[i] for i < n, as cmath_matrix_mapPoint. */
+ORBMATH_API cmath_status cmath_matrix_mapPoints(const cmath_matrix* a, const cmath_vect* in, cmath_vect* out,
+                                                int32_t n);
+/** out[i] = a^-1 * in[i] for i < n, as cmath_matrix_invMapPoint; cmath_errSingular when det(a) = 0. */
+ORBMATH_API cmath_status cmath_matrix_invMapPoints(const cmath_matrix* a, const cmath_vect* in, cmath_vect* out,
+                                                   int32_t n);
 /** *out = 1 when all four elements are exactly equal, else 0. */
 ORBMATH_API cmath_status cmath_matrix_compareEqual(const cmath_matrix* a, const cmath_matrix* b, int32_t* out);
 /** *out = 1 when all four elements are equal within epsilon (cmath_double_epsilonEqual), else 0. */
@@ -144,6 +157,19 @@ ORBMATH_API cmath_status cmath_xformLinear_mapVector(const cmath_xformLinear* x,
 /** *out = matrix^-1 * v; cmath_errSingular when det = 0, *out untouched. */
 ORBMATH_API cmath_status cmath_xformLinear_invMapVector(const cmath_xformLinear* x, const cmath_vect* v,
                                                         cmath_vect* out);
+/** out[i] = matrix * in[i] + trans for i < n, as cmath_xformLinear_mapPoint (arrays: see
+ * cmath_matrix_mapPoints). */
+ORBMATH_API cmath_status cmath_xformLinear_mapPoints(const cmath_xformLinear* x, const cmath_vect* in,
+                                                     cmath_vect* out, int32_t n);
+/** out[i] = x^-1(in[i]) for i < n, as cmath_xformLinear_invMapPoint; cmath_errSingular when det = 0. */
+ORBMATH_API cmath_status cmath_xformLinear_invMapPoints(const cmath_xformLinear* x, const cmath_vect* in,
+                                                        cmath_vect* out, int32_t n);
+/** out[i] = matrix * in[i] for i < n, as cmath_xformLinear_mapVector. */
+ORBMATH_API cmath_status cmath_xformLinear_mapVectors(const cmath_xformLinear* x, const cmath_vect* in,
+                                                      cmath_vect* out, int32_t n);
+/** out[i] = matrix^-1 * in[i] for i < n, as cmath_xformLinear_invMapVector; cmath_errSingular when det = 0. */
+ORBMATH_API cmath_status cmath_xformLinear_invMapVectors(const cmath_xformLinear* x, const cmath_vect* in,
+                                                         cmath_vect* out, int32_t n);
 /** *out = direction of matrix * (cos angle, sin angle); a direction mapped to (0, 0) gives 0. */
 ORBMATH_API cmath_status cmath_xformLinear_mapAngle(const cmath_xformLinear* x, const cmath_radian* angle,
                                                     cmath_radian* out);
@@ -191,6 +217,125 @@ ORBMATH_API cmath_status cmath_xformRigid_getCosine(const cmath_xformRigid* x, d
 ORBMATH_API cmath_status cmath_xformRigid_getXformLinear(const cmath_xformRigid* x, cmath_xformLinear* out);
 /** *out = rotation of p by the stored sine and cosine, plus trans (no trigonometry). */
 ORBMATH_API cmath_status cmath_xformRigid_mapPoint(const cmath_xformRigid* x, const cmath_vect* p, cmath_vect* out);
+/** out[i] = x(in[i]) for i < n, as cmath_xformRigid_mapPoint (arrays: see cmath_matrix_mapPoints). */
+ORBMATH_API cmath_status cmath_xformRigid_mapPoints(const cmath_xformRigid* x, const cmath_vect* in, cmath_vect* out,
+                                                    int32_t n);
+
+/* ==== rigid, similarity, weighted and robust fits to point pairs ======================== */
+
+/* Every fit takes destination[i] as the image of source[i], i = 0 .. n-1, and refuses with
+ * cmath_errNullArgument (writing nothing) a null target, destination, source, weights or state.
+ * With the sums over the pairs (p = source[i], q = destination[i], each term times its weight in
+ * the weighted fits) formed in index order and centred by w = 1 / n (or 1 / the sum of weights),
+ * A = Cqxpx + Cqypy and B = Cqypx - Cqxpy (the dot and cross sums of the centred pairs) and
+ * P = Cxx + Cyy (the spread of the centred sources):
+ *  - rigid: angle = atan2(B, A), cosine = cos(angle), sine = sin(angle); refused (cmath_errFailed)
+ *    when A = B = 0 exactly or the angle or translation is not finite;
+ *  - similarity: matrix (A/P, -(B/P), B/P, A/P); refused (cmath_errFailed) unless P > 1e-15 |A|
+ *    and P > 1e-15 |B| (rejects coincident sources, NaN, an element reaching 1e15), or when the
+ *    translation is not finite; coincident destinations give the matrix 0;
+ *  - the translation is ((Sqx - e11 Sx - e12 Sy) w, (Sqy - e21 Sx - e22 Sy) w), as initPoints. */
+
+struct csRandomUniform2; /* the random generator state, defined in stats.h */
+
+/** target = the rotation and translation minimising sum |target(source[i]) - destination[i]|^2
+ * (see above); cmath_errFailed when n < 2 or A = B = 0, target untouched. */
+ORBMATH_API cmath_status cmath_xformRigid_initPoints(cmath_xformRigid* target, const cmath_vect* destination,
+                                                     const cmath_vect* source, int32_t n);
+/** target = the least-squares rigid fit as an affine transform: the matrix (cos, -sin, sin, cos)
+ * of its angle, as cmath_xformRigid_getXformLinear gives it; fails as cmath_xformRigid_initPoints. */
+ORBMATH_API cmath_status cmath_xformLinear_initPointsRigid(cmath_xformLinear* target, const cmath_vect* destination,
+                                                           const cmath_vect* source, int32_t n);
+/** target = the rotation, one scale and translation minimising the squared distances (see
+ * above); cmath_errFailed when n < 2 or the sources coincide (P test), target untouched. */
+ORBMATH_API cmath_status cmath_xformLinear_initPointsSimilarity(cmath_xformLinear* target,
+                                                                const cmath_vect* destination,
+                                                                const cmath_vect* source, int32_t n);
+/** target = the affine transform minimising sum weights[i] |target(source[i]) - destination[i]|^2,
+ * with initPoints' conditioning; a pair of weight 0 is left out; with every weight 1 the result is
+ * initPoints', bit for bit. cmath_errFailed when n < 3; cmath_errOutOfDomain for a weight that is
+ * negative, NaN or infinite; cmath_errFailed when fewer than 3 weights are positive or the fit is
+ * ill-conditioned (checked in this order); target untouched on failure. */
+ORBMATH_API cmath_status cmath_xformLinear_initPointsWeighted(cmath_xformLinear* target,
+                                                              const cmath_vect* destination, const cmath_vect* source,
+                                                              const double* weights, int32_t n);
+/** Weighted rigid fit into an affine transform; weights and failures as initPointsWeighted (at
+ * least 2 positive weights) and cmath_xformRigid_initPoints; all weights 1 give the unweighted result. */
+ORBMATH_API cmath_status cmath_xformLinear_initPointsRigidWeighted(cmath_xformLinear* target,
+                                                                   const cmath_vect* destination,
+                                                                   const cmath_vect* source, const double* weights,
+                                                                   int32_t n);
+/** Weighted similarity fit; weights and failures as initPointsWeighted (at least 2 positive
+ * weights) and initPointsSimilarity; all weights 1 give the unweighted result. */
+ORBMATH_API cmath_status cmath_xformLinear_initPointsSimilarityWeighted(cmath_xformLinear* target,
+                                                                        const cmath_vect* destination,
+                                                                        const cmath_vect* source,
+                                                                        const double* weights, int32_t n);
+/** Weighted rigid fit; weights and failures as initPointsWeighted (at least 2 positive weights)
+ * and cmath_xformRigid_initPoints; all weights 1 give the unweighted result. */
+ORBMATH_API cmath_status cmath_xformRigid_initPointsWeighted(cmath_xformRigid* target, const cmath_vect* destination,
+                                                             const cmath_vect* source, const double* weights,
+                                                             int32_t n);
+
+/* The robust fits (random sample consensus). Each iteration draws a minimal sample of s distinct
+ * pairs (s = 3 affine, 2 rigid and similarity) with s calls csRandomUniformNext2(state, 0, m),
+ * m = n, n-1, n-2, each index the value truncated and moved past the indices already drawn (in
+ * increasing order), and fits the sample exactly:
+ *  - affine: u1 = p1 - p0, u2 = p2 - p0, v1 = q1 - q0, v2 = q2 - q0, det = u1.x u2.y - u1.y u2.x,
+ *    r = 1/det, matrix ((v1.x u2.y - v2.x u1.y) r, (v2.x u1.x - v1.x u2.x) r,
+ *    (v1.y u2.y - v2.y u1.y) r, (v2.y u1.x - v1.y u2.x) r), trans = q0 - matrix p0;
+ *  - similarity: u = p1 - p0, v = q1 - q0, uu = u.u, a = (u.v)/uu, b = (u x v)/uu, matrix
+ *    (a, -b, b, a), trans = q0 - matrix p0;
+ *  - rigid: h = sqrt((u.v)^2 + (u x v)^2), c = (u.v)/h, s = (u x v)/h, matrix (c, -s, s, c),
+ *    trans = (q0 + q1) 0.5 - matrix (p0 + p1) 0.5;
+ * a sample with det, uu or h exactly 0 is skipped (it still counts as an iteration). Pair i is
+ * an inlier of a model when d2 <= threshold * threshold, d2 = dx dx + dy dy with (dx, dy) =
+ * (matrix source[i] + trans) - destination[i]. A model beats the best so far when it has more
+ * inliers, or as many with a smaller sum of their d2 (in index order); on a full tie the earlier
+ * sample stays; a best needs at least s inliers. After each new best with k inliers,
+ * q = log(1 - confidence) / log(1 - (k/n)^s) (the power as repeated products) and, when
+ * 0 <= q < the current limit, the limit (at first maxIterations) becomes ceil(q): confidence 1
+ * always runs maxIterations iterations. Then F = the least-squares fit of the model (as
+ * initPoints, initPointsRigid, initPointsSimilarity) to the best model's inliers; up to 4 times,
+ * while F has more inliers than the set it was fitted to, F = the fit of F's inliers. The result
+ * is F (a refit that is refused ends the refits); the mask (1 inlier, 0 not; optional, n
+ * entries) and count (optional) handed back are the set F was fitted to.
+ *
+ * cmath_errNullArgument for a null target, destination, source or state; cmath_errOutOfDomain
+ * when threshold is negative, NaN or infinite, maxIterations < 1, or confidence outside [0, 1];
+ * cmath_errFailed when n < s, no sample reaches s inliers, or the first fit F is refused (checked
+ * in this order). On every failure nothing is written, the state included; on success the state
+ * has advanced by s draws per iteration. The outputs must not overlap the inputs. No allocation.
+ * The same inputs and state give the same result on every build. */
+
+/** Robust affine fit (see above); target, *state, inlierMask[0 .. n-1] and *inlierCount written
+ * on success only. inlierMask and inlierCount may be null. */
+ORBMATH_API cmath_status cmath_xformLinear_initPointsRobust(cmath_xformLinear* target, const cmath_vect* destination,
+                                                            const cmath_vect* source, int32_t n,
+                                                            struct csRandomUniform2* state, double threshold,
+                                                            int32_t maxIterations, double confidence,
+                                                            int32_t* inlierMask, int32_t* inlierCount);
+/** Robust rigid fit as an affine transform (see above); the final fit as initPointsRigid. */
+ORBMATH_API cmath_status cmath_xformLinear_initPointsRigidRobust(cmath_xformLinear* target,
+                                                                 const cmath_vect* destination,
+                                                                 const cmath_vect* source, int32_t n,
+                                                                 struct csRandomUniform2* state, double threshold,
+                                                                 int32_t maxIterations, double confidence,
+                                                                 int32_t* inlierMask, int32_t* inlierCount);
+/** Robust similarity fit (see above); the final fit as initPointsSimilarity. */
+ORBMATH_API cmath_status cmath_xformLinear_initPointsSimilarityRobust(cmath_xformLinear* target,
+                                                                      const cmath_vect* destination,
+                                                                      const cmath_vect* source, int32_t n,
+                                                                      struct csRandomUniform2* state,
+                                                                      double threshold, int32_t maxIterations,
+                                                                      double confidence, int32_t* inlierMask,
+                                                                      int32_t* inlierCount);
+/** Robust rigid fit (see above); the final fit as cmath_xformRigid_initPoints. */
+ORBMATH_API cmath_status cmath_xformRigid_initPointsRobust(cmath_xformRigid* target, const cmath_vect* destination,
+                                                           const cmath_vect* source, int32_t n,
+                                                           struct csRandomUniform2* state, double threshold,
+                                                           int32_t maxIterations, double confidence,
+                                                           int32_t* inlierMask, int32_t* inlierCount);
 
 /* ==== fixed-point vectors =============================================================== */
 
@@ -303,6 +448,10 @@ ORBMATH_API cmath_status cmath_xformLinear1_mapPoint(const cmath_xformLinear1* x
                                                      cmath_vect1* out);
 /** *out = v * matrix + trans. */
 ORBMATH_API cmath_status cmath_xformLinear1_mapValue(const cmath_xformLinear1* x, double v, double* out);
+/** out[i] = in[i] * matrix + trans for i < n, as cmath_xformLinear1_mapValue (arrays: see
+ * cmath_matrix_mapPoints). */
+ORBMATH_API cmath_status cmath_xformLinear1_mapValues(const cmath_xformLinear1* x, const double* in, double* out,
+                                                      int32_t n);
 /** *out = matrix * v. */
 ORBMATH_API cmath_status cmath_xformLinear1_mapVector(const cmath_xformLinear1* x, const cmath_vect1* v,
                                                       cmath_vect1* out);

@@ -2,8 +2,9 @@
  * orbmath legacy geometry: vectors, 2x2 matrices, affine transforms (Xform) and similarity
  * transforms (Rform) in a single-precision (csF...) and a double-precision (csD...) edition.
  *
- * This interface does not use status codes: results come back as return values, no input is
- * tested and nothing fails. Singular matrices give IEEE infinities or NaNs. Operations that produce
+ * This interface does not use status codes (except the array mappings csFXformMapPts and
+ * csDXformMapPts): results come back as return values, no input is tested and nothing fails.
+ * Singular matrices give IEEE infinities or NaNs. Operations that produce
  * a structure take the result's address last and return it; constructors take the object first and
  * return it. Every operation gives the same result when its output is one of its inputs.
  * The float edition computes in single precision except where a line says otherwise. */
@@ -136,6 +137,11 @@ ORBMATH_API csFXform* csFXformElemCT(csFXform* X, float e11, float e12, float e2
                                      float y);
 /** out = matrix*p + translation; returns out. */
 ORBMATH_API csFVec* csFXformMapPt(const csFXform* X, const csFVec* p, csFVec* out);
+/** out[i] = csFXformMapPt of in[i] for i < n, bit for bit. Unlike the rest of this interface it
+ * returns a status, with the array rules of cmath_matrix_mapPoints (geometry.h): out may be in
+ * itself; other overlap cmath_errFailed, n < 0 cmath_errNegativeCount, a null X or array (n > 0)
+ * cmath_errNullArgument, nothing written then. */
+ORBMATH_API cmath_status csFXformMapPts(const csFXform* X, const csFVec* in, csFVec* out, int32_t n);
 /** out = matrix*v; returns out. */
 ORBMATH_API csFVec* csFXformMapVec(const csFXform* X, const csFVec* v, csFVec* out);
 /** out = matrix^-1 * (p - translation), as csFMatrixVecInv; returns out. */
@@ -247,6 +253,8 @@ ORBMATH_API csDXform* csDXformElemCT(csDXform* X, double e11, double e12, double
                                      double y);
 /** As csFXformMapPt, in double precision. */
 ORBMATH_API csDVec* csDXformMapPt(const csDXform* X, const csDVec* p, csDVec* out);
+/** As csFXformMapPts, in double precision. */
+ORBMATH_API cmath_status csDXformMapPts(const csDXform* X, const csDVec* in, csDVec* out, int32_t n);
 /** As csFXformMapVec, in double precision. */
 ORBMATH_API csDVec* csDXformMapVec(const csDXform* X, const csDVec* v, csDVec* out);
 /** As csFXformInvMapPt, in double precision. */

@@ -84,6 +84,19 @@ ORBMATH_API cmath_status cmath_xform_assign(cmath_xform* dst, const cmath_xform*
 
 /** out = x(in); a derived kind's mapPoint slot. */
 ORBMATH_API cmath_status cmath_xform_mapPoint(const cmath_xform* x, const cmath_vect* in, cmath_vect* out);
+/* Arrays of points (cmath_xform_mapPoints, cmath_xformPtrhConst_mapPoints, cmath_xformPtrh_mapPoints,
+ * cmath_xfcomposed_mapPoints): out[i] is, bit for bit, what the single-point mapPoint gives for
+ * in[i], under the array rules of cmath_matrix_mapPoints (geometry.h: out may be in itself, other
+ * overlap cmath_errFailed, n < 0 cmath_errNegativeCount, a null transform, handle or array with
+ * n > 0 cmath_errNullArgument, n = 0 maps nothing). They return 0 on success. A part of a kind of
+ * another module that fails on any point ends the call with its status and out untouched: a
+ * transform with such a part is mapped into a scratch array of n points from the library's
+ * allocator (csys_errNoMemory, out untouched, when there is none) and copied to out at the end.
+ * Chains nested more than 16 deep or of more than 64 parts allocate as well; a transform with no
+ * such part and no chain beyond those sizes makes no allocation and, its arguments accepted,
+ * cannot fail. */
+/** out[i] = x(in[i]) for i < n (array rules above). */
+ORBMATH_API cmath_status cmath_xform_mapPoints(const cmath_xform* x, const cmath_vect* in, cmath_vect* out, int32_t n);
 /** *out = 1 for a plain transform, else the getIsLinear slot. */
 ORBMATH_API cmath_status cmath_xform_getIsLinear(const cmath_xform* x, int32_t* out);
 /** *out = linear for a plain transform (point unread, may be null), else the getLinear slot. */
@@ -180,6 +193,12 @@ ORBMATH_API cmath_status cmath_xformPtrhConst_mapPoint(const cmath_xformPtrhCons
                                                        cmath_vect* out);
 /** As cmath_xformPtrhConst_mapPoint, for a mutable handle. */
 ORBMATH_API cmath_status cmath_xformPtrh_mapPoint(const cmath_xformPtrh* h, const cmath_vect* in, cmath_vect* out);
+/** out[i] = h(in[i]) for i < n, an empty h copying in (arrays: see cmath_xform_mapPoints). */
+ORBMATH_API cmath_status cmath_xformPtrhConst_mapPoints(const cmath_xformPtrhConst* h, const cmath_vect* in,
+                                                        cmath_vect* out, int32_t n);
+/** As cmath_xformPtrhConst_mapPoints, for a mutable handle. */
+ORBMATH_API cmath_status cmath_xformPtrh_mapPoints(const cmath_xformPtrh* h, const cmath_vect* in, cmath_vect* out,
+                                                   int32_t n);
 /** *out = 1 when h's transform is affine (an empty or plain one is). */
 ORBMATH_API cmath_status cmath_xformPtrhConst_getIsLinear(const cmath_xformPtrhConst* h, int32_t* out);
 /** As cmath_xformPtrhConst_getIsLinear, for a mutable handle. */
@@ -251,7 +270,11 @@ typedef struct cmath_xfcomposedNode {
 } cmath_xfcomposedNode;
 
 /** A chain of transforms applied from head to tail: [P1, ..., Pn] is Pn o ... o P1. An empty
- * chain is the identity. The parts are shared, never copied. */
+ * chain is the identity. The parts are shared, never copied. A part may itself be a chain, nested
+ * to any depth (h = h o p, repeated, nests one level each time): mapping, linearisation, the
+ * linearity query, comparison, inversion and release walk the nesting without recursion. A walk
+ * through chains nested more than 16 deep keeps its place in blocks from the allocator, and may
+ * then fail with the allocator's status. */
 struct cmath_xfcomposed {
     cmath_xform base;           /**< the transform base, first in the object */
     cmath_xfcomposedNode* head; /**< the first part applied; null for an empty chain */
@@ -277,6 +300,10 @@ ORBMATH_API cmath_status cmath_xfcomposed_defaultCompose(const void* self, const
                                                          cmath_xformPtrh* out);
 /** out = the chain applied to in; a failing part stops the walk with out mapped so far. */
 ORBMATH_API cmath_status cmath_xfcomposed_mapPoint(const cmath_xfcomposed* c, const cmath_vect* in, cmath_vect* out);
+/** out[i] = the chain applied to in[i] for i < n, in blocks of points part by part; a failing
+ * part leaves out untouched (arrays: see cmath_xform_mapPoints). */
+ORBMATH_API cmath_status cmath_xfcomposed_mapPoints(const cmath_xfcomposed* c, const cmath_vect* in, cmath_vect* out,
+                                                    int32_t n);
 /** *out = 1 when every part is linear (an empty chain is); a failure leaves 1. */
 ORBMATH_API cmath_status cmath_xfcomposed_getIsLinear(const cmath_xfcomposed* c, int32_t* out);
 /** The chain rule about *point: each part linearised where the chain reaches it; a null point is

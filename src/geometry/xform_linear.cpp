@@ -4,6 +4,7 @@
 #include <orbmath/geometry.h>
 #include <orbmath/support.h>
 
+#include "geometry/fit_sums.hpp"
 #include "geometry/linear_map.hpp"
 #include "support/cleanup.hpp"
 
@@ -26,34 +27,6 @@ cmath_status compose(cmath_xformLinear* target, const cmath_xformLinear& a, cons
     target->matrix = m;
     return 0;
 }
-
-// The eleven sums of the least-squares fit. Each is a separate accumulator, so adding one point
-// to all of them keeps every sum in index order; the pairs that share a pattern ride in the two
-// lanes of a vector register (lane-wise IEEE additions, identical to the scalar ones).
-typedef double Lane2 __attribute__((vector_size(16)));
-
-struct FitSums {
-    Lane2 p{0.0, 0.0};   // Sx, Sy
-    Lane2 q{0.0, 0.0};   // Sqx, Sqy
-    Lane2 pp{0.0, 0.0};  // Sxx, Syy
-    Lane2 qpx{0.0, 0.0}; // Sqxpx, Sqypx
-    Lane2 qpy{0.0, 0.0}; // Sqxpy, Sqypy
-    double pxpy = 0.0;   // Sxy
-
-    inline void add(const cmath_vect& src, const cmath_vect& dst)
-    {
-        const Lane2 vp{src.x, src.y};
-        const Lane2 vq{dst.x, dst.y};
-        const Lane2 vx{src.x, src.x};
-        const Lane2 vy{src.y, src.y};
-        p += vp;
-        q += vq;
-        pp += vp * vp;
-        qpx += vq * vx;
-        qpy += vq * vy;
-        pxpy += src.x * src.y;
-    }
-};
 
 } // namespace
 
@@ -137,7 +110,7 @@ ORBMATH_API cmath_status cmath_xformLinear_initPoints(cmath_xformLinear* target,
     }
 
     // Unrolled four-fold; each sum still receives the points in index order.
-    FitSums acc;
+    orb::FitSums acc;
     int32_t i = 0;
     for (; i + 4 <= n; i += 4) {
         acc.add(source[i], destination[i]);
@@ -148,54 +121,7 @@ ORBMATH_API cmath_status cmath_xformLinear_initPoints(cmath_xformLinear* target,
     for (; i < n; ++i) {
         acc.add(source[i], destination[i]);
     }
-    const double Sx = acc.p[0], Sy = acc.p[1];
-    const double Sqx = acc.q[0], Sqy = acc.q[1];
-    const double Sxx = acc.pp[0], Syy = acc.pp[1];
-    const double Sqxpx = acc.qpx[0], Sqypx = acc.qpx[1];
-    const double Sqxpy = acc.qpy[0], Sqypy = acc.qpy[1];
-    const double Sxy = acc.pxpy;
-
-    const double w = 1.0 / static_cast<double>(n);
-    const double Cxx = Sxx - Sx * Sx * w;
-    const double Cxy = Sxy - Sy * Sx * w;
-    const double Cyy = Syy - Sy * Sy * w;
-    const double Cqxpx = Sqxpx - Sqx * Sx * w;
-    const double Cqxpy = Sqxpy - Sqx * Sy * w;
-    const double Cqypx = Sqypx - Sqy * Sx * w;
-    const double Cqypy = Sqypy - Sqy * Sy * w;
-
-    const double D = Cyy * Cxx - Cxy * Cxy;
-    const double absD = std::fabs(D);
-    // Relative conditioning: refuse unless |D| > 1e-15 |N|. This rejects D = 0, any NaN, and
-    // any element that would reach 1e15 in magnitude.
-    const auto conditioned = [absD](double num) { return absD > 1e-15 * std::fabs(num); };
-
-    const double Na = Cqxpx * Cyy - Cqxpy * Cxy;
-    if (!conditioned(Na)) {
-        return cmath_errFailed;
-    }
-    const double e11 = Na / D;
-    const double Nb = Cqxpy * Cxx - Cqxpx * Cxy;
-    if (!conditioned(Nb)) {
-        return cmath_errFailed;
-    }
-    const double e12 = Nb / D;
-    const double Nc = Cqypx * Cyy - Cqypy * Cxy;
-    if (!conditioned(Nc)) {
-        return cmath_errFailed;
-    }
-    const double e21 = Nc / D;
-    const double Nd = Cqypy * Cxx - Cqypx * Cxy;
-    if (!conditioned(Nd)) {
-        return cmath_errFailed;
-    }
-    const double e22 = Nd / D;
-
-    cmath_status st = cmath_matrix_init(&target->matrix, e11, e12, e21, e22);
-    if (st < 0) {
-        return st;
-    }
-    return cmath_vect_init(&target->trans, (Sqx - e11 * Sx - e12 * Sy) * w, (Sqy - e21 * Sx - e22 * Sy) * w);
+    return orb::solveAffine(acc, 1.0 / static_cast<double>(n), target);
 }
 
 ORBMATH_API cmath_status cmath_xformLinear_getInverse(const cmath_xformLinear* x, cmath_xformLinear* out)

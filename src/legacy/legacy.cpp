@@ -4,6 +4,8 @@
 // double on purpose.
 #include <orbmath/legacy.h>
 
+#include "geometry/point_kernels.hpp"
+
 #include <cmath>
 
 namespace {
@@ -414,3 +416,34 @@ extern "C" {
 ORBMATH_LEGACY_EDITION(F, LF, float)
 ORBMATH_LEGACY_EDITION(D, LD, double)
 }
+
+namespace {
+
+// Arrays of points through an Xform: the arithmetic of xformMapPt, many points at a time.
+template <class T, class Vec, class Xform> cmath_status xformMapPts(const Xform* X, const Vec* in, Vec* out, int32_t n)
+{
+    static_assert(sizeof(Vec) == 2 * sizeof(T), "points are two packed scalars");
+    const cmath_status st = orb::pts::checkArrays(X, in, out, n);
+    if (st < 0 || n == 0) {
+        return st;
+    }
+    const orb::pts::Affine<T> k{X->matrix.e11, X->matrix.e12, X->matrix.e21, X->matrix.e22, X->trans.x, X->trans.y};
+    orb::pts::mapArray(k, reinterpret_cast<const T*>(in), reinterpret_cast<T*>(out), static_cast<std::size_t>(n));
+    return 0;
+}
+
+} // namespace
+
+extern "C" {
+
+ORBMATH_API cmath_status csFXformMapPts(const csFXform* X, const csFVec* in, csFVec* out, int32_t n)
+{
+    return xformMapPts<float>(X, in, out, n);
+}
+
+ORBMATH_API cmath_status csDXformMapPts(const csDXform* X, const csDVec* in, csDVec* out, int32_t n)
+{
+    return xformMapPts<double>(X, in, out, n);
+}
+
+} // extern "C"

@@ -3,6 +3,8 @@
 #include <orbmath/shared.h>
 #include <orbmath/support.h>
 
+#include "support/shared_internal.hpp"
+
 #include <atomic>
 #include <cstddef>
 
@@ -25,6 +27,13 @@ constexpr cstd_sharedOps kDefaultOps = {
 std::atomic_ref<int64_t> count(cstd_shared* header) { return std::atomic_ref<int64_t>(header->references); }
 
 } // namespace
+
+bool orb::dropReference(cstd_shared* header)
+{
+    // Release our writes to the object; the thread that drops the last reference acquires
+    // all of them.
+    return count(header).fetch_sub(1, std::memory_order_acq_rel) == 1;
+}
 
 extern "C" {
 
@@ -91,8 +100,7 @@ ORBMATH_API cmath_status cstd_shared_decrement_default(cstd_shared* header)
     if (header == nullptr) {
         return cmath_errNullArgument;
     }
-    // Release our writes to the object; the thread that destroys it acquires all of them.
-    if (count(header).fetch_sub(1, std::memory_order_acq_rel) == 1) {
+    if (orb::dropReference(header)) {
         return header->ops->destroy(header);
     }
     return 0;

@@ -1,7 +1,8 @@
 // The composed transform: a chain of shared parts applied from head to tail, mapped point by
 // point, linearised by the chain rule and inverted by reversing the chain.
-#include "geometry/linear_map.hpp"
 #include "support/cleanup.hpp"
+#include "support/shared_internal.hpp"
+#include "xform/chain_walk.hpp"
 #include "xform/xform_internal.hpp"
 
 using namespace orb::xf;
@@ -15,15 +16,43 @@ const cmath_xfcomposed* self(const void* outer)
     return static_cast<const cmath_xfcomposed*>(outer);
 }
 
+extern const cstd_sharedOps kComposedSharedOps;
+
 // Releases every node of c's chain from the head; the first failure stops the walk and leaves
-// the chain starting at the node that failed.
+// the chain starting at the node that failed. A part that is a composed chain of which this was
+// the last reference is not destroyed through its destroy entry (which would release its own
+// nodes by recursion, as deep as the chains are nested): its nodes take its place in c's chain
+// and are released by this same loop, and its block is freed.
 cmath_status releaseChain(cmath_xfcomposed* c)
 {
     while (c->head != nullptr) {
         cmath_xfcomposedNode* node = c->head;
-        const cmath_status st = cmath_xformPtrhConst_destruct(&node->part);
-        if (st < 0) {
-            return st;
+        cstd_shared* header = node->part.handle.header;
+        if (header != nullptr && header->ops == &kComposedSharedOps) {
+            node->part.handle.header = nullptr;
+            if (orb::dropReference(header)) {
+                auto* nested = static_cast<cmath_xfcomposed*>(header->outer);
+                if (nested->head != nullptr) {
+                    cmath_xfcomposedNode* tail = nested->head;
+                    while (tail->next != nullptr) {
+                        tail = tail->next;
+                    }
+                    tail->next = node->next;
+                    node->next = nested->head;
+                    nested->head = nullptr;
+                }
+                const cmath_status st = cmath_xform_destruct(&nested->base);
+                if (st < 0) {
+                    return st;
+                }
+                void* block = nested;
+                csys_memory_free_internal(&block);
+            }
+        } else {
+            const cmath_status st = cmath_xformPtrhConst_destruct(&node->part);
+            if (st < 0) {
+                return st;
+            }
         }
         c->head = node->next;
         void* block = node;
@@ -141,6 +170,7 @@ cmath_status composedDestroy(cstd_shared* header)
 }
 
 const cstd_sharedTypeTable kComposedTypeTable = {composedQueryFinal, composedGetTypename};
+// releaseChain relies on the default decrement: it drops references to composed parts itself.
 const cstd_sharedOps kComposedSharedOps = {composedDestroy, cstd_shared_increment_default,
                                            cstd_shared_decrement_default};
 
@@ -269,41 +299,140 @@ ORBMATH_API cmath_status cmath_xfcomposed_mapPoint(const cmath_xfcomposed* c, co
 {
     *out = *in;
     // Each part as cmath_xformPtrhConst_mapPoint maps it, without the exported calls: an empty
-    // part is the identity, a plain one is mapped inline, a derived kind through its slot.
-    for (const cmath_xfcomposedNode* node = c->head; node != nullptr; node = node->next) {
-        const cstd_shared* header = node->part.handle.header;
-        if (header == nullptr) {
-            continue;
-        }
-        const cmath_xform* x = orb::xf::xformOfHeader(header);
-        if (x->ops == nullptr) {
-            orb::mapLinear(x->linear, out, out);
-            continue;
-        }
-        const cmath_status st = x->ops->mapPoint(orb::xf::outerOf(x), out, out);
-        if (st < 0) {
-            return st;
-        }
-    }
-    return 0;
+    // part is the identity, a plain one is mapped inline, a derived kind through its slot, and
+    // a nested chain part by part.
+    return forEachPart(c, [out](const cmath_xform* x) { return mapPart(x, out, out); });
 }
 
 ORBMATH_API cmath_status cmath_xfcomposed_getIsLinear(const cmath_xfcomposed* c, int32_t* out)
 {
     *out = 1;
-    for (const cmath_xfcomposedNode* node = c->head; node != nullptr; node = node->next) {
+    // Empty and plain parts are linear; the first part of another kind that answers 0 decides.
+    return forEachPart(c, [out](const cmath_xform* x) {
+        if (x->ops == nullptr) {
+            return cmath_status{0};
+        }
         int32_t linear = 1;
-        const cmath_status st = cmath_xformPtrhConst_getIsLinear(&node->part, &linear);
+        const cmath_status st = x->ops->getIsLinear(outerOf(x), &linear);
         if (st < 0) {
             return st;
         }
         if (linear == 0) {
             *out = 0;
-            return 0;
+            return kStopWalk;
         }
-    }
-    return 0;
+        return cmath_status{0};
+    });
 }
+
+} // extern "C"
+
+namespace {
+
+// The chain rule over a chain and the chains nested in it: each part is linearised about the
+// point where the chain reaches it, and the form A accumulated over a chain becomes L o A. A
+// nested chain accumulates its own form from the identity, which then counts as one part's L
+// in the enclosing chain (so the products are those of the chains one inside the other).
+struct Linearise {
+    struct Frame {
+        cmath_xformLinear acc; // the enclosing chain's form so far
+    };
+    static constexpr bool kResumes = true;
+
+    cmath_xformLinear acc;
+    cmath_xformLinear scratch;
+    cmath_vect p;
+
+    cmath_status part(const cmath_xformPtrhConst* h, const cmath_xform* /*x*/)
+    {
+        cmath_status st = cmath_xformPtrhConst_getLinear(h, &p, &scratch);
+        if (st >= 0) {
+            st = cmath_xformLinear_initCompose(&acc, &scratch, &acc);
+        }
+        if (st >= 0) {
+            st = cmath_xformPtrhConst_mapPoint(h, &p, &p);
+        }
+        return st < 0 ? st : 0;
+    }
+    cmath_status enter(const cmath_xfcomposed* /*nested*/, Frame* saved)
+    {
+        saved->acc = acc;
+        const cmath_status st = cmath_xformLinear_initIdentity(&acc);
+        return st < 0 ? st : 0;
+    }
+    cmath_status leave(Frame* saved)
+    {
+        scratch = acc;
+        acc = saved->acc;
+        const cmath_status st = cmath_xformLinear_initCompose(&acc, &scratch, &acc);
+        return st < 0 ? st : 0;
+    }
+};
+
+// Builds the inverse chain into `target`: each part's inverse goes to the front of the chain
+// being built, so that [P1, ..., Pn] becomes [Pn^-1, ..., P1^-1]. A nested chain's inverse is a
+// new composed transform, put at the front first and then filled with the inverses of the nested
+// parts (nobody else refers to it yet).
+struct Invert {
+    struct Frame {
+        cmath_xfcomposed* target; // the chain the enclosing parts' inverses go to
+    };
+    static constexpr bool kResumes = false; // once a nested chain is done, so is its target
+
+    cmath_xfcomposed* target;
+
+    // Puts the transform that fill(temp) makes in an empty temporary handle at the front of
+    // the target; the temporary is released on every path.
+    template <class Fill> cmath_status frontFrom(Fill fill)
+    {
+        return withTemp<cmath_xformPtrh>([](cmath_xformPtrh* temp) { return cmath_xformPtrh_construct(temp); },
+                                         [&](cmath_xformPtrh* temp) {
+                                             cmath_status st = fill(temp);
+                                             if (st >= 0) {
+                                                 st = cmath_xfcomposed_composeFrontPH_(target, asConst(temp));
+                                             }
+                                             return st;
+                                         });
+    }
+
+    cmath_status part(const cmath_xformPtrhConst* h, const cmath_xform* /*x*/)
+    {
+        const cmath_status st =
+            frontFrom([h](cmath_xformPtrh* temp) { return cmath_xformPtrhConst_getInverse(h, temp); });
+        return st < 0 ? st : 0;
+    }
+    cmath_status enter(const cmath_xfcomposed* /*nested*/, Frame* saved)
+    {
+        cmath_xfcomposed* inverse = nullptr;
+        const cmath_status st = frontFrom([&](cmath_xformPtrh* temp) {
+            return makeComposed(
+                [&](cmath_xfcomposed* c, cmath_xfcomposed** fresh) {
+                    const cmath_status built = cmath_xfcomposed_construct(c);
+                    if (built >= 0) {
+                        *fresh = c;
+                        inverse = c;
+                    }
+                    return built;
+                },
+                [&](cmath_xfcomposed* c, bool* owned) { return handOver(c, temp, owned); });
+        });
+        if (st < 0) {
+            return st;
+        }
+        saved->target = target;
+        target = inverse;
+        return 0;
+    }
+    cmath_status leave(Frame* saved)
+    {
+        target = saved->target;
+        return 0;
+    }
+};
+
+} // namespace
+
+extern "C" {
 
 ORBMATH_API cmath_status cmath_xfcomposed_getLinearXform(const cmath_xfcomposed* c, const cmath_vect* point,
                                                          cmath_xformLinear* out)
@@ -313,34 +442,21 @@ ORBMATH_API cmath_status cmath_xfcomposed_getLinearXform(const cmath_xfcomposed*
     if (point == nullptr) {
         return cmath_errNullArgument;
     }
-    // Chain rule: each part is linearised about the point where the chain reaches it, and the
-    // accumulated form A becomes L o A.
-    cmath_xformLinear acc;
-    cmath_xformLinear part;
-    cmath_status st = cmath_xformLinear_initIdentity(&acc);
+    Linearise v;
+    cmath_status st = cmath_xformLinear_initIdentity(&v.acc);
     if (st < 0) {
         return st;
     }
-    st = cmath_xformLinear_initIdentity(&part);
+    st = cmath_xformLinear_initIdentity(&v.scratch);
     if (st < 0) {
         return st;
     }
-    cmath_vect p = *point;
-    for (const cmath_xfcomposedNode* node = c->head; node != nullptr; node = node->next) {
-        st = cmath_xformPtrhConst_getLinear(&node->part, &p, &part);
-        if (st < 0) {
-            return st;
-        }
-        st = cmath_xformLinear_initCompose(&acc, &part, &acc);
-        if (st < 0) {
-            return st;
-        }
-        st = cmath_xformPtrhConst_mapPoint(&node->part, &p, &p);
-        if (st < 0) {
-            return st;
-        }
+    v.p = *point;
+    st = walkChain(c, v);
+    if (st < 0) {
+        return st;
     }
-    *out = acc;
+    *out = v.acc;
     return 0;
 }
 
@@ -353,20 +469,10 @@ ORBMATH_API cmath_status cmath_xfcomposed_getInverse(const cmath_xfcomposed* c, 
     }
     orb::Cleanup cl(st);
     cl.tempHandle(&local, [](void* p) { cmath_xfcomposed_destruct(static_cast<cmath_xfcomposed*>(p)); });
-    // Each inverse goes to the front, so [P1, ..., Pn] becomes [Pn^-1, ..., P1^-1].
-    for (const cmath_xfcomposedNode* node = c->head; node != nullptr; node = node->next) {
-        st = withTemp<cmath_xformPtrh>([](cmath_xformPtrh* temp) { return cmath_xformPtrh_construct(temp); },
-                                       [&](cmath_xformPtrh* temp) {
-                                           cmath_status inv =
-                                               cmath_xformPtrhConst_getInverse(&node->part, temp);
-                                           if (inv >= 0) {
-                                               inv = cmath_xfcomposed_composeFrontPH_(&local, asConst(temp));
-                                           }
-                                           return inv;
-                                       });
-        if (st < 0) {
-            return cl.close();
-        }
+    Invert v{&local};
+    st = walkChain(c, v);
+    if (st < 0) {
+        return cl.close();
     }
     // The finished chain is exchanged with out's rather than copied into it, so that out is
     // either the whole inverse or left as it was; its old chain goes with the local object.
