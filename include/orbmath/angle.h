@@ -6,7 +6,8 @@
  * Binary angles count a full turn in 256 (8-bit) or 65536 (16-bit) unsigned steps, counter-clockwise
  * like radians, and wrap modulo one turn. norm reduces an angle to [0, P), signedNorm to [-P/2, P/2),
  * with P = 360 for degrees and P = 6.283185307179586 (the double nearest 2 pi) for radians.
- * None of these functions fails; they return their result directly. */
+ * None of these functions fails; they return their result directly, and a pointer they take must
+ * not be null (a precondition, not checked). */
 #ifndef ORBMATH_ANGLE_H
 #define ORBMATH_ANGLE_H
 

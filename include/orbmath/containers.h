@@ -33,7 +33,10 @@
  *
  * Heap objects: new / newClone / delete work on a pointer variable that holds a vector made by
  * new, or null. new replaces what the variable held by a new empty vector; delete destructs and
- * frees it and leaves the variable null. */
+ * frees it and leaves the variable null.
+ *
+ * Null pointers: every function here that returns a cmath_status refuses a null pointer argument
+ * with cmath_errNullArgument and writes nothing, unless its line below gives null a meaning. */
 #ifndef ORBMATH_CONTAINERS_H
 #define ORBMATH_CONTAINERS_H
 

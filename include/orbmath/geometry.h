@@ -6,7 +6,10 @@
  * Every function follows the calling frame of vect.h: it returns a cmath_status (0 success,
  * negative failure); init and reset write their first argument, queries write through their
  * last; on failure nothing is written; an output may be one of the inputs unless its line says
- * otherwise. Singularity is an exact test (determinant or scale equal to 0); no hidden tolerance. */
+ * otherwise. Singularity is an exact test (determinant or scale equal to 0); no hidden tolerance.
+ *
+ * Null pointers: every function here that returns a cmath_status refuses a null pointer argument
+ * with cmath_errNullArgument and writes nothing, unless its line below gives null a meaning. */
 #ifndef ORBMATH_GEOMETRY_H
 #define ORBMATH_GEOMETRY_H
 
@@ -134,7 +137,8 @@ ORBMATH_API cmath_status cmath_xformLinear_initCompose4(cmath_xformLinear* targe
                                                         const cmath_xformLinear* d);
 /** target = the affine transform minimising sum |target(source[i]) - destination[i]|^2 over the n
  * pairs (exact for three non-collinear points). cmath_errFailed when n < 3 or the system is
- * ill-conditioned (collinear or coincident sources, an element reaching 1e15, NaN); target untouched. */
+ * ill-conditioned (collinear or coincident sources, an element reaching 1e15, NaN); target untouched.
+ * destination and source are not read, and may be null, when n <= 0. */
 ORBMATH_API cmath_status cmath_xformLinear_initPoints(cmath_xformLinear* target, const cmath_vect* destination,
                                                       const cmath_vect* source, int32_t n);
 /** *out = x^-1; cmath_errSingular when det(matrix) = 0, *out untouched. */
@@ -205,7 +209,7 @@ ORBMATH_API cmath_status cmath_xformRigid_setAngle(cmath_xformRigid* target, con
 /** target = a o b (b applied first); angles add without reduction. */
 ORBMATH_API cmath_status cmath_xformRigid_initCompose(cmath_xformRigid* target, const cmath_xformRigid* a,
                                                       const cmath_xformRigid* b);
-/** *out = x^-1 (never fails). */
+/** *out = x^-1 (no value makes it fail). */
 ORBMATH_API cmath_status cmath_xformRigid_getInverse(const cmath_xformRigid* x, cmath_xformRigid* out);
 /** *out = the stored angle. */
 ORBMATH_API cmath_status cmath_xformRigid_getAngle(const cmath_xformRigid* x, cmath_radian* out);

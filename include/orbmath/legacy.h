@@ -7,7 +7,9 @@
  * Singular matrices give IEEE infinities or NaNs. Operations that produce
  * a structure take the result's address last and return it; constructors take the object first and
  * return it. Every operation gives the same result when its output is one of its inputs.
- * The float edition computes in single precision except where a line says otherwise. */
+ * The float edition computes in single precision except where a line says otherwise.
+ * Every function here returns its value directly; a pointer it takes must not be null (a
+ * precondition, not checked). */
 #ifndef ORBMATH_LEGACY_H
 #define ORBMATH_LEGACY_H
 

@@ -308,6 +308,9 @@ public:
      * n = cols. cxNMMatrix_errBadSize if cols < 1; cxNMMatrix_errSingular if not converged.
      * A failure during the iteration may leave U, W and V partly written. */
     ORBMATH_API long decompose(cxNMMatrix& U, cxNMMatrix& W, cxNMMatrix& V) const;
+    /** values = the cols singular values, bit for bit the diagonal of decompose's W in the same
+     * order, without forming U and V. Errors of decompose; values untouched on failure. */
+    ORBMATH_API long getSingularValues(cxVector<double>& values) const;
     /** out = the damped pseudo-inverse (cols x rows); singular values below wmax / sqrt(tolerance)
      * are damped. A copy of this matrix when that threshold is not >= 1e-9. Errors of decompose. */
     ORBMATH_API long getPseudoinverse(double tolerance, cxNMMatrix& out) const;
@@ -377,11 +380,15 @@ private:
     ORBMATH_HIDDEN_ long getSymEigenvalues2_(cxVector<double>& values) const;
 
     /** Internal kernels on row tables (not exported). */
-    ORBMATH_HIDDEN_ static long luDecompose(double** a, int n, int* perm, double& parity);
+    /** work: 2n doubles of scratch. */
+    ORBMATH_HIDDEN_ static long luDecompose(double** a, int n, int* perm, double& parity, double* work);
     ORBMATH_HIDDEN_ static void luBackSubstitute(const double* const* a, int n, const int* perm, double* b);
     ORBMATH_HIDDEN_ static long svdDecompose(double** a, int m, int n, double* w, double** v);
-    ORBMATH_HIDDEN_ static void hessenbergReduce(double** a, int n);
-    ORBMATH_HIDDEN_ static bool hessenbergEigenvalues(double** a, int n, double* wr, double* wi);
+    /** work: 2n doubles and index: n ints of scratch. */
+    ORBMATH_HIDDEN_ static void hessenbergReduce(double** a, int n, double* work, int* index);
+    /** work: 5n doubles and flags: n ints of scratch. */
+    ORBMATH_HIDDEN_ static bool hessenbergEigenvalues(double** a, int n, double* wr, double* wi, double* work,
+                                                      int* flags);
     /** work: n doubles of scratch, used only withVectors (may be null without). */
     ORBMATH_HIDDEN_ static void tridiagonalize(double** a, int n, double* d, double* e, bool withVectors, double* work);
     ORBMATH_HIDDEN_ static bool tridiagonalEigenvalues(double* d, double* e, int n, double** z);

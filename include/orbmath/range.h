@@ -6,7 +6,10 @@
  *
  * The functions follow the calling frame of the flat interface: a cmath_status result, structures
  * and angles by address, answers through a final out-pointer (truth values as 1 or 0), nothing
- * written on failure, outputs may be inputs. */
+ * written on failure, outputs may be inputs.
+ *
+ * Null pointers: every function here that returns a cmath_status refuses a null pointer argument
+ * with cmath_errNullArgument and writes nothing, unless its line below gives null a meaning. */
 #ifndef ORBMATH_RANGE_H
 #define ORBMATH_RANGE_H
 
@@ -99,7 +102,7 @@ ORBMATH_API cmath_status cmath_angleRange_isOverlap(const cmath_angleRange* a, c
 /** *out = 1 when kind, start and end are all exactly equal. */
 ORBMATH_API cmath_status cmath_angleRange_compareEqual(const cmath_angleRange* a, const cmath_angleRange* b,
                                                        int32_t* out);
-/** Always 0: every pair of angles is a valid arc. */
+/** 0: every pair of angles is a valid arc. */
 ORBMATH_API cmath_status cmath_angleRange_validate(const cmath_angleRange* r);
 
 /* ---- clamped inverse trigonometry ------------------------------------------------------- */

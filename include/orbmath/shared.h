@@ -22,7 +22,11 @@
  * Type names are 16-bit strings, compared exactly: unit by unit, case-sensitive, terminator
  * included, so a proper prefix of a name never matches it. The support layer answers one root
  * name itself, "cstd_shared" (its answer is the address of the header); each kind answers its
- * own names through its type table and passes every other name down to the root. */
+ * own names through its type table and passes every other name down to the root.
+ *
+ * Null pointers: every function here that returns a cmath_status refuses a null pointer argument
+ * with cmath_errNullArgument and writes nothing, unless its line below gives null a meaning; cstd_typename_equal,
+ * which returns its answer directly, compares null strings as its line says. */
 #ifndef ORBMATH_SHARED_H
 #define ORBMATH_SHARED_H
 

@@ -5,7 +5,12 @@
  *
  * The cmath_ functions follow the flat calling frame: they return a cmath_status, take their
  * inputs first and write results through trailing out-pointers, and write nothing on failure.
- * The legacy cs functions and the sampler return their values directly and never fail. */
+ * The legacy cs functions and the sampler return their values directly and never fail.
+ *
+ * Null pointers: every function here that returns a cmath_status refuses a null pointer argument
+ * with cmath_errNullArgument and writes nothing, unless its line below gives null a meaning. The legacy
+ * functions and the sampler take non-null pointers as a precondition (not checked), except where
+ * a line below says what a null one does. */
 #ifndef ORBMATH_STATS_H
 #define ORBMATH_STATS_H
 
@@ -34,13 +39,14 @@ ORBMATH_API cmath_status cmath_statistics_init(cmath_statistics* target);
 /** Sets the empty state; the same as cmath_statistics_init. */
 ORBMATH_API cmath_status cmath_statistics_initClear(cmath_statistics* target);
 /** Empty state, then adds values[0 .. count-1]; count < 0 gives cmath_errNegativeCount and
- * leaves target as it was (not cleared). */
+ * leaves target as it was (not cleared). values may be null when count <= 0. */
 ORBMATH_API cmath_status cmath_statistics_initValues(cmath_statistics* target, const double* values, int32_t count);
 /** Adds one value: n + 1, sum + x, sumSquares + x*x; x becomes the minimum unless x >= minimum
  * and the maximum when x > maximum (so a NaN is taken as minimum, never as maximum). */
 ORBMATH_API cmath_status cmath_statistics_add(cmath_statistics* target, double value);
 /** Adds values[0 .. count-1] in order, bit-identical to adding them one by one. count < 0 gives
- * cmath_errNegativeCount; count = 0 succeeds without reading values. Target untouched then. */
+ * cmath_errNegativeCount; count = 0 succeeds without reading values (which may then be null).
+ * Target untouched then. */
 ORBMATH_API cmath_status cmath_statistics_addValues(cmath_statistics* target, const double* values, int32_t count);
 /** Merges source into target (counts and sums added, extremes combined); source may be target. */
 ORBMATH_API cmath_status cmath_statistics_addStatistics(cmath_statistics* target, const cmath_statistics* source);

@@ -1,6 +1,11 @@
 /** @file
  * orbmath support layer: memory, the clean-up list, scalar helpers, a vector of doubles,
- * diagnostics and the root class. Other modules use these to define transform kinds. */
+ * diagnostics and the root class. Other modules use these to define transform kinds.
+ *
+ * Null pointers: every function here that returns a cmath_status refuses a null pointer argument
+ * with cmath_errNullArgument and writes nothing, unless its line below gives null a meaning. The functions
+ * that return no status take non-null pointers as a precondition (not checked), except where a
+ * line below says what a null one does. */
 #ifndef ORBMATH_SUPPORT_H
 #define ORBMATH_SUPPORT_H
 
@@ -13,7 +18,7 @@ ORBMATH_C_BEGIN
 /** Allocates an uninitialised block of `size` bytes (at least 1) into *out. On failure returns
  * csys_errNoMemory and leaves *out untouched. Blocks are 16-byte aligned. */
 ORBMATH_API cmath_status csys_memory_alloc_internal(size_t size, void** out);
-/** Frees *p (null is allowed) and sets *p to null. Always returns 0. */
+/** Frees *p (a null *p is allowed) and sets *p to null; returns 0 for any non-null p. */
 ORBMATH_API cmath_status csys_memory_free_internal(void** p);
 /** A block of `size` bytes from the same allocator, or null; give it back with cxfFree. */
 ORBMATH_API void* cxfMalloc(size_t size);

@@ -4,7 +4,10 @@
  * Calling frame shared by every value-type family: init and reset write their first argument
  * from the others; get, compareEqual, epsilonEqual, cross, dot, project and map take their
  * inputs first and write through a final out-pointer. Every function returns a cmath_status;
- * on failure nothing is written. An output may be one of the inputs unless stated otherwise. */
+ * on failure nothing is written. An output may be one of the inputs unless stated otherwise.
+ *
+ * Null pointers: every function here that returns a cmath_status refuses a null pointer argument
+ * with cmath_errNullArgument and writes nothing, unless its line below gives null a meaning. */
 #ifndef ORBMATH_VECT_H
 #define ORBMATH_VECT_H
 

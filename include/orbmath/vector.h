@@ -22,7 +22,10 @@
  *
  * A `cstd_vectorShareable` is a shared object (shared.h) holding a plain vector: it can be
  * held by handles, answers queries by type name through its kind's type table and carries an
- * optional equality for two shareable vectors of its kind. */
+ * optional equality for two shareable vectors of its kind.
+ *
+ * Null pointers: every function here that returns a cmath_status refuses a null pointer argument
+ * with cmath_errNullArgument and writes nothing, unless its line below gives null a meaning. */
 #ifndef ORBMATH_VECTOR_H
 #define ORBMATH_VECTOR_H
 

@@ -14,7 +14,11 @@
  * whose final query answers the kind's name and passes every other name to
  * cmath_xform_queryInterfaceByTypenameFinal), allocate the object with csys_memory_alloc_internal
  * and give it to a handle with cstd_ptrh_assignShared(&h.handle, &object->base.shared). The
- * cmath_xform may sit anywhere in the kind's object; the slots receive the outer object. */
+ * cmath_xform may sit anywhere in the kind's object; the slots receive the outer object.
+ *
+ * Null pointers: every function here that returns a cmath_status refuses a null pointer argument
+ * with cmath_errNullArgument and writes nothing, unless its line below gives null a meaning (an empty
+ * handle stands for the identity: a handle is never null, its transform may be). */
 #ifndef ORBMATH_XFORM_H
 #define ORBMATH_XFORM_H
 
@@ -66,8 +70,8 @@ struct cmath_xform {
 /* ---- the base (cmath_xform) ------------------------------------------------------------ */
 
 /** For derived kinds: sets ops, linear = identity, and initialises the shared header with outer,
- * the descriptor {0, 0, sharedOps} and typeTable. cmath_errNullArgument for a null x, sharedOps
- * or typeTable. */
+ * the descriptor {0, 0, sharedOps} and typeTable. cmath_errNullArgument (x untouched) for any null
+ * argument. */
 ORBMATH_API cmath_status cmath_xform_constructStandard(cmath_xform* x, void* outer, const cmath_xformOps* ops,
                                                        const cstd_sharedOps* sharedOps,
                                                        const cstd_sharedTypeTable* typeTable);
@@ -117,7 +121,7 @@ ORBMATH_API cmath_status cmath_xform_compose(const cmath_xform* a, const cmath_x
  * kind; cmath_errNullArgument for a null name or out; a null x gives *out = null and 0. */
 ORBMATH_API cmath_status cmath_xform_queryInterfaceByTypename(const cmath_xform* x, const char16_t* name, void** out);
 /** As queryInterfaceByTypename, but below the derived levels: the plain kind's type-table entry
- * and the fallback of every derived kind's final query. Makes no argument check. */
+ * and the fallback of every derived kind's final query; the same null rules. */
 ORBMATH_API cmath_status cmath_xform_queryInterfaceByTypenameFinal(const cmath_xform* x, const char16_t* name,
                                                                    void** out);
 /** *out = the static string "cmath_xform" (always the same address); x is not read. */

@@ -3,6 +3,8 @@
 #include <orbmath/range.h>
 #include <orbmath/support.h>
 
+#include "support/null_check.hpp"
+
 #include <cmath>
 #include <limits>
 
@@ -88,6 +90,9 @@ extern "C" {
 
 ORBMATH_API cmath_status cmath_range_init(cmath_range* target, double start, double end)
 {
+    if (orb::anyNull(target)) {
+        return cmath_errNullArgument;
+    }
     if (start > end) {
         return cmath_errBadRange;
     }
@@ -97,20 +102,35 @@ ORBMATH_API cmath_status cmath_range_init(cmath_range* target, double start, dou
 
 ORBMATH_API cmath_status cmath_range_initEmpty(cmath_range* target)
 {
+    if (orb::anyNull(target)) {
+        return cmath_errNullArgument;
+    }
     *target = cmath_range{cmath_rangeKind_empty, -kInf, -kInf};
     return 0;
 }
 
-ORBMATH_API cmath_status cmath_range_reset(cmath_range* target) { return cmath_range_initEmpty(target); }
+ORBMATH_API cmath_status cmath_range_reset(cmath_range* target)
+{
+    if (orb::anyNull(target)) {
+        return cmath_errNullArgument;
+    }
+    return cmath_range_initEmpty(target);
+}
 
 ORBMATH_API cmath_status cmath_range_initFull(cmath_range* target)
 {
+    if (orb::anyNull(target)) {
+        return cmath_errNullArgument;
+    }
     *target = cmath_range{cmath_rangeKind_full, -kInf, kInf};
     return 0;
 }
 
 ORBMATH_API cmath_status cmath_range_initScale(cmath_range* target, double scale, const cmath_range* source)
 {
+    if (orb::anyNull(target, source)) {
+        return cmath_errNullArgument;
+    }
     if (!(scale > 0.0)) {
         return cmath_errBadScale;
     }
@@ -129,6 +149,9 @@ ORBMATH_API cmath_status cmath_range_initScale(cmath_range* target, double scale
 
 ORBMATH_API cmath_status cmath_range_map(const cmath_range* source, const cmath_xformLinear1* xf, cmath_range* target)
 {
+    if (orb::anyNull(source, xf, target)) {
+        return cmath_errNullArgument;
+    }
     if (source->kind != cmath_rangeKind_bounded) {
         *target = *source;
         return 0;
@@ -154,12 +177,18 @@ ORBMATH_API cmath_status cmath_range_map(const cmath_range* source, const cmath_
 
 ORBMATH_API cmath_status cmath_range_getMiddle(const cmath_range* r, double* out)
 {
+    if (orb::anyNull(r, out)) {
+        return cmath_errNullArgument;
+    }
     *out = (r->start + r->end) * 0.5;
     return 0;
 }
 
 ORBMATH_API cmath_status cmath_range_isValueWithin(double value, const cmath_range* r, int32_t* out)
 {
+    if (orb::anyNull(r, out)) {
+        return cmath_errNullArgument;
+    }
     switch (r->kind) {
     case cmath_rangeKind_empty: *out = 0; break;
     case cmath_rangeKind_full: *out = 1; break;
@@ -170,6 +199,9 @@ ORBMATH_API cmath_status cmath_range_isValueWithin(double value, const cmath_ran
 
 ORBMATH_API cmath_status cmath_range_isWithin(const cmath_range* a, const cmath_range* b, int32_t* out)
 {
+    if (orb::anyNull(a, b, out)) {
+        return cmath_errNullArgument;
+    }
     int32_t answer = 0;
     if (a->kind == cmath_rangeKind_empty) {
         answer = 1;
@@ -188,6 +220,9 @@ ORBMATH_API cmath_status cmath_range_isWithin(const cmath_range* a, const cmath_
 
 ORBMATH_API cmath_status cmath_range_isOverlap(const cmath_range* a, const cmath_range* b, int32_t* out)
 {
+    if (orb::anyNull(a, b, out)) {
+        return cmath_errNullArgument;
+    }
     *out = overlapByKind(a, b, [](const cmath_range* x, const cmath_range* y) {
         return cmath_double_min(x->end, y->end) >= cmath_double_max(x->start, y->start);
     });
@@ -196,12 +231,18 @@ ORBMATH_API cmath_status cmath_range_isOverlap(const cmath_range* a, const cmath
 
 ORBMATH_API cmath_status cmath_range_compareEqual(const cmath_range* a, const cmath_range* b, int32_t* out)
 {
+    if (orb::anyNull(a, b, out)) {
+        return cmath_errNullArgument;
+    }
     *out = (a->kind == b->kind && a->start == b->start && a->end == b->end) ? 1 : 0;
     return 0;
 }
 
 ORBMATH_API cmath_status cmath_range_validate(const cmath_range* r)
 {
+    if (orb::anyNull(r)) {
+        return cmath_errNullArgument;
+    }
     return r->end >= r->start ? 0 : cmath_errBadRange;
 }
 
@@ -210,12 +251,18 @@ ORBMATH_API cmath_status cmath_range_validate(const cmath_range* r)
 ORBMATH_API cmath_status cmath_angleRange_init(cmath_angleRange* target, const cmath_radian* start,
                                                const cmath_radian* end)
 {
+    if (orb::anyNull(target, start, end)) {
+        return cmath_errNullArgument;
+    }
     *target = cmath_angleRange{cmath_rangeKind_bounded, start->value, end->value};
     return 0;
 }
 
 ORBMATH_API cmath_status cmath_angleRange_initEmpty(cmath_angleRange* target)
 {
+    if (orb::anyNull(target)) {
+        return cmath_errNullArgument;
+    }
     *target = cmath_angleRange{cmath_rangeKind_empty, -kPi, -kPi};
     return 0;
 }
@@ -227,12 +274,18 @@ ORBMATH_API cmath_status cmath_angleRange_reset(cmath_angleRange* target)
 
 ORBMATH_API cmath_status cmath_angleRange_initFull(cmath_angleRange* target)
 {
+    if (orb::anyNull(target)) {
+        return cmath_errNullArgument;
+    }
     *target = cmath_angleRange{cmath_rangeKind_full, -kPi, kPi};
     return 0;
 }
 
 ORBMATH_API cmath_status cmath_angleRange_getMiddle(const cmath_angleRange* r, cmath_radian* out)
 {
+    if (orb::anyNull(r, out)) {
+        return cmath_errNullArgument;
+    }
     out->value = (r->start + r->end) * 0.5;
     return 0;
 }
@@ -240,6 +293,9 @@ ORBMATH_API cmath_status cmath_angleRange_getMiddle(const cmath_angleRange* r, c
 ORBMATH_API cmath_status cmath_angleRange_isValueWithin(const cmath_radian* value, const cmath_angleRange* r,
                                                         int32_t* out)
 {
+    if (orb::anyNull(value, r, out)) {
+        return cmath_errNullArgument;
+    }
     *out = angleValueWithin(value->value, r);
     return 0;
 }
@@ -247,6 +303,9 @@ ORBMATH_API cmath_status cmath_angleRange_isValueWithin(const cmath_radian* valu
 ORBMATH_API cmath_status cmath_angleRange_isWithin(const cmath_angleRange* a, const cmath_angleRange* b,
                                                    int32_t* out)
 {
+    if (orb::anyNull(a, b, out)) {
+        return cmath_errNullArgument;
+    }
     int32_t answer = 0;
     if (a->kind == cmath_rangeKind_empty) {
         answer = 1;
@@ -262,6 +321,9 @@ ORBMATH_API cmath_status cmath_angleRange_isWithin(const cmath_angleRange* a, co
 ORBMATH_API cmath_status cmath_angleRange_isOverlap(const cmath_angleRange* a, const cmath_angleRange* b,
                                                     int32_t* out)
 {
+    if (orb::anyNull(a, b, out)) {
+        return cmath_errNullArgument;
+    }
     *out = overlapByKind(a, b, [](const cmath_angleRange* x, const cmath_angleRange* y) {
         return angleValueWithin(y->start, x) != 0 || angleValueWithin(y->end, x) != 0 ||
                angleValueWithin(x->start, y) != 0 || angleValueWithin(x->end, y) != 0;
@@ -272,11 +334,20 @@ ORBMATH_API cmath_status cmath_angleRange_isOverlap(const cmath_angleRange* a, c
 ORBMATH_API cmath_status cmath_angleRange_compareEqual(const cmath_angleRange* a, const cmath_angleRange* b,
                                                        int32_t* out)
 {
+    if (orb::anyNull(a, b, out)) {
+        return cmath_errNullArgument;
+    }
     *out = (a->kind == b->kind && a->start == b->start && a->end == b->end) ? 1 : 0;
     return 0;
 }
 
-ORBMATH_API cmath_status cmath_angleRange_validate(const cmath_angleRange*) { return 0; }
+ORBMATH_API cmath_status cmath_angleRange_validate(const cmath_angleRange* r)
+{
+    if (orb::anyNull(r)) {
+        return cmath_errNullArgument;
+    }
+    return 0;
+}
 
 // ---- clamped inverse trigonometry
 

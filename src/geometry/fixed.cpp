@@ -6,6 +6,8 @@
 #include <orbmath/geometry.h>
 #include <orbmath/support.h>
 
+#include "support/null_check.hpp"
+
 #include <cmath>
 #include <cstdint>
 
@@ -48,12 +50,18 @@ extern "C" {
 
 ORBMATH_API cmath_status cmath_vectFixed31_4_getAngle(const cmath_vectFixed31_4* v, cmath_radian* out)
 {
+    if (orb::anyNull(v, out)) {
+        return cmath_errNullArgument;
+    }
     out->value = std::atan2(static_cast<double>(v->y), static_cast<double>(v->x));
     return 0;
 }
 
 ORBMATH_API cmath_status cmath_vect3Fixed64_init(cmath_vect3Fixed64* target, int64_t x, int64_t y, int64_t z)
 {
+    if (orb::anyNull(target)) {
+        return cmath_errNullArgument;
+    }
     target->x = x;
     target->y = y;
     target->z = z;
@@ -68,6 +76,9 @@ ORBMATH_API cmath_status cmath_vect3Fixed64_initClear(cmath_vect3Fixed64* target
 ORBMATH_API cmath_status cmath_vect3Fixed64_cross(const cmath_vect3Fixed64* a, const cmath_vect3Fixed64* b, int32_t s,
                                                   cmath_vect3Fixed64* out)
 {
+    if (orb::anyNull(a, b, out)) {
+        return cmath_errNullArgument;
+    }
     // Each product is brought back to s fraction bits before the subtraction.
     const int64_t x = wrapSub(wrapMul(a->y, b->z) >> s, wrapMul(a->z, b->y) >> s);
     const int64_t y = wrapSub(wrapMul(a->z, b->x) >> s, wrapMul(a->x, b->z) >> s);
@@ -77,6 +88,9 @@ ORBMATH_API cmath_status cmath_vect3Fixed64_cross(const cmath_vect3Fixed64* a, c
 
 ORBMATH_API cmath_status cmath_vect3Fixed64_getLength(const cmath_vect3Fixed64* v, int32_t s, uint64_t* out)
 {
+    if (orb::anyNull(v, out)) {
+        return cmath_errNullArgument;
+    }
     // The sum of squares has s fraction bits; shifted to 2s, its integer square root has s.
     const int64_t q = wrapAdd(wrapAdd(wrapMul(v->x, v->x) >> s, wrapMul(v->y, v->y) >> s), wrapMul(v->z, v->z) >> s);
     const uint64_t root = cmath_sqrt64(static_cast<uint64_t>(q) << s);
@@ -87,6 +101,9 @@ ORBMATH_API cmath_status cmath_vect3Fixed64_getLength(const cmath_vect3Fixed64* 
 ORBMATH_API cmath_status cmath_vect3Fixed64_getUnitFromLength(const cmath_vect3Fixed64* v, int64_t length, int32_t s,
                                                               cmath_vect3Fixed64* out)
 {
+    if (orb::anyNull(v, out)) {
+        return cmath_errNullArgument;
+    }
     if (length == 0) {
         return cmath_errDivideByZero;
     }

@@ -9,6 +9,8 @@
 #include <orbmath/geometry.h>
 #include <orbmath/support.h>
 
+#include "support/null_check.hpp"
+
 #include <cmath>
 
 namespace {
@@ -27,6 +29,9 @@ extern "C" {
 
 ORBMATH_API cmath_status cmath_matrix_init(cmath_matrix* target, double e11, double e12, double e21, double e22)
 {
+    if (orb::anyNull(target)) {
+        return cmath_errNullArgument;
+    }
     target->e11 = e11;
     target->e12 = e12;
     target->e21 = e21;
@@ -39,15 +44,27 @@ ORBMATH_API cmath_status cmath_matrix_initIdentity(cmath_matrix* target)
     return cmath_matrix_init(target, 1.0, 0.0, 0.0, 1.0);
 }
 
-ORBMATH_API cmath_status cmath_matrix_reset(cmath_matrix* target) { return cmath_matrix_initIdentity(target); }
+ORBMATH_API cmath_status cmath_matrix_reset(cmath_matrix* target)
+{
+    if (orb::anyNull(target)) {
+        return cmath_errNullArgument;
+    }
+    return cmath_matrix_initIdentity(target);
+}
 
 ORBMATH_API cmath_status cmath_matrix_initAdd(cmath_matrix* target, const cmath_matrix* a, const cmath_matrix* b)
 {
+    if (orb::anyNull(target, a, b)) {
+        return cmath_errNullArgument;
+    }
     return cmath_matrix_init(target, a->e11 + b->e11, a->e12 + b->e12, a->e21 + b->e21, a->e22 + b->e22);
 }
 
 ORBMATH_API cmath_status cmath_matrix_initMultiply(cmath_matrix* target, const cmath_matrix* a, const cmath_matrix* b)
 {
+    if (orb::anyNull(target, a, b)) {
+        return cmath_errNullArgument;
+    }
     *target = product(*a, *b);
     return 0;
 }
@@ -55,6 +72,9 @@ ORBMATH_API cmath_status cmath_matrix_initMultiply(cmath_matrix* target, const c
 ORBMATH_API cmath_status cmath_matrix_initMultiply3(cmath_matrix* target, const cmath_matrix* a, const cmath_matrix* b,
                                                     const cmath_matrix* c)
 {
+    if (orb::anyNull(target, a, b, c)) {
+        return cmath_errNullArgument;
+    }
     *target = product(product(*a, *b), *c);
     return 0;
 }
@@ -62,17 +82,26 @@ ORBMATH_API cmath_status cmath_matrix_initMultiply3(cmath_matrix* target, const 
 ORBMATH_API cmath_status cmath_matrix_initMultiply4(cmath_matrix* target, const cmath_matrix* a, const cmath_matrix* b,
                                                     const cmath_matrix* c, const cmath_matrix* d)
 {
+    if (orb::anyNull(target, a, b, c, d)) {
+        return cmath_errNullArgument;
+    }
     *target = product(product(product(*a, *b), *c), *d);
     return 0;
 }
 
 ORBMATH_API cmath_status cmath_matrix_initTranspose(cmath_matrix* target, const cmath_matrix* a)
 {
+    if (orb::anyNull(target, a)) {
+        return cmath_errNullArgument;
+    }
     return cmath_matrix_init(target, a->e11, a->e21, a->e12, a->e22);
 }
 
 ORBMATH_API cmath_status cmath_matrix_initInverse(cmath_matrix* target, const cmath_matrix* a)
 {
+    if (orb::anyNull(target, a)) {
+        return cmath_errNullArgument;
+    }
     const double det = determinant(*a);
     if (det == 0.0) {
         return cmath_errSingular;
@@ -85,6 +114,9 @@ ORBMATH_API cmath_status cmath_matrix_initInverse(cmath_matrix* target, const cm
 ORBMATH_API cmath_status cmath_matrix_initRotationScale(cmath_matrix* target, const cmath_radian* xRotation,
                                                         const cmath_radian* yRotation, double xScale, double yScale)
 {
+    if (orb::anyNull(target, xRotation, yRotation)) {
+        return cmath_errNullArgument;
+    }
     const double ax = xRotation->value;
     const double ay = yRotation->value;
     return cmath_matrix_init(target, std::cos(ax) * xScale, -(std::sin(ay) * yScale), std::sin(ax) * xScale,
@@ -94,6 +126,9 @@ ORBMATH_API cmath_status cmath_matrix_initRotationScale(cmath_matrix* target, co
 ORBMATH_API cmath_status cmath_matrix_initScaleAspect(cmath_matrix* target, double scale, double aspect,
                                                       const cmath_radian* shear, const cmath_radian* rotation)
 {
+    if (orb::anyNull(target, shear, rotation)) {
+        return cmath_errNullArgument;
+    }
     const double sn = std::sin(rotation->value);
     const double cs = std::cos(rotation->value);
     const double t = std::tan(shear->value);
@@ -103,18 +138,27 @@ ORBMATH_API cmath_status cmath_matrix_initScaleAspect(cmath_matrix* target, doub
 
 ORBMATH_API cmath_status cmath_matrix_getDeterminant(const cmath_matrix* a, double* out)
 {
+    if (orb::anyNull(a, out)) {
+        return cmath_errNullArgument;
+    }
     *out = determinant(*a);
     return 0;
 }
 
 ORBMATH_API cmath_status cmath_matrix_getIsSingular(const cmath_matrix* a, int32_t* out)
 {
+    if (orb::anyNull(a, out)) {
+        return cmath_errNullArgument;
+    }
     *out = determinant(*a) == 0.0 ? 1 : 0;
     return 0;
 }
 
 ORBMATH_API cmath_status cmath_matrix_getIsIdentity(const cmath_matrix* a, int32_t* out)
 {
+    if (orb::anyNull(a, out)) {
+        return cmath_errNullArgument;
+    }
     *out = (a->e11 == 1.0 && a->e12 == 0.0 && a->e21 == 0.0 && a->e22 == 1.0) ? 1 : 0;
     return 0;
 }
@@ -124,6 +168,9 @@ ORBMATH_API cmath_status cmath_matrix_getIsIdentity(const cmath_matrix* a, int32
 
 ORBMATH_API cmath_status cmath_matrix_getXRotation(const cmath_matrix* a, cmath_radian* out)
 {
+    if (orb::anyNull(a, out)) {
+        return cmath_errNullArgument;
+    }
     if (determinant(*a) == 0.0) {
         return cmath_errSingular;
     }
@@ -138,6 +185,9 @@ ORBMATH_API cmath_status cmath_matrix_getRotation(const cmath_matrix* a, cmath_r
 
 ORBMATH_API cmath_status cmath_matrix_getYRotation(const cmath_matrix* a, cmath_radian* out)
 {
+    if (orb::anyNull(a, out)) {
+        return cmath_errNullArgument;
+    }
     if (determinant(*a) == 0.0) {
         return cmath_errSingular;
     }
@@ -147,6 +197,9 @@ ORBMATH_API cmath_status cmath_matrix_getYRotation(const cmath_matrix* a, cmath_
 
 ORBMATH_API cmath_status cmath_matrix_getXScale(const cmath_matrix* a, double* out)
 {
+    if (orb::anyNull(a, out)) {
+        return cmath_errNullArgument;
+    }
     if (determinant(*a) == 0.0) {
         return cmath_errSingular;
     }
@@ -161,6 +214,9 @@ ORBMATH_API cmath_status cmath_matrix_getScale(const cmath_matrix* a, double* ou
 
 ORBMATH_API cmath_status cmath_matrix_getYScale(const cmath_matrix* a, double* out)
 {
+    if (orb::anyNull(a, out)) {
+        return cmath_errNullArgument;
+    }
     if (determinant(*a) == 0.0) {
         return cmath_errSingular;
     }
@@ -170,6 +226,9 @@ ORBMATH_API cmath_status cmath_matrix_getYScale(const cmath_matrix* a, double* o
 
 ORBMATH_API cmath_status cmath_matrix_getAspect(const cmath_matrix* a, double* out)
 {
+    if (orb::anyNull(a, out)) {
+        return cmath_errNullArgument;
+    }
     const double det = determinant(*a);
     if (det == 0.0) {
         return cmath_errSingular;
@@ -180,6 +239,9 @@ ORBMATH_API cmath_status cmath_matrix_getAspect(const cmath_matrix* a, double* o
 
 ORBMATH_API cmath_status cmath_matrix_getShear(const cmath_matrix* a, cmath_radian* out)
 {
+    if (orb::anyNull(a, out)) {
+        return cmath_errNullArgument;
+    }
     const double det = determinant(*a);
     if (det == 0.0) {
         return cmath_errSingular;
@@ -192,6 +254,9 @@ ORBMATH_API cmath_status cmath_matrix_getShear(const cmath_matrix* a, cmath_radi
 
 ORBMATH_API cmath_status cmath_matrix_mapPoint(const cmath_matrix* a, const cmath_vect* p, cmath_vect* out)
 {
+    if (orb::anyNull(a, p, out)) {
+        return cmath_errNullArgument;
+    }
     const double x = p->x;
     const double y = p->y;
     return cmath_vect_init(out, a->e11 * x + a->e12 * y, a->e21 * x + a->e22 * y);
@@ -199,6 +264,9 @@ ORBMATH_API cmath_status cmath_matrix_mapPoint(const cmath_matrix* a, const cmat
 
 ORBMATH_API cmath_status cmath_matrix_invMapPoint(const cmath_matrix* a, const cmath_vect* p, cmath_vect* out)
 {
+    if (orb::anyNull(a, p, out)) {
+        return cmath_errNullArgument;
+    }
     const double det = determinant(*a);
     if (det == 0.0) {
         return cmath_errSingular;
@@ -211,6 +279,9 @@ ORBMATH_API cmath_status cmath_matrix_invMapPoint(const cmath_matrix* a, const c
 
 ORBMATH_API cmath_status cmath_matrix_compareEqual(const cmath_matrix* a, const cmath_matrix* b, int32_t* out)
 {
+    if (orb::anyNull(a, b, out)) {
+        return cmath_errNullArgument;
+    }
     *out = (a->e11 == b->e11 && a->e12 == b->e12 && a->e21 == b->e21 && a->e22 == b->e22) ? 1 : 0;
     return 0;
 }
@@ -218,6 +289,9 @@ ORBMATH_API cmath_status cmath_matrix_compareEqual(const cmath_matrix* a, const 
 ORBMATH_API cmath_status cmath_matrix_epsilonEqual(const cmath_matrix* a, const cmath_matrix* b, double epsilon,
                                                    int32_t* out)
 {
+    if (orb::anyNull(a, b, out)) {
+        return cmath_errNullArgument;
+    }
     *out = (cmath_double_epsilonEqual(a->e11, b->e11, epsilon) != 0 &&
             cmath_double_epsilonEqual(a->e12, b->e12, epsilon) != 0 &&
             cmath_double_epsilonEqual(a->e21, b->e21, epsilon) != 0 &&

@@ -7,6 +7,7 @@
 #include "geometry/fit_sums.hpp"
 #include "geometry/linear_map.hpp"
 #include "support/cleanup.hpp"
+#include "support/null_check.hpp"
 
 #include <cmath>
 
@@ -35,6 +36,9 @@ extern "C" {
 ORBMATH_API cmath_status cmath_xformLinear_initMatrixTransElements(cmath_xformLinear* target, double e11, double e12,
                                                                    double e21, double e22, double tx, double ty)
 {
+    if (orb::anyNull(target)) {
+        return cmath_errNullArgument;
+    }
     cmath_status st = cmath_matrix_init(&target->matrix, e11, e12, e21, e22);
     if (st < 0) {
         return st;
@@ -55,6 +59,9 @@ ORBMATH_API cmath_status cmath_xformLinear_reset(cmath_xformLinear* target)
 ORBMATH_API cmath_status cmath_xformLinear_initMatrixTrans(cmath_xformLinear* target, const cmath_matrix* m,
                                                            const cmath_vect* t)
 {
+    if (orb::anyNull(target, m, t)) {
+        return cmath_errNullArgument;
+    }
     const cmath_matrix mm = *m;
     const cmath_vect tt = *t;
     target->matrix = mm;
@@ -65,12 +72,18 @@ ORBMATH_API cmath_status cmath_xformLinear_initMatrixTrans(cmath_xformLinear* ta
 ORBMATH_API cmath_status cmath_xformLinear_initCompose(cmath_xformLinear* target, const cmath_xformLinear* a,
                                                        const cmath_xformLinear* b)
 {
+    if (orb::anyNull(target, a, b)) {
+        return cmath_errNullArgument;
+    }
     return compose(target, *a, *b);
 }
 
 ORBMATH_API cmath_status cmath_xformLinear_initCompose3(cmath_xformLinear* target, const cmath_xformLinear* a,
                                                         const cmath_xformLinear* b, const cmath_xformLinear* c)
 {
+    if (orb::anyNull(target, a, b, c)) {
+        return cmath_errNullArgument;
+    }
     cmath_xformLinear ab;
     cmath_status st = compose(&ab, *a, *b);
     if (st < 0) {
@@ -83,6 +96,9 @@ ORBMATH_API cmath_status cmath_xformLinear_initCompose4(cmath_xformLinear* targe
                                                         const cmath_xformLinear* b, const cmath_xformLinear* c,
                                                         const cmath_xformLinear* d)
 {
+    if (orb::anyNull(target, a, b, c, d)) {
+        return cmath_errNullArgument;
+    }
     cmath_xformLinear acc;
     cmath_status st = compose(&acc, *a, *b);
     if (st < 0) {
@@ -105,6 +121,9 @@ ORBMATH_API cmath_status cmath_xformLinear_initCompose4(cmath_xformLinear* targe
 ORBMATH_API cmath_status cmath_xformLinear_initPoints(cmath_xformLinear* target, const cmath_vect* destination,
                                                       const cmath_vect* source, int32_t n)
 {
+    if (target == nullptr || ((destination == nullptr || source == nullptr) && n > 0)) {
+        return cmath_errNullArgument;
+    }
     if (n < 3) {
         return cmath_errFailed;
     }
@@ -126,6 +145,9 @@ ORBMATH_API cmath_status cmath_xformLinear_initPoints(cmath_xformLinear* target,
 
 ORBMATH_API cmath_status cmath_xformLinear_getInverse(const cmath_xformLinear* x, cmath_xformLinear* out)
 {
+    if (orb::anyNull(x, out)) {
+        return cmath_errNullArgument;
+    }
     double det = 0.0;
     cmath_status st = cmath_matrix_getDeterminant(&x->matrix, &det);
     if (st < 0) {
@@ -144,6 +166,9 @@ ORBMATH_API cmath_status cmath_xformLinear_getInverse(const cmath_xformLinear* x
 
 ORBMATH_API cmath_status cmath_xformLinear_getIsIdentity(const cmath_xformLinear* x, int32_t* out)
 {
+    if (orb::anyNull(x, out)) {
+        return cmath_errNullArgument;
+    }
     *out = (x->trans.x == 0.0 && x->trans.y == 0.0 && x->matrix.e11 == 1.0 && x->matrix.e12 == 0.0 &&
             x->matrix.e21 == 0.0 && x->matrix.e22 == 1.0) ? 1 : 0;
     return 0;
@@ -152,6 +177,9 @@ ORBMATH_API cmath_status cmath_xformLinear_getIsIdentity(const cmath_xformLinear
 ORBMATH_API cmath_status cmath_xformLinear_compareEqual(const cmath_xformLinear* a, const cmath_xformLinear* b,
                                                         int32_t* out)
 {
+    if (orb::anyNull(a, b, out)) {
+        return cmath_errNullArgument;
+    }
     *out = (a->trans.x == b->trans.x && a->trans.y == b->trans.y && a->matrix.e11 == b->matrix.e11 &&
             a->matrix.e12 == b->matrix.e12 && a->matrix.e21 == b->matrix.e21 && a->matrix.e22 == b->matrix.e22)
                ? 1 : 0;
@@ -161,6 +189,9 @@ ORBMATH_API cmath_status cmath_xformLinear_compareEqual(const cmath_xformLinear*
 ORBMATH_API cmath_status cmath_xformLinear_epsilonEqual(const cmath_xformLinear* a, const cmath_xformLinear* b,
                                                         double epsilon, int32_t* out)
 {
+    if (orb::anyNull(a, b, out)) {
+        return cmath_errNullArgument;
+    }
     *out = (cmath_double_epsilonEqual(a->trans.x, b->trans.x, epsilon) != 0 &&
             cmath_double_epsilonEqual(a->trans.y, b->trans.y, epsilon) != 0 &&
             cmath_double_epsilonEqual(a->matrix.e11, b->matrix.e11, epsilon) != 0 &&
@@ -172,6 +203,9 @@ ORBMATH_API cmath_status cmath_xformLinear_epsilonEqual(const cmath_xformLinear*
 
 ORBMATH_API cmath_status cmath_xformLinear_mapPoint(const cmath_xformLinear* x, const cmath_vect* p, cmath_vect* out)
 {
+    if (orb::anyNull(x, p, out)) {
+        return cmath_errNullArgument;
+    }
     cmath_status st = 0;
     orb::Cleanup cl(st);
     orb::mapLinear(*x, p, out); // matrix * p, then + trans: no calls on the hot path
@@ -181,6 +215,9 @@ ORBMATH_API cmath_status cmath_xformLinear_mapPoint(const cmath_xformLinear* x, 
 ORBMATH_API cmath_status cmath_xformLinear_invMapPoint(const cmath_xformLinear* x, const cmath_vect* p,
                                                        cmath_vect* out)
 {
+    if (orb::anyNull(x, p, out)) {
+        return cmath_errNullArgument;
+    }
     cmath_status st = 0;
     orb::Cleanup cl(st);
     cmath_xformLinear inv;
@@ -193,12 +230,18 @@ ORBMATH_API cmath_status cmath_xformLinear_invMapPoint(const cmath_xformLinear* 
 
 ORBMATH_API cmath_status cmath_xformLinear_mapVector(const cmath_xformLinear* x, const cmath_vect* v, cmath_vect* out)
 {
+    if (orb::anyNull(x, v, out)) {
+        return cmath_errNullArgument;
+    }
     return cmath_matrix_mapPoint(&x->matrix, v, out);
 }
 
 ORBMATH_API cmath_status cmath_xformLinear_invMapVector(const cmath_xformLinear* x, const cmath_vect* v,
                                                         cmath_vect* out)
 {
+    if (orb::anyNull(x, v, out)) {
+        return cmath_errNullArgument;
+    }
     cmath_matrix inv;
     const cmath_status st = cmath_matrix_initInverse(&inv, &x->matrix);
     if (st < 0) {
@@ -210,6 +253,9 @@ ORBMATH_API cmath_status cmath_xformLinear_invMapVector(const cmath_xformLinear*
 ORBMATH_API cmath_status cmath_xformLinear_mapAngle(const cmath_xformLinear* x, const cmath_radian* angle,
                                                     cmath_radian* out)
 {
+    if (orb::anyNull(x, angle, out)) {
+        return cmath_errNullArgument;
+    }
     const double c = std::cos(angle->value);
     const double s = std::sin(angle->value);
     const cmath_matrix& m = x->matrix;
@@ -220,6 +266,9 @@ ORBMATH_API cmath_status cmath_xformLinear_mapAngle(const cmath_xformLinear* x, 
 ORBMATH_API cmath_status cmath_xformLinear_invMapAngle(const cmath_xformLinear* x, const cmath_radian* angle,
                                                        cmath_radian* out)
 {
+    if (orb::anyNull(x, angle, out)) {
+        return cmath_errNullArgument;
+    }
     double det = 0.0;
     const cmath_status st = cmath_matrix_getDeterminant(&x->matrix, &det);
     if (st < 0) {
@@ -244,6 +293,9 @@ ORBMATH_API cmath_status cmath_xformLinear_invMapAngle(const cmath_xformLinear* 
 
 ORBMATH_API cmath_status cmath_xformLinear_mapArea(const cmath_xformLinear* x, double area, double* out)
 {
+    if (orb::anyNull(x, out)) {
+        return cmath_errNullArgument;
+    }
     double det = 0.0;
     const cmath_status st = cmath_matrix_getDeterminant(&x->matrix, &det);
     if (st < 0) {
@@ -255,6 +307,9 @@ ORBMATH_API cmath_status cmath_xformLinear_mapArea(const cmath_xformLinear* x, d
 
 ORBMATH_API cmath_status cmath_xformLinear_invMapArea(const cmath_xformLinear* x, double area, double* out)
 {
+    if (orb::anyNull(x, out)) {
+        return cmath_errNullArgument;
+    }
     double det = 0.0;
     const cmath_status st = cmath_matrix_getDeterminant(&x->matrix, &det);
     if (st < 0) {

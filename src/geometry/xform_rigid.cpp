@@ -4,6 +4,8 @@
 // never reduced: composing adds them as they are.
 #include <orbmath/geometry.h>
 
+#include "support/null_check.hpp"
+
 #include <cmath>
 
 namespace {
@@ -22,6 +24,9 @@ extern "C" {
 
 ORBMATH_API cmath_status cmath_xformRigid_initIdentity(cmath_xformRigid* target)
 {
+    if (orb::anyNull(target)) {
+        return cmath_errNullArgument;
+    }
     target->trans = cmath_vect{0.0, 0.0};
     target->angle = 0.0;
     target->sine = 0.0;
@@ -32,6 +37,9 @@ ORBMATH_API cmath_status cmath_xformRigid_initIdentity(cmath_xformRigid* target)
 ORBMATH_API cmath_status cmath_xformRigid_initAngleTransElements(cmath_xformRigid* target, const cmath_radian* angle,
                                                                  double tx, double ty)
 {
+    if (orb::anyNull(target, angle)) {
+        return cmath_errNullArgument;
+    }
     setAngleOf(target, angle->value);
     target->trans = cmath_vect{tx, ty};
     return 0;
@@ -40,12 +48,18 @@ ORBMATH_API cmath_status cmath_xformRigid_initAngleTransElements(cmath_xformRigi
 ORBMATH_API cmath_status cmath_xformRigid_initAngleTrans(cmath_xformRigid* target, const cmath_radian* angle,
                                                          const cmath_vect* trans)
 {
+    if (orb::anyNull(target, angle, trans)) {
+        return cmath_errNullArgument;
+    }
     const cmath_vect t = *trans;
     return cmath_xformRigid_initAngleTransElements(target, angle, t.x, t.y);
 }
 
 ORBMATH_API cmath_status cmath_xformRigid_setAngle(cmath_xformRigid* target, const cmath_radian* angle)
 {
+    if (orb::anyNull(target, angle)) {
+        return cmath_errNullArgument;
+    }
     setAngleOf(target, angle->value);
     return 0;
 }
@@ -53,6 +67,9 @@ ORBMATH_API cmath_status cmath_xformRigid_setAngle(cmath_xformRigid* target, con
 ORBMATH_API cmath_status cmath_xformRigid_initCompose(cmath_xformRigid* target, const cmath_xformRigid* a,
                                                       const cmath_xformRigid* b)
 {
+    if (orb::anyNull(target, a, b)) {
+        return cmath_errNullArgument;
+    }
     const double angle = a->angle + b->angle;
     const double tx = (b->trans.x * a->cosine - b->trans.y * a->sine) + a->trans.x;
     const double ty = (a->sine * b->trans.x + b->trans.y * a->cosine) + a->trans.y;
@@ -64,6 +81,9 @@ ORBMATH_API cmath_status cmath_xformRigid_initCompose(cmath_xformRigid* target, 
 
 ORBMATH_API cmath_status cmath_xformRigid_getInverse(const cmath_xformRigid* x, cmath_xformRigid* out)
 {
+    if (orb::anyNull(x, out)) {
+        return cmath_errNullArgument;
+    }
     const double angle = -x->angle;
     const double tx = -(x->trans.x * x->cosine) - x->trans.y * x->sine;
     const double ty = x->sine * x->trans.x - x->trans.y * x->cosine;
@@ -74,24 +94,36 @@ ORBMATH_API cmath_status cmath_xformRigid_getInverse(const cmath_xformRigid* x, 
 
 ORBMATH_API cmath_status cmath_xformRigid_getAngle(const cmath_xformRigid* x, cmath_radian* out)
 {
+    if (orb::anyNull(x, out)) {
+        return cmath_errNullArgument;
+    }
     out->value = x->angle;
     return 0;
 }
 
 ORBMATH_API cmath_status cmath_xformRigid_getSine(const cmath_xformRigid* x, double* out)
 {
+    if (orb::anyNull(x, out)) {
+        return cmath_errNullArgument;
+    }
     *out = x->sine;
     return 0;
 }
 
 ORBMATH_API cmath_status cmath_xformRigid_getCosine(const cmath_xformRigid* x, double* out)
 {
+    if (orb::anyNull(x, out)) {
+        return cmath_errNullArgument;
+    }
     *out = x->cosine;
     return 0;
 }
 
 ORBMATH_API cmath_status cmath_xformRigid_getXformLinear(const cmath_xformRigid* x, cmath_xformLinear* out)
 {
+    if (orb::anyNull(x, out)) {
+        return cmath_errNullArgument;
+    }
     // The matrix is computed afresh from the angle (the x and y axes turned alike, unit scales).
     const cmath_radian angle{x->angle};
     const cmath_vect t = x->trans;
@@ -107,6 +139,9 @@ ORBMATH_API cmath_status cmath_xformRigid_getXformLinear(const cmath_xformRigid*
 
 ORBMATH_API cmath_status cmath_xformRigid_mapPoint(const cmath_xformRigid* x, const cmath_vect* p, cmath_vect* out)
 {
+    if (orb::anyNull(x, p, out)) {
+        return cmath_errNullArgument;
+    }
     const double px = p->x;
     const double py = p->y;
     return cmath_vect_init(out, (px * x->cosine - py * x->sine) + x->trans.x,

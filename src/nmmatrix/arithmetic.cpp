@@ -165,6 +165,24 @@ void product(double* C, int n, int q, int m, Operand A, Operand B, bool upperOnl
     }
 }
 
+// dst (c x r) = the transpose of src (r x c), both row-major. Tiles keep both the rows read and
+// the rows written in cache.
+void transposeInto(double* dst, const double* src, int r, int c)
+{
+    constexpr int kTile = 32;
+    for (int ib = 0; ib < r; ib += kTile) {
+        const int ie = std::min(r, ib + kTile);
+        for (int jb = 0; jb < c; jb += kTile) {
+            const int je = std::min(c, jb + kTile);
+            for (int i = ib; i < ie; ++i) {
+                for (int j = jb; j < je; ++j) {
+                    dst[static_cast<ptrdiff_t>(j) * r + i] = src[static_cast<ptrdiff_t>(i) * c + j];
+                }
+            }
+        }
+    }
+}
+
 Operand rowsOf(const cxNMMatrix& M) { return Operand{Access::block(M), M.cols(), 1}; }
 Operand columnsOf(const cxNMMatrix& M) { return Operand{Access::block(M), 1, M.cols()}; }
 
@@ -266,21 +284,18 @@ long cxNMMatrix::getTranspose(cxNMMatrix& out) const
         return 0;
     }
     const double* src = m_[0];
-    // Tiles keep both the rows read and the rows written in cache.
-    constexpr int kTile = 32;
-    return produce(out, c, r, &out == this, [&](double* dst) {
-        for (int ib = 0; ib < r; ib += kTile) {
-            const int ie = std::min(r, ib + kTile);
-            for (int jb = 0; jb < c; jb += kTile) {
-                const int je = std::min(c, jb + kTile);
-                for (int i = ib; i < ie; ++i) {
-                    for (int j = jb; j < je; ++j) {
-                        dst[static_cast<ptrdiff_t>(j) * r + i] = src[static_cast<ptrdiff_t>(i) * c + j];
-                    }
-                }
-            }
-        }
-    });
+    return produce(out, c, r, &out == this, [&](double* dst) { transposeInto(dst, src, r, c); });
+}
+
+void cxNMMatrixAccess::multiply(double* C, int n, int q, int m, const double* A, std::ptrdiff_t asx,
+                                std::ptrdiff_t asy, const double* B, std::ptrdiff_t bsx, std::ptrdiff_t bsy)
+{
+    product(C, n, q, m, Operand{A, asx, asy}, Operand{B, bsx, bsy}, false);
+}
+
+long cxNMMatrixAccess::storeTransposed(cxNMMatrix& target, const double* src, int r, int c)
+{
+    return produce(target, c, r, false, [&](double* dst) { transposeInto(dst, src, r, c); });
 }
 
 // Only the upper triangle is summed; the lower one is its mirror, so the result is exactly

@@ -1,8 +1,8 @@
 // Eigenvalues of square matrices and condition numbers.
 //
 // General matrices: reduction to upper Hessenberg form by Gaussian elimination with pivoting
-// (no balancing), then the Francis double-shift QR iteration; complex pairs come back with the
-// negative imaginary part first. Symmetric matrices: Householder reduction to tridiagonal
+// (no balancing), then the Francis double-shift QR iteration (both in hessenberg.cpp); complex
+// pairs come back with the negative imaginary part first. Symmetric matrices: Householder reduction to tridiagonal
 // form, then QL with implicit shifts, optionally accumulating the eigenvectors. Nothing is
 // sorted: values stay where the iterations leave them. Reference: Wilkinson & Reinsch,
 // Handbook for Automatic Computation II (elmhes, hqr, tred2, tql2).
@@ -15,219 +15,6 @@
 #include "nmmatrix/kernels.hpp"
 #include "support/cleanup.hpp"
 
-using orb::nm::dot;
-using orb::nm::withSign;
-
-// Upper Hessenberg form by elimination with pivoting (the first of equal maxima is kept);
-// the multipliers stay below the subdiagonal. Nothing happens for n < 3.
-void cxNMMatrix::hessenbergReduce(double** a, int n)
-{
-    for (int m = 1; m < n - 1; ++m) {
-        double x = 0.0;
-        int i = m;
-        for (int j = m; j < n; ++j) {
-            if (std::fabs(a[j][m - 1]) > std::fabs(x)) {
-                x = a[j][m - 1];
-                i = j;
-            }
-        }
-        if (i != m) {
-            std::swap_ranges(a[i] + m - 1, a[i] + n, a[m] + m - 1);
-            for (int j = 0; j < n; ++j) {
-                std::swap(a[j][i], a[j][m]);
-            }
-        }
-        if (x != 0.0) {
-            const double* rowm = a[m];
-            for (i = m + 1; i < n; ++i) {
-                double* rowi = a[i];
-                double y = rowi[m - 1];
-                if (y != 0.0) {
-                    y /= x;
-                    rowi[m - 1] = y;
-                    for (int j = m; j < n; ++j) {
-                        rowi[j] -= y * rowm[j];
-                    }
-                    for (int j = 0; j < n; ++j) {
-                        a[j][m] += y * a[j][i];
-                    }
-                }
-            }
-        }
-    }
-}
-
-// Francis double-shift QR on the Hessenberg part of a (destroyed); false when an eigenvalue
-// or pair would need a 31st sweep. Exceptional shifts at sweeps 10 and 20.
-bool cxNMMatrix::hessenbergEigenvalues(double** a, int n, double* wr, double* wi)
-{
-    double anorm = std::fabs(a[0][0]);
-    for (int i = 1; i < n; ++i) {
-        for (int j = i - 1; j < n; ++j) {
-            anorm += std::fabs(a[i][j]);
-        }
-    }
-    int nn = n - 1;
-    double t = 0.0;
-    double p = 0.0;
-    double q = 0.0;
-    double r = 0.0;
-    while (nn >= 0) {
-        int its = 0;
-        int l = 0;
-        do {
-            // Look for a single small subdiagonal element.
-            for (l = nn; l >= 1; --l) {
-                double s = std::fabs(a[l - 1][l - 1]) + std::fabs(a[l][l]);
-                if (s == 0.0) {
-                    s = anorm;
-                }
-                if (std::fabs(a[l][l - 1]) + s == s) {
-                    break;
-                }
-            }
-            double x = a[nn][nn];
-            if (l == nn) {
-                // One root.
-                wr[nn] = x + t;
-                wi[nn] = 0.0;
-                --nn;
-                continue;
-            }
-            double y = a[nn - 1][nn - 1];
-            double w = a[nn][nn - 1] * a[nn - 1][nn];
-            if (l == nn - 1) {
-                // Two roots.
-                p = 0.5 * (y - x);
-                q = p * p + w;
-                double z = std::sqrt(std::fabs(q));
-                x += t;
-                if (q >= 0.0) {
-                    z = p > 0.0 ? p + z : p - z;
-                    wr[nn - 1] = wr[nn] = x + z;
-                    if (z != 0.0) {
-                        wr[nn] = x - w / z;
-                    }
-                    wi[nn - 1] = wi[nn] = 0.0;
-                } else {
-                    wr[nn - 1] = wr[nn] = x + p;
-                    wi[nn] = z;
-                    wi[nn - 1] = -z;
-                }
-                nn -= 2;
-                continue;
-            }
-            // No roots found yet: another sweep.
-            if (its == 30) {
-                return false;
-            }
-            if (its == 10 || its == 20) {
-                // Exceptional shift.
-                t += x;
-                for (int i = 0; i <= nn; ++i) {
-                    a[i][i] -= x;
-                }
-                const double s = std::fabs(a[nn][nn - 1]) + std::fabs(a[nn - 1][nn - 2]);
-                y = x = 0.75 * s;
-                w = -0.4375 * s * s;
-            }
-            ++its;
-            // Form the shift and look for two consecutive small subdiagonal elements.
-            int m = nn - 2;
-            double z = 0.0;
-            for (; m >= l; --m) {
-                z = a[m][m];
-                r = x - z;
-                double s = y - z;
-                p = (r * s - w) / a[m + 1][m] + a[m][m + 1];
-                q = a[m + 1][m + 1] - z - r - s;
-                r = a[m + 2][m + 1];
-                s = std::fabs(p) + std::fabs(q) + std::fabs(r);
-                p /= s;
-                q /= s;
-                r /= s;
-                if (m == l) {
-                    break;
-                }
-                const double u = std::fabs(a[m][m - 1]) * (std::fabs(q) + std::fabs(r));
-                const double v = std::fabs(p) * (std::fabs(a[m - 1][m - 1]) + std::fabs(z) + std::fabs(a[m + 1][m + 1]));
-                if (u + v == v) {
-                    break;
-                }
-            }
-            for (int i = m + 2; i <= nn; ++i) {
-                a[i][i - 2] = 0.0;
-                if (i != m + 2) {
-                    a[i][i - 3] = 0.0;
-                }
-            }
-            // Double QR step on rows l..nn and columns m..nn.
-            for (int k = m; k <= nn - 1; ++k) {
-                if (k != m) {
-                    p = a[k][k - 1];
-                    q = a[k + 1][k - 1];
-                    r = 0.0;
-                    if (k != nn - 1) {
-                        r = a[k + 2][k - 1];
-                    }
-                    x = std::fabs(p) + std::fabs(q) + std::fabs(r);
-                    if (x != 0.0) {
-                        p /= x;
-                        q /= x;
-                        r /= x;
-                    }
-                }
-                const double s = withSign(std::sqrt(p * p + q * q + r * r), p);
-                if (s != 0.0) {
-                    if (k == m) {
-                        if (l != m) {
-                            a[k][k - 1] = -a[k][k - 1];
-                        }
-                    } else {
-                        a[k][k - 1] = -s * x;
-                    }
-                    p += s;
-                    x = p / s;
-                    y = q / s;
-                    z = r / s;
-                    q /= p;
-                    r /= p;
-                    // Row modification.
-                    double* rk = a[k];
-                    double* rk1 = a[k + 1];
-                    if (k != nn - 1) {
-                        double* rk2 = a[k + 2];
-                        for (int j = k; j <= nn; ++j) {
-                            const double pj = rk[j] + q * rk1[j] + r * rk2[j];
-                            rk2[j] -= pj * z;
-                            rk1[j] -= pj * y;
-                            rk[j] -= pj * x;
-                        }
-                    } else {
-                        for (int j = k; j <= nn; ++j) {
-                            const double pj = rk[j] + q * rk1[j];
-                            rk1[j] -= pj * y;
-                            rk[j] -= pj * x;
-                        }
-                    }
-                    // Column modification.
-                    const int mmin = nn < k + 3 ? nn : k + 3;
-                    for (int i = l; i <= mmin; ++i) {
-                        double* ri = a[i];
-                        double pi = x * ri[k] + y * ri[k + 1];
-                        if (k != nn - 1) {
-                            pi += z * ri[k + 2];
-                            ri[k + 2] -= pi * r;
-                        }
-                        ri[k + 1] -= pi * q;
-                        ri[k] -= pi;
-                    }
-                }
-            }
-        } while (l < nn - 1);
-    }
-    return true;
-}
 
 // Householder tridiagonalisation of the symmetric a (lower triangle read): d the diagonal,
 // e the subdiagonal in e[1..n), e[0] = 0. withVectors: a becomes the orthogonal transform.
@@ -419,9 +206,9 @@ long copyOut(cxVector<double>& out, const double* src, int n)
     return 0;
 }
 
-// hi / lo of the magnitudes of v[0..n); 1e28 when the smallest is 0 or NaN (a NaN anywhere
-// counts as the smallest) or the largest is below 1e-14.
-double conditionRule(const double* v, int n)
+} // namespace
+
+double orb::nm::conditionNumber(const double* v, int n)
 {
     double hi = std::fabs(v[0]);
     double lo = hi;
@@ -442,8 +229,6 @@ double conditionRule(const double* v, int n)
     }
     return 1e28;
 }
-
-} // namespace
 
 long cxNMMatrixAccess::beginEigen(const cxNMMatrix& src, cxNMMatrix& d, cxNMMatrix& e, int eRows,
                                   cxNMMatrix& copy)
@@ -466,51 +251,126 @@ long cxNMMatrixAccess::beginEigen(const cxNMMatrix& src, cxNMMatrix& d, cxNMMatr
     return copy.assign(src);
 }
 
+// The working copy has a padded row stride (orb::nm::paddedStride): the elimination and the QR
+// sweeps walk down columns, and rows a power of two apart would all fall into the same few
+// cache sets. The stride does not enter the arithmetic.
 long cxNMMatrix::genEigenvalues_(cxVector<double>& re, cxVector<double>& im) const
 {
-    cxNMMatrix wr;
-    cxNMMatrix wi;
-    cxNMMatrix a;
-    long st = cxNMMatrixAccess::beginEigen(*this, wr, wi, 1, a);
-    if (st < 0) {
-        return st;
+    if (rows_ != cols_) {
+        return cxNMMatrix_errNotSquare;
     }
     const int n = rows_;
-    double** at = cxNMMatrixAccess::table(a);
-    hessenbergReduce(at, n);
-    if (!hessenbergEigenvalues(at, n, cxNMMatrixAccess::block(wr), cxNMMatrixAccess::block(wi))) {
-        return cxNMMatrix_errSingular;
+    if (n < 1) {
+        return cxNMMatrix_errBadSize;
     }
-    st = re.resize(static_cast<std::size_t>(n));
+    cmath_status st = 0;
+    orb::Cleanup cl(st);
+    void* block = nullptr;
+    orb::nm::WorkMatrix a;
+    double* wr = nullptr;
+    double* wi = nullptr;
+    double* scratch = nullptr;
+    int* index = nullptr;
+    st = cxNMMatrixAccess::carveWork(cl, &block, [&](orb::nm::Carve& c) {
+        a.take(c, n, n);
+        wr = c.take<double>(static_cast<size_t>(n));
+        wi = c.take<double>(static_cast<size_t>(n));
+        scratch = c.take<double>(5 * static_cast<size_t>(n));
+        index = c.take<int>(static_cast<size_t>(n));
+    });
+    if (st < 0) {
+        return cl.close();
+    }
+    for (int i = 0; i < n; ++i) {
+        std::copy(m_[i], m_[i] + n, a.rows[i]);
+    }
+    std::fill(wr, wr + n, 0.0);
+    std::fill(wi, wi + n, 0.0);
+    hessenbergReduce(a.rows, n, scratch, index);
+    if (!hessenbergEigenvalues(a.rows, n, wr, wi, scratch, index)) {
+        st = cxNMMatrix_errSingular;
+        return cl.close();
+    }
+    st = static_cast<cmath_status>(re.resize(static_cast<std::size_t>(n)));
+    if (st < 0) {
+        return cl.close();
+    }
+    st = static_cast<cmath_status>(im.resize(static_cast<std::size_t>(n)));
+    if (st < 0) {
+        return cl.close();
+    }
+    std::copy(wr, wr + n, re.begin());
+    std::copy(wi, wi + n, im.begin());
+    return cl.close();
+}
+
+void cxNMMatrixAccess::SymWork::take(orb::nm::Carve& c, int n)
+{
+    a.take(c, n, n);
+    e = c.take<double>(static_cast<size_t>(n));
+}
+
+long cxNMMatrixAccess::symmetricValues(orb::nm::Rows src, const SymWork& work, double* d)
+{
+    const int n = src.rows;
+    for (int i = 0; i < n; ++i) {
+        std::copy(src.row[i], src.row[i] + n, work.a.rows[i]);
+    }
+    std::fill(d, d + n, 0.0);
+    std::fill(work.e, work.e + n, 0.0);
+    cxNMMatrix::tridiagonalize(work.a.rows, n, d, work.e, false, nullptr);
+    return cxNMMatrix::tridiagonalEigenvalues(d, work.e, n, nullptr) ? 0 : cxNMMatrix_errSingular;
+}
+
+void cxNMMatrixAccess::CondWork::take(orb::nm::Carve& c, int rows, int cols, bool withSymmetric)
+{
+    symmetric = withSymmetric;
+    if (symmetric) {
+        sym.take(c, cols);
+    } else {
+        svd.take(c, rows, cols);
+    }
+    values = c.take<double>(static_cast<size_t>(cols));
+}
+
+long cxNMMatrixAccess::conditionNumber(orb::nm::Rows src, const CondWork& work, double& cond)
+{
+    const long st =
+        work.symmetric ? symmetricValues(src, work.sym, work.values) : singularValues(src, work.svd, work.values);
     if (st < 0) {
         return st;
     }
-    st = im.resize(static_cast<std::size_t>(n));
-    if (st < 0) {
-        return st;
-    }
-    std::copy(cxNMMatrixAccess::block(wr), cxNMMatrixAccess::block(wr) + n, re.begin());
-    std::copy(cxNMMatrixAccess::block(wi), cxNMMatrixAccess::block(wi) + n, im.begin());
+    cond = orb::nm::conditionNumber(work.values, src.cols);
     return 0;
 }
 
 long cxNMMatrix::getSymEigenvalues_(cxVector<double>& values) const
 {
-    cxNMMatrix d;
-    cxNMMatrix e;
-    cxNMMatrix a;
-    const long st = cxNMMatrixAccess::beginEigen(*this, d, e, 1, a);
-    if (st < 0) {
-        return st;
+    if (rows_ != cols_) {
+        return cxNMMatrix_errNotSquare;
     }
     const int n = rows_;
-    double* dv = cxNMMatrixAccess::block(d);
-    double* ev = cxNMMatrixAccess::block(e);
-    tridiagonalize(cxNMMatrixAccess::table(a), n, dv, ev, false, nullptr);
-    if (!tridiagonalEigenvalues(dv, ev, n, nullptr)) {
-        return cxNMMatrix_errSingular;
+    if (n < 1) {
+        return cxNMMatrix_errBadSize;
     }
-    return copyOut(values, dv, n);
+    cmath_status st = 0;
+    orb::Cleanup cl(st);
+    void* block = nullptr;
+    cxNMMatrixAccess::SymWork work;
+    double* d = nullptr;
+    st = cxNMMatrixAccess::carveWork(cl, &block, [&](orb::nm::Carve& c) {
+        work.take(c, n);
+        d = c.take<double>(static_cast<size_t>(n));
+    });
+    if (st < 0) {
+        return cl.close();
+    }
+    st = static_cast<cmath_status>(cxNMMatrixAccess::symmetricValues(cxNMMatrixAccess::rowsOf(*this), work, d));
+    if (st < 0) {
+        return cl.close();
+    }
+    st = static_cast<cmath_status>(copyOut(values, d, n));
+    return cl.close();
 }
 
 long cxNMMatrix::getSymEigenvalues_(cxVector<double>& values, cxNMMatrix& vectors) const
@@ -533,26 +393,8 @@ long cxNMMatrix::getSymEigenvalues_(cxVector<double>& values, cxNMMatrix& vector
     return copyOut(values, dv, n);
 }
 
-long cxNMMatrix::getSymEigenvalues2_(cxVector<double>& values) const
-{
-    cxNMMatrix u;
-    cxNMMatrix w;
-    cxNMMatrix v;
-    long st = decompose(u, w, v);
-    if (st < 0) {
-        return st;
-    }
-    const int n = cols_;
-    st = values.resize(static_cast<std::size_t>(n));
-    if (st < 0) {
-        return st;
-    }
-    const double* const* wt = cxNMMatrixAccess::table(w);
-    for (int i = 0; i < n; ++i) {
-        values[static_cast<std::size_t>(i)] = wt[i][i];
-    }
-    return 0;
-}
+// The singular values, as eigenvalue magnitudes of a symmetric matrix.
+long cxNMMatrix::getSymEigenvalues2_(cxVector<double>& values) const { return getSingularValues(values); }
 
 namespace {
 
@@ -593,32 +435,26 @@ long cxNMMatrix::eigenvalues(bool symmetric, cxVector<double>& re, cxVector<doub
         [&] { return getSymEigenvalues_(re, vectors); });
 }
 
+// Only the values enter the rule: the singular values come without U and V, bit for bit those
+// of decompose.
 long cxNMMatrix::getConditionNumber(bool symmetric, double& cond) const
 {
-    if (!symmetric) {
-        cxNMMatrix u;
-        cxNMMatrix w;
-        cxNMMatrix v;
-        const long st = decompose(u, w, v);
-        if (st < 0) {
-            return st;
-        }
-        // The diagonal of W, gathered into row 0 (the rule reads a contiguous array).
-        const int n = cols_;
-        double** wt = cxNMMatrixAccess::table(w);
-        for (int i = 1; i < n; ++i) {
-            wt[0][i] = wt[i][i];
-        }
-        cond = conditionRule(wt[0], n);
-        return 0;
+    if (symmetric && rows_ != cols_) {
+        return cxNMMatrix_errNotSquare;
     }
-    cxVector<double> values;
-    const long st = getSymEigenvalues_(values);
+    if (cols_ < 1) {
+        return cxNMMatrix_errBadSize;
+    }
+    cmath_status st = 0;
+    orb::Cleanup cl(st);
+    void* block = nullptr;
+    cxNMMatrixAccess::CondWork work;
+    st = cxNMMatrixAccess::carveWork(cl, &block, [&](orb::nm::Carve& c) { work.take(c, rows_, cols_, symmetric); });
     if (st < 0) {
-        return st;
+        return cl.close();
     }
-    cond = conditionRule(values.begin(), cols_);
-    return 0;
+    st = static_cast<cmath_status>(cxNMMatrixAccess::conditionNumber(cxNMMatrixAccess::rowsOf(*this), work, cond));
+    return cl.close();
 }
 
 long cxNMMatrix::getSymEigenvaluesAndConditionNumber(cxVector<double>& values, double& cond) const
@@ -627,6 +463,6 @@ long cxNMMatrix::getSymEigenvaluesAndConditionNumber(cxVector<double>& values, d
     if (st < 0) {
         return st;
     }
-    cond = conditionRule(values.begin(), cols_);
+    cond = orb::nm::conditionNumber(values.begin(), cols_);
     return 0;
 }

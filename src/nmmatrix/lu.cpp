@@ -17,57 +17,47 @@
 #include "support/cleanup.hpp"
 
 using orb::nm::dot;
+using orb::nm::dot4;
 
 namespace {
 
-// Four inner products at once: result r is x[r][0..n) . y[r][0..n) with exactly the
-// association of orb::nm::dot (partial sums by k mod 4, the tail into the first, then
-// (s0 + s1) + (s2 + s3)), so each equals dot(x[r], y[r], n) bit for bit; the four run as
-// independent chains, which is where the speed comes from.
-inline void dot4(const double* const x[4], const double* const y[4], int n, double out[4])
-{
-    typedef double Lanes __attribute__((vector_size(16))); // (s0, s1) and (s2, s3): lane-wise IEEE
-    Lanes lo[4], hi[4];
-    for (int r = 0; r < 4; ++r) {
-        lo[r] = Lanes{0.0, 0.0};
-        hi[r] = Lanes{0.0, 0.0};
-    }
-    int k = 0;
-    for (; k + 4 <= n; k += 4) {
-        for (int r = 0; r < 4; ++r) {
-            Lanes xl, xh, yl, yh;
-            std::memcpy(&xl, x[r] + k, sizeof xl);
-            std::memcpy(&xh, x[r] + k + 2, sizeof xh);
-            std::memcpy(&yl, y[r] + k, sizeof yl);
-            std::memcpy(&yh, y[r] + k + 2, sizeof yh);
-            lo[r] += xl * yl;
-            hi[r] += xh * yh;
-        }
-    }
-    for (int r = 0; r < 4; ++r) {
-        double s0 = lo[r][0];
-        for (int t = k; t < n; ++t) {
-            s0 += x[r][t] * y[r][t];
-        }
-        out[r] = (s0 + lo[r][1]) + (hi[r][0] + hi[r][1]);
-    }
-}
-
 // The forward pass of luBackSubstitute: the permutation applied on the fly, leading zeros of
-// the permuted right-hand side skipped.
+// the permuted right-hand side skipped. Each row's inner product needs the rows before it, but
+// rows first + 4q .. first + 4q + 3 share the block part of theirs (the terms before
+// first + 4q), which is computed for the four side by side; their tails follow row by row.
 void forwardPass(const double* const* a, int n, const int* perm, double* b)
 {
     int first = -1;
-    for (int i = 0; i < n; ++i) {
+    int i = 0;
+    for (; i < n && first < 0; ++i) {
         const int p = perm[i];
-        double s = b[p];
+        const double s = b[p];
         b[p] = b[i];
-        if (first >= 0) {
-            s = s - dot(a[i] + first, b + first, i - first);
-        } else if (s != 0.0) {
+        if (s != 0.0) {
             first = i;
         }
         b[i] = s;
+    }
+    const double* y = b + first;
+    while (i < n) {
+        const int len = i - first;
+        if (len % 4 == 0 && i + 4 <= n) {
+            const double* const x[4] = {a[i] + first, a[i + 1] + first, a[i + 2] + first, a[i + 3] + first};
+            orb::nm::DotPartial part[4];
+            orb::nm::dotBlocks4(x, y, len, part);
+            for (int r = 0; r < 4; ++r, ++i) {
+                const int p = perm[i];
+                const double s = b[p];
+                b[p] = b[i];
+                b[i] = s - orb::nm::dotFinish(part[r], x[r], y, len, len + r);
+            }
+            continue;
+        }
+        const int p = perm[i];
+        const double s = b[p];
+        b[p] = b[i];
+        b[i] = s - dot(a[i] + first, y, len);
+        ++i;
     }
 }
 
@@ -127,20 +117,13 @@ void backwardPass4(const double* const* a, int n, double* const b[4])
 // In place on the n x n array a: U on and above the diagonal, the multipliers of L below.
 // perm[j] is the row exchanged with row j at step j; parity flips with every exchange. A row
 // whose largest magnitude is not above 1e-15 is refused with cxNMMatrix_errSingular (parity
-// is then 1.0); an exactly zero pivot becomes 1e-20 and the decomposition goes on.
-long cxNMMatrix::luDecompose(double** a, int n, int* perm, double& parity)
+// is then 1.0); an exactly zero pivot becomes 1e-20 and the decomposition goes on. work: 2n
+// doubles, the row scales and a gathered copy of the current column (so that the column sums
+// run over contiguous memory).
+long cxNMMatrix::luDecompose(double** a, int n, int* perm, double& parity, double* work)
 {
-    cmath_status st = 0;
-    orb::Cleanup cl(st);
-    // One block: the row scales, then a gathered copy of the current column so that the
-    // column sums run over contiguous memory.
-    double* scale = nullptr;
-    st = csys_memory_alloc_internal(sizeof(double) * 2 * static_cast<size_t>(n), reinterpret_cast<void**>(&scale));
-    if (st < 0) {
-        return st;
-    }
-    cl.workBlock(reinterpret_cast<void**>(&scale));
-    double* col = scale + n;
+    double* scale = work;
+    double* col = work + n;
 
     parity = 1.0;
     for (int i = 0; i < n; ++i) {
@@ -153,8 +136,7 @@ long cxNMMatrix::luDecompose(double** a, int n, int* perm, double& parity)
             }
         }
         if (!(big > 1e-15)) {
-            st = cxNMMatrix_errSingular;
-            return cl.close();
+            return cxNMMatrix_errSingular;
         }
         scale[i] = 1.0 / big;
     }
@@ -163,9 +145,23 @@ long cxNMMatrix::luDecompose(double** a, int n, int* perm, double& parity)
         for (int k = 0; k < n; ++k) {
             col[k] = a[k][j];
         }
-        // Above the diagonal: U(i, j), using the U(k, j) of this column already computed.
-        for (int i = 1; i < j; ++i) {
-            col[i] = col[i] - dot(a[i], col, i);
+        // Above the diagonal: U(i, j), using the U(k, j) of this column already computed. Rows
+        // 4q .. 4q + 3 share the block part of their inner products (the terms k < 4q), computed
+        // for the four side by side; their tails follow row by row.
+        int iu = 1;
+        for (int p = 4; p + 4 <= j; p += 4) {
+            for (; iu < p; ++iu) {
+                col[iu] = col[iu] - dot(a[iu], col, iu);
+            }
+            const double* const x[4] = {a[p], a[p + 1], a[p + 2], a[p + 3]};
+            orb::nm::DotPartial part[4];
+            orb::nm::dotBlocks4(x, col, p, part);
+            for (int r = 0; r < 4; ++r, ++iu) {
+                col[iu] = col[iu] - orb::nm::dotFinish(part[r], a[iu], col, p, iu);
+            }
+        }
+        for (; iu < j; ++iu) {
+            col[iu] = col[iu] - dot(a[iu], col, iu);
         }
         // On and below the diagonal: pivot candidates.
         // The reductions of the rows below are independent of one another: four at a time.
@@ -211,19 +207,59 @@ long cxNMMatrix::luDecompose(double** a, int n, int* perm, double& parity)
             }
         }
     }
-    return cl.close();
+    return 0;
 }
 
-cmath_status cxNMMatrixAccess::beginLU(const cxNMMatrix& src, int n, orb::Cleanup& cl, int** perm,
-                                       cxNMMatrix& lu)
+void cxNMMatrixAccess::LuWork::take(orb::nm::Carve& c, int n)
 {
-    const cmath_status st =
-        csys_memory_alloc_internal(sizeof(int) * static_cast<size_t>(n), reinterpret_cast<void**>(perm));
+    a.take(c, n, n);
+    scratch = c.take<double>(2 * static_cast<size_t>(n));
+    perm = c.take<int>(static_cast<size_t>(n));
+}
+
+void cxNMMatrixAccess::LuWork::load(const double* const* src, int n) const
+{
+    for (int i = 0; i < n; ++i) {
+        std::memcpy(a.rows[i], src[i], sizeof(double) * static_cast<size_t>(n));
+    }
+}
+
+// R collects the columns of the inverse as its rows, so that each substitution runs over
+// contiguous memory: luBackSubstitute on the unit vectors, four rows at a time (each row with
+// its own operations).
+long cxNMMatrixAccess::invertTransposed(const double* const* src, int n, const LuWork& lu, double* r)
+{
+    lu.load(src, n);
+    double** a = lu.a.rows;
+    double parity = 1.0;
+    const long st = cxNMMatrix::luDecompose(a, n, lu.perm, parity, lu.scratch);
     if (st < 0) {
         return st;
     }
-    cl.workBlock(reinterpret_cast<void**>(perm));
-    return static_cast<cmath_status>(lu.assign(src));
+    const int* perm = lu.perm;
+    std::memset(r, 0, sizeof(double) * static_cast<size_t>(n) * static_cast<size_t>(n));
+    auto row = [&](int i) { return r + static_cast<size_t>(i) * static_cast<size_t>(n); };
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        double* const rows[4] = {row(i), row(i + 1), row(i + 2), row(i + 3)};
+        for (int q = 0; q < 4; ++q) {
+            rows[q][i + q] = 1.0;
+        }
+        if (n <= kInterleavedForwardMax) {
+            forwardPass4(a, n, perm, rows);
+        } else {
+            for (int q = 0; q < 4; ++q) {
+                forwardPass(a, n, perm, rows[q]);
+            }
+        }
+        backwardPass4(a, n, rows);
+    }
+    for (; i < n; ++i) {
+        row(i)[i] = 1.0;
+        forwardPass(a, n, perm, row(i));
+        backwardPass(a, n, row(i));
+    }
+    return 0;
 }
 
 // Solves M x = b with the output of luDecompose; b (n elements) is replaced by x.
@@ -234,6 +270,8 @@ void cxNMMatrix::luBackSubstitute(const double* const* a, int n, const int* perm
 }
 
 
+// The copy, the row scales, the permutation (and for the inverse the columns it collects) share
+// one work block: one request of the allocator whatever the order.
 long cxNMMatrix::getDeterminant(double& det) const
 {
     if (rows_ != cols_) {
@@ -245,15 +283,16 @@ long cxNMMatrix::getDeterminant(double& det) const
     }
     cmath_status st = 0;
     orb::Cleanup cl(st);
-    int* perm = nullptr;
-    cxNMMatrix lu;
-    st = cxNMMatrixAccess::beginLU(*this, n, cl, &perm, lu);
+    void* block = nullptr;
+    cxNMMatrixAccess::LuWork lu;
+    st = cxNMMatrixAccess::carveWork(cl, &block, [&](orb::nm::Carve& c) { lu.take(c, n); });
     if (st < 0) {
         return cl.close();
     }
-    double** a = cxNMMatrixAccess::table(lu);
+    lu.load(m_, n);
+    double** a = lu.a.rows;
     // The parity is written straight into det: a refused matrix leaves det = 1.0.
-    st = static_cast<cmath_status>(luDecompose(a, n, perm, det));
+    st = static_cast<cmath_status>(luDecompose(a, n, lu.perm, det, lu.scratch));
     if (st < 0) {
         return cl.close();
     }
@@ -269,49 +308,25 @@ long cxNMMatrix::getInverse(cxNMMatrix& out) const
         return cxNMMatrix_errNotSquare;
     }
     const int n = rows_;
+    if (n < 1) {
+        return cxNMMatrix_errBadSize;
+    }
     cmath_status st = 0;
     orb::Cleanup cl(st);
-    int* perm = nullptr;
-    cxNMMatrix lu;
-    st = cxNMMatrixAccess::beginLU(*this, n, cl, &perm, lu);
+    void* block = nullptr;
+    cxNMMatrixAccess::LuWork lu;
+    double* r = nullptr; // the inverse, transposed
+    st = cxNMMatrixAccess::carveWork(cl, &block, [&](orb::nm::Carve& c) {
+        lu.take(c, n);
+        r = c.take<double>(static_cast<size_t>(n) * static_cast<size_t>(n));
+    });
     if (st < 0) {
         return cl.close();
     }
-    // R collects the columns of the inverse as its rows, so that each substitution runs over
-    // contiguous memory; out is its transpose.
-    cxNMMatrix r;
-    st = static_cast<cmath_status>(r.initResize(n, n, 0.0));
+    st = static_cast<cmath_status>(cxNMMatrixAccess::invertTransposed(m_, n, lu, r));
     if (st < 0) {
         return cl.close();
     }
-    double** a = cxNMMatrixAccess::table(lu);
-    double parity = 1.0;
-    st = static_cast<cmath_status>(luDecompose(a, n, perm, parity));
-    if (st < 0) {
-        return cl.close();
-    }
-    double** rt = cxNMMatrixAccess::table(r);
-    // luBackSubstitute on every row, four rows at a time (each row with its own operations).
-    int i = 0;
-    for (; i + 4 <= n; i += 4) {
-        double* const rows[4] = {rt[i], rt[i + 1], rt[i + 2], rt[i + 3]};
-        for (int q = 0; q < 4; ++q) {
-            rows[q][i + q] = 1.0;
-        }
-        if (n <= kInterleavedForwardMax) {
-            forwardPass4(a, n, perm, rows);
-        } else {
-            for (int q = 0; q < 4; ++q) {
-                forwardPass(a, n, perm, rows[q]);
-            }
-        }
-        backwardPass4(a, n, rows);
-    }
-    for (; i < n; ++i) {
-        rt[i][i] = 1.0;
-        forwardPass(a, n, perm, rt[i]);
-        backwardPass(a, n, rt[i]);
-    }
-    st = static_cast<cmath_status>(r.getTranspose(out));
+    st = static_cast<cmath_status>(cxNMMatrixAccess::storeTransposed(out, r, n, n));
     return cl.close();
 }

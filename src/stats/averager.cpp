@@ -12,6 +12,8 @@
 #include <orbmath/support.h>
 #include <orbmath/vect.h>
 
+#include "support/null_check.hpp"
+
 #include <cmath>
 
 namespace {
@@ -39,12 +41,18 @@ extern "C" {
 
 ORBMATH_API cmath_status cmath_matrixAverager_constructElement(cmath_matrixAverager* target)
 {
+    if (orb::anyNull(target)) {
+        return cmath_errNullArgument;
+    }
     setInitial(target, cmath_matrixAverager_modeElement);
     return 0;
 }
 
 ORBMATH_API cmath_status cmath_matrixAverager_constructScaleAspect(cmath_matrixAverager* target)
 {
+    if (orb::anyNull(target)) {
+        return cmath_errNullArgument;
+    }
     setInitial(target, cmath_matrixAverager_modeScaleAspect);
     return 0;
 }
@@ -52,6 +60,9 @@ ORBMATH_API cmath_status cmath_matrixAverager_constructScaleAspect(cmath_matrixA
 ORBMATH_API cmath_status cmath_matrixAverager_constructCopy(cmath_matrixAverager* target,
                                                             const cmath_matrixAverager* source)
 {
+    if (orb::anyNull(target, source)) {
+        return cmath_errNullArgument;
+    }
     const cmath_matrixAverager copy = *source; // source may be target
     setInitial(target, cmath_matrixAverager_modeElement);
     *target = copy;
@@ -60,13 +71,22 @@ ORBMATH_API cmath_status cmath_matrixAverager_constructCopy(cmath_matrixAverager
 
 ORBMATH_API cmath_status cmath_matrixAverager_assign(cmath_matrixAverager* target, const cmath_matrixAverager* source)
 {
+    if (orb::anyNull(target, source)) {
+        return cmath_errNullArgument;
+    }
     if (target != source) {
         *target = *source;
     }
     return 0;
 }
 
-ORBMATH_API cmath_status cmath_matrixAverager_destruct(cmath_matrixAverager* /*target*/) { return 0; }
+ORBMATH_API cmath_status cmath_matrixAverager_destruct(cmath_matrixAverager* target)
+{
+    if (orb::anyNull(target)) {
+        return cmath_errNullArgument;
+    }
+    return 0;
+}
 
 ORBMATH_API cmath_status cmath_matrixAverager_add(cmath_matrixAverager* averager, const cmath_matrix* m)
 {
@@ -76,6 +96,9 @@ ORBMATH_API cmath_status cmath_matrixAverager_add(cmath_matrixAverager* averager
 ORBMATH_API cmath_status cmath_matrixAverager_addWeighted(cmath_matrixAverager* averager, const cmath_matrix* m,
                                                           double weight)
 {
+    if (orb::anyNull(averager, m)) {
+        return cmath_errNullArgument;
+    }
     const double w = weight;
     if (averager->mode == cmath_matrixAverager_modeScaleAspect) {
         // Decompose first: a matrix the getters refuse (a singular one) changes nothing.
@@ -118,6 +141,9 @@ ORBMATH_API cmath_status cmath_matrixAverager_addWeighted(cmath_matrixAverager* 
 ORBMATH_API cmath_status cmath_matrixAverager_getAverage(const cmath_matrixAverager* averager, cmath_matrix* out,
                                                          int32_t* isValid)
 {
+    if (orb::anyNull(averager, out)) {
+        return cmath_errNullArgument;
+    }
     if (averager->count == 0 || averager->totalWeight == 0.0) {
         return cmath_errSingular;
     }
@@ -169,12 +195,18 @@ ORBMATH_API cmath_status cmath_matrixAverager_getAverage(const cmath_matrixAvera
 
 ORBMATH_API cmath_status cmath_xformLinearAverager_constructElement(cmath_xformLinearAverager* target)
 {
+    if (orb::anyNull(target)) {
+        return cmath_errNullArgument;
+    }
     target->translationSum = cmath_vect{0.0, 0.0};
     return cmath_matrixAverager_constructElement(&target->base);
 }
 
 ORBMATH_API cmath_status cmath_xformLinearAverager_constructScaleAspect(cmath_xformLinearAverager* target)
 {
+    if (orb::anyNull(target)) {
+        return cmath_errNullArgument;
+    }
     target->translationSum = cmath_vect{0.0, 0.0};
     return cmath_matrixAverager_constructScaleAspect(&target->base);
 }
@@ -182,6 +214,9 @@ ORBMATH_API cmath_status cmath_xformLinearAverager_constructScaleAspect(cmath_xf
 ORBMATH_API cmath_status cmath_xformLinearAverager_constructCopy(cmath_xformLinearAverager* target,
                                                                  const cmath_xformLinearAverager* source)
 {
+    if (orb::anyNull(target, source)) {
+        return cmath_errNullArgument;
+    }
     const cmath_xformLinearAverager copy = *source; // source may be target
     cmath_xformLinearAverager_constructElement(target);
     return cmath_xformLinearAverager_assign(target, &copy);
@@ -190,16 +225,28 @@ ORBMATH_API cmath_status cmath_xformLinearAverager_constructCopy(cmath_xformLine
 ORBMATH_API cmath_status cmath_xformLinearAverager_assign(cmath_xformLinearAverager* target,
                                                           const cmath_xformLinearAverager* source)
 {
+    if (orb::anyNull(target, source)) {
+        return cmath_errNullArgument;
+    }
     if (target != source) {
         *target = *source;
     }
     return 0;
 }
 
-ORBMATH_API cmath_status cmath_xformLinearAverager_destruct(cmath_xformLinearAverager* /*target*/) { return 0; }
+ORBMATH_API cmath_status cmath_xformLinearAverager_destruct(cmath_xformLinearAverager* target)
+{
+    if (orb::anyNull(target)) {
+        return cmath_errNullArgument;
+    }
+    return 0;
+}
 
 ORBMATH_API cmath_status cmath_xformLinearAverager_add(cmath_xformLinearAverager* averager, const cmath_xformLinear* x)
 {
+    if (orb::anyNull(averager, x)) {
+        return cmath_errNullArgument;
+    }
     const cmath_status st = cmath_matrixAverager_addWeighted(&averager->base, &x->matrix, 1.0);
     if (st < 0) {
         return st;
@@ -211,6 +258,9 @@ ORBMATH_API cmath_status cmath_xformLinearAverager_add(cmath_xformLinearAverager
 ORBMATH_API cmath_status cmath_xformLinearAverager_addWeighted(cmath_xformLinearAverager* averager,
                                                                const cmath_xformLinear* x, double weight)
 {
+    if (orb::anyNull(averager, x)) {
+        return cmath_errNullArgument;
+    }
     const cmath_status st = cmath_matrixAverager_addWeighted(&averager->base, &x->matrix, weight);
     if (st < 0) {
         return st;
@@ -224,6 +274,9 @@ ORBMATH_API cmath_status cmath_xformLinearAverager_addWeighted(cmath_xformLinear
 ORBMATH_API cmath_status cmath_xformLinearAverager_getAverage(const cmath_xformLinearAverager* averager,
                                                               cmath_xformLinear* out, int32_t* isValid)
 {
+    if (orb::anyNull(averager, out)) {
+        return cmath_errNullArgument;
+    }
     cmath_matrix m{0.0, 0.0, 0.0, 0.0};
     const cmath_status st = cmath_matrixAverager_getAverage(&averager->base, &m, isValid);
     if (st < 0) {

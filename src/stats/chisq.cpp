@@ -9,6 +9,7 @@
 #include <orbmath/support.h>
 
 #include "support/cleanup.hpp"
+#include "support/null_check.hpp"
 
 #include <cmath>
 
@@ -80,6 +81,9 @@ extern "C" {
 
 ORBMATH_API cmath_status cmath_lgamma(double x, double* out)
 {
+    if (orb::anyNull(out)) {
+        return cmath_errNullArgument;
+    }
     if (!(x > 0.0)) {
         return cmath_errOutOfDomain;
     }
@@ -105,6 +109,9 @@ ORBMATH_API cmath_status cmath_lgamma(double x, double* out)
 
 ORBMATH_API cmath_status cmath_chiSquaredCDF(double x, int32_t dofs, double* out)
 {
+    if (orb::anyNull(out)) {
+        return cmath_errNullArgument;
+    }
     if (dofs < 1) {
         return cmath_errBadDofs;
     }
@@ -139,6 +146,9 @@ ORBMATH_API cmath_status cmath_chiSqTest(const double* observed, int32_t numBins
                                          cmath_chiSqExpectedFn expected, void* context,
                                          cmath_chiSqTestResult* result)
 {
+    if (orb::anyNull(observed, params, expected, result)) {
+        return cmath_errNullArgument;
+    }
     const double alpha = params->significance;
     if (!(alpha > 0.0) || alpha >= 1.0) {
         return cmath_errBadSignificance;
@@ -222,12 +232,18 @@ ORBMATH_API cmath_status cmath_chiSqTest(const double* observed, int32_t numBins
 
 ORBMATH_API cmath_status cmath_chiSqTestParams_construct(cmath_chiSqTestParams* target)
 {
+    if (orb::anyNull(target)) {
+        return cmath_errNullArgument;
+    }
     target->significance = kDefaultSignificance;
     return 0;
 }
 
 ORBMATH_API cmath_status cmath_chiSqTestParams_reset(cmath_chiSqTestParams* target)
 {
+    if (orb::anyNull(target)) {
+        return cmath_errNullArgument;
+    }
     target->significance = kDefaultSignificance;
     return 0;
 }
@@ -235,6 +251,9 @@ ORBMATH_API cmath_status cmath_chiSqTestParams_reset(cmath_chiSqTestParams* targ
 ORBMATH_API cmath_status cmath_chiSqTestParams_constructCopy(cmath_chiSqTestParams* target,
                                                              const cmath_chiSqTestParams* source)
 {
+    if (orb::anyNull(target, source)) {
+        return cmath_errNullArgument;
+    }
     target->significance = source->significance;
     return 0;
 }
@@ -242,14 +261,26 @@ ORBMATH_API cmath_status cmath_chiSqTestParams_constructCopy(cmath_chiSqTestPara
 ORBMATH_API cmath_status cmath_chiSqTestParams_assign(cmath_chiSqTestParams* target,
                                                       const cmath_chiSqTestParams* source)
 {
+    if (orb::anyNull(target, source)) {
+        return cmath_errNullArgument;
+    }
     target->significance = source->significance;
     return 0;
 }
 
-ORBMATH_API cmath_status cmath_chiSqTestParams_destruct(cmath_chiSqTestParams* /*target*/) { return 0; }
+ORBMATH_API cmath_status cmath_chiSqTestParams_destruct(cmath_chiSqTestParams* target)
+{
+    if (orb::anyNull(target)) {
+        return cmath_errNullArgument;
+    }
+    return 0;
+}
 
 ORBMATH_API cmath_status cmath_chiSqTestParams_validate(const cmath_chiSqTestParams* params)
 {
+    if (orb::anyNull(params)) {
+        return cmath_errNullArgument;
+    }
     const double alpha = params->significance;
     return (alpha > 0.0 && alpha < 1.0) ? 0 : cmath_errBadSignificance;
 }
@@ -261,6 +292,9 @@ ORBMATH_API cmath_status cmath_chiSqTestResult_construct(cmath_chiSqTestResult* 
 
 ORBMATH_API cmath_status cmath_chiSqTestResult_reset(cmath_chiSqTestResult* target)
 {
+    if (orb::anyNull(target)) {
+        return cmath_errNullArgument;
+    }
     target->isComputed = 0;
     target->passed = 0;
     target->testStatistic = 0.0;
@@ -271,6 +305,9 @@ ORBMATH_API cmath_status cmath_chiSqTestResult_reset(cmath_chiSqTestResult* targ
 ORBMATH_API cmath_status cmath_chiSqTestResult_constructCopy(cmath_chiSqTestResult* target,
                                                              const cmath_chiSqTestResult* source)
 {
+    if (orb::anyNull(target, source)) {
+        return cmath_errNullArgument;
+    }
     const cmath_chiSqTestResult copy = *source; // source may be target
     cmath_chiSqTestResult_reset(target);
     *target = copy;
@@ -280,20 +317,35 @@ ORBMATH_API cmath_status cmath_chiSqTestResult_constructCopy(cmath_chiSqTestResu
 ORBMATH_API cmath_status cmath_chiSqTestResult_assign(cmath_chiSqTestResult* target,
                                                       const cmath_chiSqTestResult* source)
 {
+    if (orb::anyNull(target, source)) {
+        return cmath_errNullArgument;
+    }
     *target = *source;
     return 0;
 }
 
-ORBMATH_API cmath_status cmath_chiSqTestResult_destruct(cmath_chiSqTestResult* /*target*/) { return 0; }
+ORBMATH_API cmath_status cmath_chiSqTestResult_destruct(cmath_chiSqTestResult* target)
+{
+    if (orb::anyNull(target)) {
+        return cmath_errNullArgument;
+    }
+    return 0;
+}
 
 ORBMATH_API cmath_status cmath_chiSqTestResult_getIsComputed(const cmath_chiSqTestResult* result, int32_t* out)
 {
+    if (orb::anyNull(result, out)) {
+        return cmath_errNullArgument;
+    }
     *out = result->isComputed;
     return 0;
 }
 
 ORBMATH_API cmath_status cmath_chiSqTestResult_getPassed(const cmath_chiSqTestResult* result, int32_t* out)
 {
+    if (orb::anyNull(result, out)) {
+        return cmath_errNullArgument;
+    }
     if (result->isComputed == 0) {
         return cmath_errNotComputed;
     }
@@ -303,6 +355,9 @@ ORBMATH_API cmath_status cmath_chiSqTestResult_getPassed(const cmath_chiSqTestRe
 
 ORBMATH_API cmath_status cmath_chiSqTestResult_getTestStatistic(const cmath_chiSqTestResult* result, double* out)
 {
+    if (orb::anyNull(result, out)) {
+        return cmath_errNullArgument;
+    }
     if (result->isComputed == 0) {
         return cmath_errNotComputed;
     }
@@ -312,6 +367,9 @@ ORBMATH_API cmath_status cmath_chiSqTestResult_getTestStatistic(const cmath_chiS
 
 ORBMATH_API cmath_status cmath_chiSqTestResult_getNumDofs(const cmath_chiSqTestResult* result, int32_t* out)
 {
+    if (orb::anyNull(result, out)) {
+        return cmath_errNullArgument;
+    }
     if (result->isComputed == 0) {
         return cmath_errNotComputed;
     }

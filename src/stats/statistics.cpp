@@ -7,6 +7,8 @@
 // not. Each getter keeps its own order of operations, so their last bits may differ.
 #include <orbmath/stats.h>
 
+#include "support/null_check.hpp"
+
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -67,18 +69,27 @@ extern "C" {
 
 ORBMATH_API cmath_status cmath_statistics_init(cmath_statistics* target)
 {
+    if (orb::anyNull(target)) {
+        return cmath_errNullArgument;
+    }
     setEmpty(target);
     return 0;
 }
 
 ORBMATH_API cmath_status cmath_statistics_initClear(cmath_statistics* target)
 {
+    if (orb::anyNull(target)) {
+        return cmath_errNullArgument;
+    }
     setEmpty(target);
     return 0;
 }
 
 ORBMATH_API cmath_status cmath_statistics_initValues(cmath_statistics* target, const double* values, int32_t count)
 {
+    if (target == nullptr || (values == nullptr && count > 0)) {
+        return cmath_errNullArgument;
+    }
     if (count < 0) {
         return cmath_errNegativeCount;
     }
@@ -88,6 +99,9 @@ ORBMATH_API cmath_status cmath_statistics_initValues(cmath_statistics* target, c
 
 ORBMATH_API cmath_status cmath_statistics_add(cmath_statistics* target, double value)
 {
+    if (orb::anyNull(target)) {
+        return cmath_errNullArgument;
+    }
     target->n = addCount(target->n, 1);
     accumulate(value, target->sum, target->sumSquares, target->minimum, target->maximum);
     return 0;
@@ -95,6 +109,9 @@ ORBMATH_API cmath_status cmath_statistics_add(cmath_statistics* target, double v
 
 ORBMATH_API cmath_status cmath_statistics_addValues(cmath_statistics* target, const double* values, int32_t count)
 {
+    if (target == nullptr || (values == nullptr && count > 0)) {
+        return cmath_errNullArgument;
+    }
     if (count < 0) {
         return cmath_errNegativeCount;
     }
@@ -131,6 +148,9 @@ ORBMATH_API cmath_status cmath_statistics_addValues(cmath_statistics* target, co
 
 ORBMATH_API cmath_status cmath_statistics_addStatistics(cmath_statistics* target, const cmath_statistics* source)
 {
+    if (orb::anyNull(target, source)) {
+        return cmath_errNullArgument;
+    }
     const cmath_statistics src = *source; // source may be target
     target->n = addCount(target->n, src.n);
     target->sum = target->sum + src.sum;
@@ -146,18 +166,27 @@ ORBMATH_API cmath_status cmath_statistics_addStatistics(cmath_statistics* target
 
 ORBMATH_API cmath_status cmath_statistics_assign(cmath_statistics* target, const cmath_statistics* source)
 {
+    if (orb::anyNull(target, source)) {
+        return cmath_errNullArgument;
+    }
     *target = *source;
     return 0;
 }
 
 ORBMATH_API cmath_status cmath_statistics_getN(const cmath_statistics* s, int32_t* out)
 {
+    if (orb::anyNull(s, out)) {
+        return cmath_errNullArgument;
+    }
     *out = s->n;
     return 0;
 }
 
 ORBMATH_API cmath_status cmath_statistics_getSum(const cmath_statistics* s, double* out)
 {
+    if (orb::anyNull(s, out)) {
+        return cmath_errNullArgument;
+    }
     if (s->n == 0) {
         return cmath_errNoValues;
     }
@@ -167,6 +196,9 @@ ORBMATH_API cmath_status cmath_statistics_getSum(const cmath_statistics* s, doub
 
 ORBMATH_API cmath_status cmath_statistics_getSumSquares(const cmath_statistics* s, double* out)
 {
+    if (orb::anyNull(s, out)) {
+        return cmath_errNullArgument;
+    }
     if (s->n == 0) {
         return cmath_errNoValues;
     }
@@ -176,6 +208,9 @@ ORBMATH_API cmath_status cmath_statistics_getSumSquares(const cmath_statistics* 
 
 ORBMATH_API cmath_status cmath_statistics_getMinimum(const cmath_statistics* s, double* out)
 {
+    if (orb::anyNull(s, out)) {
+        return cmath_errNullArgument;
+    }
     if (s->n == 0) {
         return cmath_errNoValues;
     }
@@ -185,6 +220,9 @@ ORBMATH_API cmath_status cmath_statistics_getMinimum(const cmath_statistics* s, 
 
 ORBMATH_API cmath_status cmath_statistics_getMaximum(const cmath_statistics* s, double* out)
 {
+    if (orb::anyNull(s, out)) {
+        return cmath_errNullArgument;
+    }
     if (s->n == 0) {
         return cmath_errNoValues;
     }
@@ -194,6 +232,9 @@ ORBMATH_API cmath_status cmath_statistics_getMaximum(const cmath_statistics* s, 
 
 ORBMATH_API cmath_status cmath_statistics_getMean(const cmath_statistics* s, double* out)
 {
+    if (orb::anyNull(s, out)) {
+        return cmath_errNullArgument;
+    }
     if (s->n == 0) {
         return cmath_errNoValues;
     }
@@ -203,6 +244,9 @@ ORBMATH_API cmath_status cmath_statistics_getMean(const cmath_statistics* s, dou
 
 ORBMATH_API cmath_status cmath_statistics_getVariance(const cmath_statistics* s, double* out)
 {
+    if (orb::anyNull(s, out)) {
+        return cmath_errNullArgument;
+    }
     if (s->n == 0) {
         return cmath_errNoValues;
     }
@@ -212,6 +256,9 @@ ORBMATH_API cmath_status cmath_statistics_getVariance(const cmath_statistics* s,
 
 ORBMATH_API cmath_status cmath_statistics_getStdDev(const cmath_statistics* s, double* out)
 {
+    if (orb::anyNull(s, out)) {
+        return cmath_errNullArgument;
+    }
     if (s->n == 0) {
         return cmath_errNoValues;
     }
@@ -221,6 +268,9 @@ ORBMATH_API cmath_status cmath_statistics_getStdDev(const cmath_statistics* s, d
 
 ORBMATH_API cmath_status cmath_statistics_getRMS(const cmath_statistics* s, double* out)
 {
+    if (orb::anyNull(s, out)) {
+        return cmath_errNullArgument;
+    }
     if (s->n == 0) {
         return cmath_errNoValues;
     }
@@ -231,6 +281,9 @@ ORBMATH_API cmath_status cmath_statistics_getRMS(const cmath_statistics* s, doub
 ORBMATH_API cmath_status cmath_statistics_getMeanStdDevRms(const cmath_statistics* s, double* mean, double* stdDev,
                                                           double* rms)
 {
+    if (orb::anyNull(s)) {
+        return cmath_errNullArgument;
+    }
     if (s->n == 0) {
         return cmath_errNoValues;
     }
@@ -256,6 +309,9 @@ ORBMATH_API cmath_status cmath_statistics_getMeanStdDevRms(const cmath_statistic
 ORBMATH_API cmath_status cmath_statistics_getAbsExtremeAndRMS(const cmath_statistics* s, double* absExtreme,
                                                              double* rms)
 {
+    if (orb::anyNull(s)) {
+        return cmath_errNullArgument;
+    }
     if (s->n == 0) {
         return cmath_errNoValues;
     }

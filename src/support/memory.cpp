@@ -2,6 +2,8 @@
 // test suite can count outstanding blocks and make any single request fail.
 #include <orbmath/support.h>
 
+#include "support/null_check.hpp"
+
 #include <atomic>
 #include <cstdlib>
 
@@ -58,6 +60,9 @@ extern "C" {
 
 ORBMATH_API cmath_status csys_memory_alloc_internal(size_t size, void** out)
 {
+    if (orb::anyNull(out)) {
+        return cmath_errNullArgument;
+    }
     void* p = rawAlloc(size);
     if (p == nullptr) {
         return csys_errNoMemory;
@@ -68,6 +73,9 @@ ORBMATH_API cmath_status csys_memory_alloc_internal(size_t size, void** out)
 
 ORBMATH_API cmath_status csys_memory_free_internal(void** p)
 {
+    if (orb::anyNull(p)) {
+        return cmath_errNullArgument;
+    }
     rawFree(*p);
     *p = nullptr;
     return 0;

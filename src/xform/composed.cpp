@@ -1,6 +1,7 @@
 // The composed transform: a chain of shared parts applied from head to tail, mapped point by
 // point, linearised by the chain rule and inverted by reversing the chain.
 #include "support/cleanup.hpp"
+#include "support/null_check.hpp"
 #include "support/shared_internal.hpp"
 #include "xform/chain_walk.hpp"
 #include "xform/xform_internal.hpp"
@@ -185,6 +186,9 @@ extern "C" {
 
 ORBMATH_API cmath_status cmath_xfcomposed_construct(cmath_xfcomposed* c)
 {
+    if (orb::anyNull(c)) {
+        return cmath_errNullArgument;
+    }
     const cmath_status st =
         cmath_xform_constructStandard(&c->base, c, &kComposedOps, &kComposedSharedOps, &kComposedTypeTable);
     if (st >= 0) {
@@ -195,6 +199,9 @@ ORBMATH_API cmath_status cmath_xfcomposed_construct(cmath_xfcomposed* c)
 
 ORBMATH_API cmath_status cmath_xfcomposed_constructCopy(cmath_xfcomposed* c, const cmath_xfcomposed* src)
 {
+    if (orb::anyNull(c, src)) {
+        return cmath_errNullArgument;
+    }
     cmath_status st = cmath_xfcomposed_construct(c);
     if (st < 0) {
         return st;
@@ -208,6 +215,9 @@ ORBMATH_API cmath_status cmath_xfcomposed_constructCopy(cmath_xfcomposed* c, con
 
 ORBMATH_API cmath_status cmath_xfcomposed_constructPair(cmath_xfcomposed* c, const cmath_xform* a, const cmath_xform* b)
 {
+    if (orb::anyNull(c, a, b)) {
+        return cmath_errNullArgument;
+    }
     cmath_status st = cmath_xfcomposed_construct(c);
     if (st < 0) {
         return st;
@@ -224,6 +234,9 @@ ORBMATH_API cmath_status cmath_xfcomposed_constructPair(cmath_xfcomposed* c, con
 
 ORBMATH_API cmath_status cmath_xfcomposed_destruct(cmath_xfcomposed* c)
 {
+    if (orb::anyNull(c)) {
+        return cmath_errNullArgument;
+    }
     const cmath_status st = releaseChain(c);
     if (st < 0) {
         return st;
@@ -233,6 +246,9 @@ ORBMATH_API cmath_status cmath_xfcomposed_destruct(cmath_xfcomposed* c)
 
 ORBMATH_API cmath_status cmath_xfcomposed_assign(cmath_xfcomposed* dst, const cmath_xfcomposed* src)
 {
+    if (orb::anyNull(dst, src)) {
+        return cmath_errNullArgument;
+    }
     if (dst == src) {
         return 0;
     }
@@ -266,11 +282,14 @@ ORBMATH_API cmath_status cmath_xfcomposed_assign(cmath_xfcomposed* dst, const cm
 
 ORBMATH_API cmath_status cmath_xfcomposed_composeFrontPH_(cmath_xfcomposed* c, const cmath_xformPtrhConst* h)
 {
+    if (orb::anyNull(c, h)) {
+        return cmath_errNullArgument;
+    }
     // The node's handle is constructed empty and then shares h's transform; should that fail,
     // the handle is destructed again.
     return pushFront(c, [&](cmath_xformPtrhConst* part) {
         return constructEmptyThen(part, [&](cmath_xformPtrhConst* fresh) {
-            return cstd_ptrhConst_assign(&fresh->handle, &h->handle);
+            return cstd_ptrhConst_assign(&fresh->handle, cst(h));
         });
     });
 }
@@ -284,6 +303,9 @@ cmath_status cmath_xfcomposed_composeFront(cmath_xfcomposed* c, const cmath_xfor
 ORBMATH_API cmath_status cmath_xfcomposed_defaultCompose(const void* self, const cmath_xform* other,
                                                          cmath_xformPtrh* out)
 {
+    if (orb::anyNull(self, other, out)) {
+        return cmath_errNullArgument;
+    }
     const auto* a = static_cast<const cmath_xform*>(self);
     const auto handleTo = [](const cmath_xform* x) {
         return [x](cmath_xformPtrhConst* h) { return cstd_ptrhConst_construct(&h->handle, headerOf(x)); };
@@ -297,6 +319,9 @@ ORBMATH_API cmath_status cmath_xfcomposed_defaultCompose(const void* self, const
 
 ORBMATH_API cmath_status cmath_xfcomposed_mapPoint(const cmath_xfcomposed* c, const cmath_vect* in, cmath_vect* out)
 {
+    if (orb::anyNull(c, in, out)) {
+        return cmath_errNullArgument;
+    }
     *out = *in;
     // Each part as cmath_xformPtrhConst_mapPoint maps it, without the exported calls: an empty
     // part is the identity, a plain one is mapped inline, a derived kind through its slot, and
@@ -306,6 +331,9 @@ ORBMATH_API cmath_status cmath_xfcomposed_mapPoint(const cmath_xfcomposed* c, co
 
 ORBMATH_API cmath_status cmath_xfcomposed_getIsLinear(const cmath_xfcomposed* c, int32_t* out)
 {
+    if (orb::anyNull(c, out)) {
+        return cmath_errNullArgument;
+    }
     *out = 1;
     // Empty and plain parts are linear; the first part of another kind that answers 0 decides.
     return forEachPart(c, [out](const cmath_xform* x) {
@@ -437,6 +465,9 @@ extern "C" {
 ORBMATH_API cmath_status cmath_xfcomposed_getLinearXform(const cmath_xfcomposed* c, const cmath_vect* point,
                                                          cmath_xformLinear* out)
 {
+    if (orb::anyNull(c, point, out)) {
+        return cmath_errNullArgument;
+    }
     // A chain has no linear form without a point to linearise about (the handle operations
     // supply the origin); a null point is refused rather than read.
     if (point == nullptr) {
@@ -462,6 +493,9 @@ ORBMATH_API cmath_status cmath_xfcomposed_getLinearXform(const cmath_xfcomposed*
 
 ORBMATH_API cmath_status cmath_xfcomposed_getInverse(const cmath_xfcomposed* c, cmath_xfcomposed* out)
 {
+    if (orb::anyNull(c, out)) {
+        return cmath_errNullArgument;
+    }
     cmath_xfcomposed local;
     cmath_status st = cmath_xfcomposed_construct(&local);
     if (st < 0) {
@@ -487,6 +521,9 @@ ORBMATH_API cmath_status cmath_xfcomposed_getInverse(const cmath_xfcomposed* c, 
 
 ORBMATH_API cmath_status cmath_xfcomposed_getTypename(const cmath_xfcomposed* /*c*/, const char16_t** out)
 {
+    if (orb::anyNull(out)) {
+        return cmath_errNullArgument;
+    }
     *out = kComposedName;
     return 0;
 }
@@ -494,6 +531,9 @@ ORBMATH_API cmath_status cmath_xfcomposed_getTypename(const cmath_xfcomposed* /*
 ORBMATH_API cmath_status cmath_xfcomposed_queryInterfaceByTypename(const cmath_xfcomposed* c, const char16_t* name,
                                                                    void** out)
 {
+    if (orb::anyNull(name, out)) {
+        return cmath_errNullArgument;
+    }
     *out = nullptr;
     if (c == nullptr) {
         return 0;
@@ -508,6 +548,9 @@ ORBMATH_API cmath_status cmath_xfcomposed_queryInterfaceByTypename(const cmath_x
 ORBMATH_API cmath_status cmath_xfcomposed_queryInterfaceByTypenameFinal(const cmath_xfcomposed* c,
                                                                         const char16_t* name, void** out)
 {
+    if (orb::anyNull(name, out)) {
+        return cmath_errNullArgument;
+    }
     *out = nullptr;
     if (c == nullptr) {
         return 0;

@@ -3,6 +3,7 @@
 // is the identity).
 #include "geometry/linear_map.hpp"
 #include "support/cleanup.hpp"
+#include "support/null_check.hpp"
 #include "xform/xform_internal.hpp"
 
 using namespace orb::xf;
@@ -110,11 +111,17 @@ ORBMATH_API cmath_status cmath_xformPtrh_reset(cmath_xformPtrh* h)
 
 ORBMATH_API cmath_status cmath_xformPtrhConst_getXform(const cmath_xformPtrhConst* h, const cmath_xform** out)
 {
+    if (orb::anyNull(h, out)) {
+        return cmath_errNullArgument;
+    }
     return xformOf(h, out);
 }
 
 ORBMATH_API cmath_status cmath_xformPtrh_getXform(const cmath_xformPtrh* h, const cmath_xform** out)
 {
+    if (orb::anyNull(h, out)) {
+        return cmath_errNullArgument;
+    }
     return xformOf(asConst(h), out);
 }
 
@@ -155,6 +162,9 @@ ORBMATH_API cmath_status cmath_xformPtrh_assignLinear(cmath_xformPtrh* h, const 
 
 ORBMATH_API cmath_status cmath_xformPtrhConst_constructComposed(cmath_xformPtrhConst* h, const cmath_xfcomposed* c)
 {
+    if (orb::anyNull(h, c)) {
+        return cmath_errNullArgument;
+    }
     // h empty, then a new copy of c handed to an empty temporary and h assigned from it.
     return constructEmptyThen(h, [&](cmath_xformPtrhConst* fresh) {
         return fillThenAssignConst(fresh, [&](cmath_xformPtrh* temp) { return newComposedCopy(c, temp); });
@@ -168,22 +178,34 @@ ORBMATH_API cmath_status cmath_xformPtrh_constructComposed(cmath_xformPtrh* h, c
 
 ORBMATH_API cmath_status cmath_xformPtrhConst_assignComposed(cmath_xformPtrhConst* h, const cmath_xfcomposed* c)
 {
+    if (orb::anyNull(h, c)) {
+        return cmath_errNullArgument;
+    }
     return assignComposedImpl(h, c);
 }
 
 ORBMATH_API cmath_status cmath_xformPtrh_assignComposed(cmath_xformPtrh* h, const cmath_xfcomposed* c)
 {
+    if (orb::anyNull(h, c)) {
+        return cmath_errNullArgument;
+    }
     return assignComposedImpl(asConst(h), c);
 }
 
 ORBMATH_API cmath_status cmath_xformPtrhConst_constructClone(cmath_xformPtrhConst* h, const cmath_xform* x)
 {
+    if (orb::anyNull(h, x)) {
+        return cmath_errNullArgument;
+    }
     return constructEmptyThen(h,
                               [&](cmath_xformPtrhConst* fresh) { return cmath_xform_cloneConst(x, fresh); });
 }
 
 ORBMATH_API cmath_status cmath_xformPtrh_constructClone(cmath_xformPtrh* h, const cmath_xform* x)
 {
+    if (orb::anyNull(h, x)) {
+        return cmath_errNullArgument;
+    }
     // cmath_xform_clone: the clone slot of a derived kind, cmath_xformPtrhConst_assignLinear of a
     // plain transform's value.
     return constructEmptyThen(h, [&](cmath_xformPtrh* fresh) { return cmath_xform_clone(x, fresh); });
@@ -191,6 +213,9 @@ ORBMATH_API cmath_status cmath_xformPtrh_constructClone(cmath_xformPtrh* h, cons
 
 ORBMATH_API cmath_status cmath_xformPtrhConst_assignClone(cmath_xformPtrhConst* h, const cmath_xform* x)
 {
+    if (orb::anyNull(h, x)) {
+        return cmath_errNullArgument;
+    }
     // An empty temporary filled by cmath_xform_cloneConst (destructed at once if that fails),
     // then h assigned from it.
     return assignFromNew(
@@ -199,6 +224,9 @@ ORBMATH_API cmath_status cmath_xformPtrhConst_assignClone(cmath_xformPtrhConst* 
 
 ORBMATH_API cmath_status cmath_xformPtrh_assignClone(cmath_xformPtrh* h, const cmath_xform* x)
 {
+    if (orb::anyNull(h, x)) {
+        return cmath_errNullArgument;
+    }
     return assignFromNew(h, [&](cmath_xformPtrh* temp) { return cmath_xformPtrh_constructClone(temp, x); });
 }
 
@@ -207,6 +235,9 @@ ORBMATH_API cmath_status cmath_xformPtrh_assignClone(cmath_xformPtrh* h, const c
 ORBMATH_API cmath_status cmath_xformPtrhConst_mapPoint(const cmath_xformPtrhConst* h, const cmath_vect* in,
                                                        cmath_vect* out)
 {
+    if (orb::anyNull(h, in, out)) {
+        return cmath_errNullArgument;
+    }
     const cmath_xform* x = nullptr;
     const cmath_status st = xformOf(h, &x);
     if (st < 0) {
@@ -230,6 +261,9 @@ ORBMATH_API cmath_status cmath_xformPtrh_mapPoint(const cmath_xformPtrh* h, cons
 
 ORBMATH_API cmath_status cmath_xformPtrhConst_getIsLinear(const cmath_xformPtrhConst* h, int32_t* out)
 {
+    if (orb::anyNull(h, out)) {
+        return cmath_errNullArgument;
+    }
     const cmath_xform* x = nullptr;
     const cmath_status st = xformOf(h, &x);
     if (st < 0) {
@@ -249,6 +283,9 @@ ORBMATH_API cmath_status cmath_xformPtrh_getIsLinear(const cmath_xformPtrh* h, i
 
 ORBMATH_API cmath_status cmath_xformPtrhConst_getIsComposed(const cmath_xformPtrhConst* h, int32_t* out)
 {
+    if (orb::anyNull(h, out)) {
+        return cmath_errNullArgument;
+    }
     const cmath_xform* x = nullptr;
     const cmath_status st = xformOf(h, &x);
     if (st < 0) {
@@ -261,6 +298,9 @@ ORBMATH_API cmath_status cmath_xformPtrhConst_getIsComposed(const cmath_xformPtr
 ORBMATH_API cmath_status cmath_xformPtrhConst_getLinear(const cmath_xformPtrhConst* h, const cmath_vect* point,
                                                         cmath_xformLinear* out)
 {
+    if (orb::anyNull(h, out)) {
+        return cmath_errNullArgument;
+    }
     const cmath_xform* x = nullptr;
     cmath_status st = xformOf(h, &x);
     if (st < 0) {
@@ -298,6 +338,9 @@ ORBMATH_API cmath_status cmath_xformPtrh_getLinear(const cmath_xformPtrh* h, con
 
 ORBMATH_API cmath_status cmath_xformPtrhConst_clone(const cmath_xformPtrhConst* h, cmath_xformPtrh* out)
 {
+    if (orb::anyNull(h, out)) {
+        return cmath_errNullArgument;
+    }
     const cmath_xform* x = nullptr;
     const cmath_status st = xformOf(h, &x);
     if (st < 0) {
@@ -316,6 +359,9 @@ ORBMATH_API cmath_status cmath_xformPtrh_clone(const cmath_xformPtrh* h, cmath_x
 
 ORBMATH_API cmath_status cmath_xformPtrhConst_cloneConst(const cmath_xformPtrhConst* h, cmath_xformPtrhConst* out)
 {
+    if (orb::anyNull(h, out)) {
+        return cmath_errNullArgument;
+    }
     return fillThenAssignConst(out,
                                [&](cmath_xformPtrh* temp) { return cmath_xformPtrhConst_clone(h, temp); });
 }
@@ -327,6 +373,9 @@ ORBMATH_API cmath_status cmath_xformPtrh_cloneConst(const cmath_xformPtrh* h, cm
 
 ORBMATH_API cmath_status cmath_xformPtrhConst_getInverse(const cmath_xformPtrhConst* h, cmath_xformPtrh* out)
 {
+    if (orb::anyNull(h, out)) {
+        return cmath_errNullArgument;
+    }
     const cmath_xform* x = nullptr;
     const cmath_status st = xformOf(h, &x);
     if (st < 0) {
@@ -345,6 +394,9 @@ ORBMATH_API cmath_status cmath_xformPtrh_getInverse(const cmath_xformPtrh* h, cm
 
 ORBMATH_API cmath_status cmath_xformPtrhConst_getInverseConst(const cmath_xformPtrhConst* h, cmath_xformPtrhConst* out)
 {
+    if (orb::anyNull(h, out)) {
+        return cmath_errNullArgument;
+    }
     const cmath_xform* x = nullptr;
     cmath_status st = xformOf(h, &x);
     if (st < 0) {
@@ -358,6 +410,9 @@ ORBMATH_API cmath_status cmath_xformPtrhConst_getInverseConst(const cmath_xformP
 ORBMATH_API cmath_status cmath_xformPtrhConst_compareEqual(const cmath_xformPtrhConst* a, const cmath_xformPtrhConst* b,
                                                            int32_t* out)
 {
+    if (orb::anyNull(a, b, out)) {
+        return cmath_errNullArgument;
+    }
     const cmath_xform* xa = nullptr;
     const cmath_xform* xb = nullptr;
     cmath_status st = xformOf(a, &xa);
@@ -411,6 +466,9 @@ ORBMATH_API cmath_status cmath_xformPtrhConst_compareEqual(const cmath_xformPtrh
 ORBMATH_API cmath_status cmath_xformPtrhConst_assignCompose(cmath_xformPtrhConst* out, const cmath_xformPtrhConst* a,
                                                             const cmath_xformPtrhConst* b)
 {
+    if (orb::anyNull(out, a, b)) {
+        return cmath_errNullArgument;
+    }
     const cmath_xform* xa = nullptr;
     const cmath_xform* xb = nullptr;
     cmath_status st = xformOf(a, &xa);
@@ -446,6 +504,9 @@ ORBMATH_API cmath_status cmath_xformPtrhConst_assignCompose3(cmath_xformPtrhCons
                                                              const cmath_xformPtrhConst* b,
                                                              const cmath_xformPtrhConst* c)
 {
+    if (orb::anyNull(out, a, b, c)) {
+        return cmath_errNullArgument;
+    }
     return withTemp<cmath_xformPtrhConst>(emptyConst, [&](cmath_xformPtrhConst* ab) {
         cmath_status st = cmath_xformPtrhConst_assignCompose(ab, a, b);
         if (st >= 0) {
@@ -460,6 +521,9 @@ ORBMATH_API cmath_status cmath_xformPtrhConst_assignCompose4(cmath_xformPtrhCons
                                                              const cmath_xformPtrhConst* c,
                                                              const cmath_xformPtrhConst* d)
 {
+    if (orb::anyNull(out, a, b, c, d)) {
+        return cmath_errNullArgument;
+    }
     return withTemp<cmath_xformPtrhConst>(emptyConst, [&](cmath_xformPtrhConst* ab) {
         return withTemp<cmath_xformPtrhConst>(emptyConst, [&](cmath_xformPtrhConst* abc) {
             cmath_status st = cmath_xformPtrhConst_assignCompose(ab, a, b);
@@ -478,6 +542,9 @@ ORBMATH_API cmath_status cmath_xformPtrhConst_assignComposeLinearLinear(cmath_xf
                                                                         const cmath_xformLinear* A,
                                                                         const cmath_xformLinear* B)
 {
+    if (orb::anyNull(out, A, B)) {
+        return cmath_errNullArgument;
+    }
     cmath_xformLinear folded;
     cmath_status st = cmath_matrix_mapPoint(&A->matrix, &B->trans, &folded.trans);
     if (st < 0) {
@@ -496,6 +563,9 @@ ORBMATH_API cmath_status cmath_xformPtrhConst_assignComposeLinearPtrh(cmath_xfor
                                                                       const cmath_xformLinear* A,
                                                                       const cmath_xformPtrhConst* b)
 {
+    if (orb::anyNull(out, A, b)) {
+        return cmath_errNullArgument;
+    }
     return withTemp<cmath_xformPtrhConst>(
         [&](cmath_xformPtrhConst* temp) { return cmath_xformPtrhConst_constructLinear(temp, A); },
         [&](cmath_xformPtrhConst* temp) { return cmath_xformPtrhConst_assignCompose(out, temp, b); });
@@ -505,6 +575,9 @@ ORBMATH_API cmath_status cmath_xformPtrhConst_assignComposePtrhLinear(cmath_xfor
                                                                       const cmath_xformPtrhConst* a,
                                                                       const cmath_xformLinear* B)
 {
+    if (orb::anyNull(out, a, B)) {
+        return cmath_errNullArgument;
+    }
     return withTemp<cmath_xformPtrhConst>(
         [&](cmath_xformPtrhConst* temp) { return cmath_xformPtrhConst_constructLinear(temp, B); },
         [&](cmath_xformPtrhConst* temp) { return cmath_xformPtrhConst_assignCompose(out, a, temp); });

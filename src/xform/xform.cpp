@@ -1,6 +1,7 @@
 // The polymorphic transform base: construction, value assignment, dispatch to a kind's slots,
 // plain composition and the query by type name.
 #include "geometry/linear_map.hpp"
+#include "support/null_check.hpp"
 #include "xform/xform_internal.hpp"
 
 using namespace orb::xf;
@@ -41,7 +42,7 @@ ORBMATH_API cmath_status cmath_xform_constructStandard(cmath_xform* x, void* out
                                                        const cstd_sharedOps* sharedOps,
                                                        const cstd_sharedTypeTable* typeTable)
 {
-    if (x == nullptr || sharedOps == nullptr || typeTable == nullptr) {
+    if (orb::anyNull(x, outer, ops, sharedOps, typeTable)) {
         return cmath_errNullArgument;
     }
     x->ops = ops;
@@ -70,21 +71,33 @@ cmath_status cmath_xform_constructLinear(cmath_xform* x, const cmath_xformLinear
 
 ORBMATH_API cmath_status cmath_xform_constructLinearIdentity(cmath_xform* x)
 {
+    if (orb::anyNull(x)) {
+        return cmath_errNullArgument;
+    }
     return cmath_xform_constructLinear(x, nullptr);
 }
 
-ORBMATH_API cmath_status cmath_xform_destruct(cmath_xform* /*x*/)
+ORBMATH_API cmath_status cmath_xform_destruct(cmath_xform* x)
 {
+    if (orb::anyNull(x)) {
+        return cmath_errNullArgument;
+    }
     return 0;
 }
 
 ORBMATH_API cmath_status cmath_xform_reset(cmath_xform* x)
 {
+    if (orb::anyNull(x)) {
+        return cmath_errNullArgument;
+    }
     return initIdentity(&x->linear);
 }
 
 ORBMATH_API cmath_status cmath_xform_assign(cmath_xform* dst, const cmath_xform* src)
 {
+    if (orb::anyNull(dst, src)) {
+        return cmath_errNullArgument;
+    }
     if (dst == src) {
         return 0;
     }
@@ -110,6 +123,9 @@ ORBMATH_API cmath_status cmath_xform_assign(cmath_xform* dst, const cmath_xform*
 
 ORBMATH_API cmath_status cmath_xform_mapPoint(const cmath_xform* x, const cmath_vect* in, cmath_vect* out)
 {
+    if (orb::anyNull(x, in, out)) {
+        return cmath_errNullArgument;
+    }
     if (x->ops != nullptr) {
         return x->ops->mapPoint(outerOf(x), in, out);
     }
@@ -119,6 +135,9 @@ ORBMATH_API cmath_status cmath_xform_mapPoint(const cmath_xform* x, const cmath_
 
 ORBMATH_API cmath_status cmath_xform_getIsLinear(const cmath_xform* x, int32_t* out)
 {
+    if (orb::anyNull(x, out)) {
+        return cmath_errNullArgument;
+    }
     if (x->ops != nullptr) {
         return x->ops->getIsLinear(outerOf(x), out);
     }
@@ -128,6 +147,9 @@ ORBMATH_API cmath_status cmath_xform_getIsLinear(const cmath_xform* x, int32_t* 
 
 ORBMATH_API cmath_status cmath_xform_getLinear(const cmath_xform* x, const cmath_vect* point, cmath_xformLinear* out)
 {
+    if (orb::anyNull(x, out)) {
+        return cmath_errNullArgument;
+    }
     if (x->ops != nullptr) {
         return x->ops->getLinear(outerOf(x), point, out);
     }
@@ -137,6 +159,9 @@ ORBMATH_API cmath_status cmath_xform_getLinear(const cmath_xform* x, const cmath
 
 ORBMATH_API cmath_status cmath_xform_getInverse(const cmath_xform* x, cmath_xformPtrh* out)
 {
+    if (orb::anyNull(x, out)) {
+        return cmath_errNullArgument;
+    }
     if (x->ops != nullptr) {
         return x->ops->getInverse(outerOf(x), out);
     }
@@ -150,6 +175,9 @@ ORBMATH_API cmath_status cmath_xform_getInverse(const cmath_xform* x, cmath_xfor
 
 ORBMATH_API cmath_status cmath_xform_clone(const cmath_xform* x, cmath_xformPtrh* out)
 {
+    if (orb::anyNull(x, out)) {
+        return cmath_errNullArgument;
+    }
     if (x->ops != nullptr) {
         return x->ops->clone(outerOf(x), out);
     }
@@ -158,11 +186,17 @@ ORBMATH_API cmath_status cmath_xform_clone(const cmath_xform* x, cmath_xformPtrh
 
 ORBMATH_API cmath_status cmath_xform_getInverseConst(const cmath_xform* x, cmath_xformPtrhConst* out)
 {
+    if (orb::anyNull(x, out)) {
+        return cmath_errNullArgument;
+    }
     return fillThenAssignConst(out, [&](cmath_xformPtrh* temp) { return cmath_xform_getInverse(x, temp); });
 }
 
 ORBMATH_API cmath_status cmath_xform_cloneConst(const cmath_xform* x, cmath_xformPtrhConst* out)
 {
+    if (orb::anyNull(x, out)) {
+        return cmath_errNullArgument;
+    }
     return fillThenAssignConst(out, [&](cmath_xformPtrh* temp) {
         if (x->ops != nullptr) {
             return x->ops->clone(outerOf(x), temp);
@@ -175,6 +209,9 @@ ORBMATH_API cmath_status cmath_xform_cloneConst(const cmath_xform* x, cmath_xfor
 
 ORBMATH_API cmath_status cmath_xform_compose(const cmath_xform* a, const cmath_xform* b, cmath_xformPtrh* out)
 {
+    if (orb::anyNull(a, b, out)) {
+        return cmath_errNullArgument;
+    }
     if (a->ops == nullptr && b->ops == nullptr) {
         // Two plain transforms fold into a new plain one: translation A.matrix * B.trans + A.trans,
         // matrix A * B, made through a temporary const handle and assigned to out.
@@ -221,6 +258,9 @@ ORBMATH_API cmath_status cmath_xform_queryInterfaceByTypename(const cmath_xform*
 ORBMATH_API cmath_status cmath_xform_queryInterfaceByTypenameFinal(const cmath_xform* x, const char16_t* name,
                                                                    void** out)
 {
+    if (orb::anyNull(name, out)) {
+        return cmath_errNullArgument;
+    }
     *out = nullptr;
     if (x == nullptr) {
         return 0;
@@ -234,6 +274,9 @@ ORBMATH_API cmath_status cmath_xform_queryInterfaceByTypenameFinal(const cmath_x
 
 ORBMATH_API cmath_status cmath_xform_getTypename(const cmath_xform* /*x*/, const char16_t** out)
 {
+    if (orb::anyNull(out)) {
+        return cmath_errNullArgument;
+    }
     *out = kXformName;
     return 0;
 }

@@ -44,14 +44,17 @@ inline void* outerOf(const cmath_xform* x)
     return x->shared.outer;
 }
 
-// The two handle types share one representation; the library uses either as the other.
-inline cstd_ptrh* mut(cmath_xformPtrh* h) { return &h->handle; }
-inline const cstd_ptrh* mut(const cmath_xformPtrh* h) { return &h->handle; }
-inline cstd_ptrh* mut(cmath_xformPtrhConst* h) { return reinterpret_cast<cstd_ptrh*>(&h->handle); }
-inline cstd_ptrhConst* cst(cmath_xformPtrhConst* h) { return &h->handle; }
-inline const cstd_ptrhConst* cst(const cmath_xformPtrhConst* h) { return &h->handle; }
-inline cstd_ptrhConst* cst(cmath_xformPtrh* h) { return reinterpret_cast<cstd_ptrhConst*>(&h->handle); }
-inline const cstd_ptrhConst* cst(const cmath_xformPtrh* h) { return reinterpret_cast<const cstd_ptrhConst*>(&h->handle); }
+// The two handle types share one representation; the library uses either as the other. The
+// handle is each type's only member, so the casts need no member access and pass a null handle
+// on to the support layer's calls, which refuse it.
+static_assert(offsetof(cmath_xformPtrh, handle) == 0 && offsetof(cmath_xformPtrhConst, handle) == 0);
+inline cstd_ptrh* mut(cmath_xformPtrh* h) { return reinterpret_cast<cstd_ptrh*>(h); }
+inline const cstd_ptrh* mut(const cmath_xformPtrh* h) { return reinterpret_cast<const cstd_ptrh*>(h); }
+inline cstd_ptrh* mut(cmath_xformPtrhConst* h) { return reinterpret_cast<cstd_ptrh*>(h); }
+inline cstd_ptrhConst* cst(cmath_xformPtrhConst* h) { return reinterpret_cast<cstd_ptrhConst*>(h); }
+inline const cstd_ptrhConst* cst(const cmath_xformPtrhConst* h) { return reinterpret_cast<const cstd_ptrhConst*>(h); }
+inline cstd_ptrhConst* cst(cmath_xformPtrh* h) { return reinterpret_cast<cstd_ptrhConst*>(h); }
+inline const cstd_ptrhConst* cst(const cmath_xformPtrh* h) { return reinterpret_cast<const cstd_ptrhConst*>(h); }
 inline cmath_xformPtrhConst* asConst(cmath_xformPtrh* h) { return reinterpret_cast<cmath_xformPtrhConst*>(h); }
 inline const cmath_xformPtrhConst* asConst(const cmath_xformPtrh* h)
 {
@@ -102,11 +105,11 @@ inline cstd_shared* headerOf(const cmath_xform* x)
 // An empty handle typed "cmath_xform".
 inline cmath_status constructEmpty(cmath_xformPtrh* h)
 {
-    return cstd_ptrh_constructBaseTypename(&h->handle, nullptr, kXformName);
+    return cstd_ptrh_constructBaseTypename(mut(h), nullptr, kXformName);
 }
 inline cmath_status constructEmpty(cmath_xformPtrhConst* h)
 {
-    return cstd_ptrhConst_constructBaseTypename(&h->handle, nullptr, kXformName);
+    return cstd_ptrhConst_constructBaseTypename(cst(h), nullptr, kXformName);
 }
 
 // Registers the release of a handle of either type with a clean-up list, as a temporary

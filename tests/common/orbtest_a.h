@@ -23,6 +23,17 @@ template <class T>
     return ::testing::AssertionFailure() << ::testing::PrintToString(a) << " vs " << ::testing::PrintToString(b);
 }
 
+// The generator state has padding after its five counters, which nothing writes: its fields.
+inline ::testing::AssertionResult sameBytes(const csRandomUniform2& a, const csRandomUniform2& b)
+{
+    if (a.seed == b.seed && a.count == b.count && a.ix1 == b.ix1 && a.ix2 == b.ix2 && a.ix3 == b.ix3 &&
+        std::memcmp(a.table, b.table, sizeof a.table) == 0) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "generator states differ (seed " << a.seed << " vs " << b.seed
+                                         << ", count " << a.count << " vs " << b.count << ")";
+}
+
 // What f(args..., &out) writes; the call must succeed.
 template <class T, class F, class... A>
 T result(F f, A... args)

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -23,27 +24,38 @@ using rel::sweep;
 
 // ---- typed vectors -------------------------------------------------------------------------
 
-// The bytes of a generic vector's live elements with its storage fields.
+// A generic vector's storage fields and its live elements of family F. Elements compare field
+// by field (F::same): a record's padding holds whatever its source held.
+template <class F>
 struct Snapshot {
     void* begin;
     intptr_t size, capacity;
-    std::vector<unsigned char> bytes;
-    bool operator==(const Snapshot&) const = default;
+    std::vector<typename F::T> elements;
+    bool sameElements(const Snapshot& o) const
+    {
+        return std::equal(elements.begin(), elements.end(), o.elements.begin(), o.elements.end(), F::same);
+    }
+    bool operator==(const Snapshot& o) const
+    {
+        return begin == o.begin && size == o.size && capacity == o.capacity && sameElements(o);
+    }
 };
 
-Snapshot snap(const cstd_vector& v, bool withBytes = true)
+template <class F>
+Snapshot<F> snap(const cstd_vector& v, bool withElements = true)
 {
-    const auto* p = static_cast<const unsigned char*>(v.begin);
+    const auto* p = static_cast<const typename F::T*>(v.begin);
     return {v.begin, v.size, v.capacity,
-            std::vector<unsigned char>(p, p + (p == nullptr || !withBytes ? 0 : v.size * v.elementSize))};
+            std::vector<typename F::T>(p, p + (p == nullptr || !withElements ? 0 : v.size))};
 }
 
-// v holds what `want` (a snapshot of another vector) held, element bytes included.
-void expectSame(const cstd_vector& v, const Snapshot& want)
+// v holds what `want` (a snapshot of another vector) held, elements included.
+template <class F>
+void expectSame(const cstd_vector& v, const Snapshot<F>& want)
 {
     EXPECT_EQ(v.size, want.size);
-    if (!want.bytes.empty()) {
-        EXPECT_EQ(snap(v).bytes, want.bytes);
+    if (!want.elements.empty()) {
+        EXPECT_TRUE(snap<F>(v).sameElements(want));
     }
 }
 
@@ -60,12 +72,12 @@ const cstd_vector& inner(const O& o)
 
 // A constructor of an O: a failure writes nothing into it (it keeps a byte pattern); the run that
 // gets through gives what a clean run gives (`exact`: element bytes included).
-template <class O, class Call, class Destroy>
+template <class F, class O, class Call, class Destroy>
 int sweepConstruct(const std::string& name, Call call, Destroy destroy, bool exact = true)
 {
     O ref;
     EXPECT_EQ(call(&ref), 0);
-    const Snapshot want = snap(inner(ref), exact);
+    const Snapshot<F> want = snap<F>(inner(ref), exact);
     destroy(&ref);
     return sweep(name, [=]() {
         auto o = std::make_shared<O>();
@@ -77,7 +89,7 @@ int sweepConstruct(const std::string& name, Call call, Destroy destroy, bool exa
             EXPECT_EQ(std::memcmp(o.get(), pattern.data(), sizeof(O)), 0);
         };
         t.succeeded = [=]() {
-            expectSame(inner(*o), want);
+            expectSame<F>(inner(*o), want);
             destroy(o.get());
         };
         return t;
@@ -86,22 +98,22 @@ int sweepConstruct(const std::string& name, Call call, Destroy destroy, bool exa
 
 // An operation on an O that `make` builds: a failure leaves it exactly as it was (storage, size,
 // capacity, elements); the run that gets through gives what a clean run gives.
-template <class O, class Make, class Call, class Destroy>
+template <class F, class O, class Make, class Call, class Destroy>
 int sweepModify(const std::string& name, Make make, Call call, Destroy destroy, bool exact = true)
 {
     O ref;
     make(&ref);
     EXPECT_EQ(call(&ref), 0);
-    const Snapshot want = snap(inner(ref), exact);
+    const Snapshot<F> want = snap<F>(inner(ref), exact);
     destroy(&ref);
     return sweep(name, [=]() {
         auto o = std::make_shared<O>();
         make(o.get());
-        const Snapshot before = snap(inner(*o));
+        const Snapshot<F> before = snap<F>(inner(*o));
         Trial t;
         t.op = [=]() { return call(o.get()); };
-        t.failed = [=]() { EXPECT_TRUE(snap(inner(*o)) == before); };
-        t.succeeded = [=]() { expectSame(inner(*o), want); };
+        t.failed = [=]() { EXPECT_TRUE(snap<F>(inner(*o)) == before); };
+        t.succeeded = [=]() { expectSame<F>(inner(*o), want); };
         t.teardown = [=]() { destroy(o.get()); };
         return t;
     });
@@ -110,7 +122,7 @@ int sweepModify(const std::string& name, Make make, Call call, Destroy destroy, 
 // new / newClone into a variable, empty or holding a heap object `hold` made: a failure leaves the
 // variable null (what it held deleted), or, with `keeps`, holding the same object; success gives
 // `want`.
-template <class O, class Hold, class Call, class Delete>
+template <class F, class O, class Hold, class Call, class Delete>
 int sweepHeap(const std::string& name, Hold hold, Call call, Delete del, bool keeps, const O* want)
 {
     return sweep(name, [=]() {
@@ -125,7 +137,7 @@ int sweepHeap(const std::string& name, Hold hold, Call call, Delete del, bool ke
                 EXPECT_EQ(inner(**p).size, 1);
             }
         };
-        t.succeeded = [=]() { expectSame(inner(**p), snap(want != nullptr ? inner(*want) : cstd_vector{})); };
+        t.succeeded = [=]() { expectSame(inner(**p), snap<F>(want != nullptr ? inner(*want) : cstd_vector{})); };
         t.teardown = [=]() { EXPECT_EQ(del(p.get()), 0); };
         return t;
     });
@@ -151,19 +163,19 @@ int sweepTyped()
     const auto shDestroy = [f](S* s) { f.shDestruct(s); };
     int n = 0;
 
-    n += sweepConstruct<V>(fam + "construct", [=](V* v) { return f.construct(v, 4); }, destroy);
-    n += sweepConstruct<V>(fam + "constructUninit", [=](V* v) { return f.constructUninit(v, 3); }, destroy, false);
-    n += sweepConstruct<V>(fam + "constructWithMtable", [=](V* v) { return f.constructWithMtable(v, 2, &block); }, destroy);
-    n += sweepConstruct<V>(fam + "constructFill", [=](V* v) { return f.constructFill(v, 6, &block[1]); }, destroy);
-    n += sweepConstruct<V>(fam + "constructFromBlock", [=](V* v) { return f.constructFromBlock(v, block, 6); }, destroy);
-    n += sweepConstruct<V>(fam + "constructCopy", [&](V* v) { return f.constructCopy(v, &src); }, destroy);
-    n += sweepConstruct<S>(sh + "construct", [=](S* s) { return f.shConstruct(s, 3); }, shDestroy);
-    n += sweepConstruct<S>(sh + "constructVector", [&](S* s) { return f.shConstructVector(s, &src); }, shDestroy);
-    n += sweepConstruct<S>(sh + "constructCopy", [&](S* s) { return f.shConstructCopy(s, &ssrc); }, shDestroy);
+    n += sweepConstruct<F, V>(fam + "construct", [=](V* v) { return f.construct(v, 4); }, destroy);
+    n += sweepConstruct<F, V>(fam + "constructUninit", [=](V* v) { return f.constructUninit(v, 3); }, destroy, false);
+    n += sweepConstruct<F, V>(fam + "constructWithMtable", [=](V* v) { return f.constructWithMtable(v, 2, &block); }, destroy);
+    n += sweepConstruct<F, V>(fam + "constructFill", [=](V* v) { return f.constructFill(v, 6, &block[1]); }, destroy);
+    n += sweepConstruct<F, V>(fam + "constructFromBlock", [=](V* v) { return f.constructFromBlock(v, block, 6); }, destroy);
+    n += sweepConstruct<F, V>(fam + "constructCopy", [&](V* v) { return f.constructCopy(v, &src); }, destroy);
+    n += sweepConstruct<F, S>(sh + "construct", [=](S* s) { return f.shConstruct(s, 3); }, shDestroy);
+    n += sweepConstruct<F, S>(sh + "constructVector", [&](S* s) { return f.shConstructVector(s, &src); }, shDestroy);
+    n += sweepConstruct<F, S>(sh + "constructCopy", [&](S* s) { return f.shConstructCopy(s, &ssrc); }, shDestroy);
 
     // Modifications of a full vector of three and of a shareable vector of two.
     const auto three = [=](V* v) { EXPECT_EQ(f.constructFromBlock(v, block + 3, 3), 0); };
-    auto modify = [&](const std::string& op, auto call, bool exact = true) { n += sweepModify<V>(fam + op, three, call, destroy, exact); };
+    auto modify = [&](const std::string& op, auto call, bool exact = true) { n += sweepModify<F, V>(fam + op, three, call, destroy, exact); };
     modify("assign", [&](V* v) { return f.assign(v, &src); });
     modify("assignElements", [=](V* v) { return f.assignElements(v, block, 6); });
     modify("append", [=](V* v) { return f.append(v, block, 2); });
@@ -175,7 +187,7 @@ int sweepTyped()
     modify("resizeFill", [=](V* v) { return f.resizeFill(v, 5, &block[2]); });
     modify("resizeUninit", [=](V* v) { return f.resizeUninit(v, 4); }, false);
     const auto two = [=](S* s) { EXPECT_EQ(f.shConstruct(s, 2), 0); };
-    auto smodify = [&](const std::string& op, auto call) { n += sweepModify<S>(sh + op, two, call, shDestroy); };
+    auto smodify = [&](const std::string& op, auto call) { n += sweepModify<F, S>(sh + op, two, call, shDestroy); };
     smodify("assign", [&](S* s) { return f.shAssign(s, &ssrc); });
     smodify("assignElements", [=](S* s) { return f.shAssignElements(s, block, 6); });
     smodify("assignVector", [&](S* s) { return f.shAssignVector(s, &src); });
@@ -192,13 +204,13 @@ int sweepTyped()
         const std::string into = holding ? " into a held vector" : "";
         const auto h = [=](V** p) { return holding ? hold(p) : void(); };
         const auto sh2 = [=](S** p) { return holding ? shHold(p) : void(); };
-        n += sweepHeap<V>(fam + "new" + into, h, [=](V** p) { return f.newVector(p); }, del, false, nullptr);
-        n += sweepHeap<V>(fam + "newClone" + into, h, [&](V** p) { return f.newClone(p, &src); }, del, false, &src);
-        n += sweepHeap<S>(sh + "new" + into, sh2, [=](S** p) { return f.shNew(p); }, shDel, false, nullptr);
-        n += sweepHeap<S>(sh + "newClone" + into, sh2, [&](S** p) { return f.shNewClone(p, &ssrc); }, shDel, false, &ssrc);
+        n += sweepHeap<F, V>(fam + "new" + into, h, [=](V** p) { return f.newVector(p); }, del, false, nullptr);
+        n += sweepHeap<F, V>(fam + "newClone" + into, h, [&](V** p) { return f.newClone(p, &src); }, del, false, &src);
+        n += sweepHeap<F, S>(sh + "new" + into, sh2, [=](S** p) { return f.shNew(p); }, shDel, false, nullptr);
+        n += sweepHeap<F, S>(sh + "newClone" + into, sh2, [&](S** p) { return f.shNewClone(p, &ssrc); }, shDel, false, &ssrc);
     }
-    n += sweepHeap<V>(fam + "newClone of itself", hold, [=](V** p) { return f.newClone(p, *p); }, del, true, &one);
-    n += sweepHeap<S>(sh + "newClone of itself", shHold, [=](S** p) { return f.shNewClone(p, *p); }, shDel, true, &sone);
+    n += sweepHeap<F, V>(fam + "newClone of itself", hold, [=](V** p) { return f.newClone(p, *p); }, del, true, &one);
+    n += sweepHeap<F, S>(sh + "newClone of itself", shHold, [=](S** p) { return f.shNewClone(p, *p); }, shDel, true, &sone);
 
     f.shDestruct(&ssrc);
     f.shDestruct(&sone);
