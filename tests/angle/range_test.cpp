@@ -140,24 +140,6 @@ TEST(Range, QueriesMiddleAndValidate)
     EXPECT_EQ(cmath_range_validate(&e), 0); // the kind is not looked at: -inf >= -inf
 }
 
-TEST(AngleRange, KindsMiddleEqualityAndValidate)
-{
-    cmath_angleRange r{7, 1, 2};
-    EXPECT_TRUE(cmath_angleRange_initEmpty(&r) == 0 && same(r, {E, -kPi, -kPi}) && within(0.0, r) == 0);
-    EXPECT_TRUE(cmath_angleRange_initFull(&r) == 0 && same(r, {F, -kPi, kPi}) && within(kNaN, r) == 1);
-    EXPECT_TRUE(cmath_angleRange_reset(&r) == 0 && same(r, {E, -kPi, -kPi}));
-    const cmath_angleRange w = arc(3.0, -3.0), odd = arc(100.0, -50.0);
-    EXPECT_TRUE(same(w, {B, 3.0, -3.0}) && same(odd, {B, 100.0, -50.0})); // stored unchanged
-    cmath_radian mid{1.0};
-    EXPECT_TRUE(cmath_angleRange_getMiddle(&w, &mid) == 0 && mid.value == 0.0);
-    EXPECT_TRUE(cmath_angleRange_getMiddle(&odd, &mid) == 0 && mid.value == 25.0);
-    EXPECT_EQ(cmath_angleRange_validate(&odd), 0);
-    EXPECT_EQ(ask(cmath_angleRange_compareEqual, &w, &w), 1);
-    for (const cmath_angleRange& other : {odd, arc(3.0, -2.0), arc(2.0, -3.0), cmath_angleRange{E, 3.0, -3.0}}) {
-        EXPECT_EQ(ask(cmath_angleRange_compareEqual, &w, &other), 0);
-    }
-}
-
 TEST(AngleRange, ContainmentAcrossTheWrap)
 {
     const cmath_angleRange w = arc(3.0, -3.0), m = arc(-1.0, 1.0), hi = arc(5.5, 7.0), beyond = arc(7.0, 8.0);

@@ -7,7 +7,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <random>
 #include <vector>
 
 namespace {
@@ -236,21 +235,4 @@ TYPED_TEST(Legacy, AffineAndSimilarityTransforms)
     EXPECT_EQ(static_cast<void*>(E::RformMapOrg(&S)), static_cast<void*>(&S));
     EXPECT_EQ(E::RformScale(&S), std::sqrt(T(T(S.ab.x * S.ab.x) + T(S.ab.y * S.ab.y))));
     EXPECT_EQ(E::RformAng(&S), std::atan2(-S.ab.y, S.ab.x));
-}
-
-// The float edition's angles: single precision, except the matrix angle (double, rounded once).
-TEST(LegacyFloat, SinglePrecisionAndTheWidenedAngle)
-{
-    std::mt19937 rng(5);
-    std::uniform_real_distribution<float> dist(-3.0f, 3.0f);
-    int skewDiffers = 0;
-    for (int k = 0; k < 2000; ++k) {
-        const csFMatrix m{dist(rng), dist(rng), dist(rng), dist(rng)};
-        const csFVec a{m.e11, m.e12};
-        const float ratio = (m.e11 * m.e12 + m.e21 * m.e22) / (m.e11 * m.e22 - m.e12 * m.e21);
-        ASSERT_TRUE(csFVecAng(&a) == std::atan2(a.y, a.x) && csFMatrixSkew(&m) == std::atan(ratio));
-        skewDiffers += std::atan(ratio) != static_cast<float>(std::atan(static_cast<double>(ratio)));
-        ASSERT_EQ(csFMatrixAng(&m), static_cast<float>(std::atan2(double(m.e21), double(m.e11))));
-    }
-    EXPECT_GT(skewDiffers, 0);
 }

@@ -95,23 +95,6 @@ TEST(RandomUniform, StatedFirstValuesAndAnIndependentDerivation)
     }
 }
 
-TEST(Distribution, FillsTheRecordAndDrawsAFloat)
-{
-    csDistribution d{5, 0.0f, 0.0f};
-    csDistribution* fresh = csUniformDistributionCT2(nullptr, 1.0f, 2.0f); // a new record
-    ASSERT_TRUE(csUniformDistributionCT2(&d, -1.0f, 0.3f) == &d && fresh != nullptr);
-    EXPECT_TRUE(d.type == 0 && d.low == -1.0f && d.high == 0.3f && fresh->type == 0 && fresh->low == 1.0f &&
-                fresh->high == 2.0f);
-    cxfFree(fresh);
-    // A uniform draw rounded to float (an unknown type: the sampler's test).
-    csRandomUniform2 s, ref;
-    csRandomUniformInit2(&s, 3);
-    csRandomUniformInit2(&ref, 3);
-    for (int k = 0; k < 100; ++k) {
-        ASSERT_EQ(randomSampleVar2(&s, &d), static_cast<float>(csRandomUniformNext2(&ref, -1.0, 0.3f)));
-    }
-}
-
 TEST(Sampler, AccumulatesDrawsResetsAndRefuses)
 {
     const csDistribution inputs[2] = {{0, 0.0f, 1.0f}, {0, 10.0f, 20.0f}};

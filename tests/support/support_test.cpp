@@ -1,19 +1,10 @@
 // The support layer: allocator accounting and fault injection, the clean-up list's run rules,
-// the scalar helpers, the vector of doubles, diagnostics and the callbacks written in C.
+// the scalar helpers, the vector of doubles and diagnostics.
 #include "fault.h"
 #include "orbtest_a.h"
 
 #include <cmath>
 #include <vector>
-
-extern "C" int orbmath_c_interface_check(void);
-
-TEST(CInterface, CallbacksWrittenInC)
-{
-    const int64_t blocks = csys_memory_testOutstanding();
-    EXPECT_EQ(orbmath_c_interface_check(), 0);
-    EXPECT_EQ(csys_memory_testOutstanding(), blocks);
-}
 
 // The sweeps rely on failing exactly the nth request; here: the out pointer of a failed request
 // is untouched, the persistent mode fails every later request, and the counts balance.
@@ -128,20 +119,4 @@ TEST(Diagnostics, WritesFormattedText)
     cfDiagPrint2(0, u"value %d of %.2f %ls \u20ac\U0001F600\n", 7, 2.5, L"\u00e9t\u00e9");
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "value 7 of 2.50 \xc3\xa9t\xc3\xa9 \xe2\x82\xac\xf0\x9f\x98\x80\n");
-}
-
-// (Shareable vectors with a kind of their own: the typed families in tests/containers.)
-TEST(VectorShareable, WithoutAKindAnswersTheGenericNames)
-{
-    cstd_vector v;
-    cstd_vectorShareable s;
-    ASSERT_EQ(cstd_vector__constructWithVtable(&v, 2, sizeof(int32_t), nullptr), 0);
-    ASSERT_EQ(cstd_vectorShareable_construct(&s, &v, nullptr, nullptr), 0);
-    const char16_t* name = nullptr;
-    void* out = nullptr;
-    EXPECT_TRUE(cstd_vectorShareable_getTypename(&s, &name) == 0 && cstd_typename_equal(name, u"cstd_vectorShareable"));
-    EXPECT_TRUE(cstd_vectorShareable_queryInterfaceByTypename(&s, u"cstd_vectorShareable", &out) == 0 && out == &s);
-    EXPECT_TRUE(cstd_vectorShareable_queryInterfaceByTypename(&s, u"cstd_shared", &out) == 0 && out == &s.shared);
-    EXPECT_TRUE(cstd_vectorShareable_queryInterfaceByTypename(&s, u"cstd_vectorShareabl", &out) == 0 && !out);
-    EXPECT_TRUE(cstd_vectorShareable_destruct(&s) == 0 && cstd_vector__destruct(&v) == 0);
 }
