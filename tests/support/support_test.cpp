@@ -1,29 +1,10 @@
-// The support layer: allocator accounting and fault injection, the clean-up list's run rules,
-// the scalar helpers, the vector of doubles and diagnostics.
+// The support layer: the clean-up list's run rules, the scalar helpers, the vector of doubles
+// and diagnostics.
 #include "fault.h"
 #include "orbtest_a.h"
 
 #include <cmath>
 #include <vector>
-
-// The sweeps rely on failing exactly the nth request; here: the out pointer of a failed request
-// is untouched, the persistent mode fails every later request, and the counts balance.
-TEST(Memory, FailedRequestsWriteNothingAndPersistentModeFailsAll)
-{
-    orbtest::FaultGuard guard;
-    const int64_t base = csys_memory_testOutstanding();
-    void* b = &guard;
-    csys_memory_testFailAfter(1, 0);
-    EXPECT_TRUE(csys_memory_alloc_internal(8, &b) == csys_errNoMemory && b == &guard);
-    csys_memory_testFailAfter(1, 1);
-    EXPECT_TRUE(cxfMalloc(8) == nullptr && cxfMalloc(8) == nullptr);
-    csys_memory_testFailAfter(0, 0);
-    ASSERT_EQ(csys_memory_alloc_internal(16, &b), 0);
-    EXPECT_EQ(csys_memory_testOutstanding(), base + 1);
-    EXPECT_TRUE(csys_memory_free_internal(&b) == 0 && b == nullptr);
-    EXPECT_EQ(csys_memory_free_internal(&b), 0); // a null block is no error
-    EXPECT_EQ(csys_memory_testOutstanding(), base);
-}
 
 namespace {
 std::vector<int>* g_log = nullptr;
