@@ -68,8 +68,7 @@ TEST(ChiSqTest, ArgumentErrorsLeaveTheResultUntouched)
         EXPECT_EQ(run({5, 5, 5}, e, alpha, r), cmath_errBadSignificance) << alpha;
         EXPECT_TRUE(same(r, kSentinel));
     }
-    EXPECT_EQ(run({5, 5}, e, 0.05, r), cmath_errOutOfDomain);
-    EXPECT_TRUE(same(r, kSentinel) && e.calls.empty());
+    EXPECT_TRUE(run({5, 5}, e, 0.05, r) == cmath_errOutOfDomain && same(r, kSentinel) && e.calls.empty());
 }
 
 TEST(ChiSqTest, GroupsPValueAndVerdict)
@@ -79,11 +78,9 @@ TEST(ChiSqTest, GroupsPValueAndVerdict)
     cmath_chiSqTestResult r;
     const double p = 1.0 - cdf(16.0 / 6.0 + 64.0 / 18.0 + 16.0 / 6.0, 2);
     EXPECT_NEAR(p, std::exp(-(16.0 / 6.0 + 64.0 / 18.0 + 16.0 / 6.0) / 2), 1e-7);
-    ASSERT_EQ(run({10, 0, 0, 10, 10}, e, 0.05, r), 0);
-    EXPECT_TRUE(same(r, {1, 0, p, 2}));
+    EXPECT_TRUE(run({10, 0, 0, 10, 10}, e, 0.05, r) == 0 && same(r, {1, 0, p, 2}));
     EXPECT_EQ(e.calls, (std::vector<int32_t>{0, 1, 2, 3, 4}));
-    ASSERT_EQ(run({10, 0, 0, 10, 10}, e, 0.01, r), 0);
-    EXPECT_TRUE(same(r, {1, 1, p, 2}));
+    EXPECT_TRUE(run({10, 0, 0, 10, 10}, e, 0.01, r) == 0 && same(r, {1, 1, p, 2}));
     ASSERT_EQ(run({10, 0, 0, 10, 10}, e, p, r), 0); // passing needs p strictly above alpha
     EXPECT_EQ(r.passed, 0);
 
@@ -98,8 +95,7 @@ TEST(ChiSqTest, GroupsPValueAndVerdict)
     Expected e3{std::vector<double>(8, 2.0), {}}, e4{{100, 100, 100}, {}};
     EXPECT_EQ(run(std::vector<double>(8, 2.0), e3, 0.05, r), cmath_errOutOfDomain);
     EXPECT_TRUE(same(r, {0, 0, 0.0, 0}) && e3.calls.size() == 8u);
-    EXPECT_EQ(run({1, 1, 1}, e4, 0.05, r), cmath_errOutOfDomain);
-    EXPECT_TRUE(same(r, {0, 0, 0.0, 0}));
+    EXPECT_TRUE(run({1, 1, 1}, e4, 0.05, r) == cmath_errOutOfDomain && same(r, {0, 0, 0.0, 0}));
 
     // 1001 groups whose X^2 is 1001 against 1000 degrees of freedom: the series of the
     // distribution function does not converge there, and the test reports it instead of p = 1.
@@ -109,8 +105,7 @@ TEST(ChiSqTest, GroupsPValueAndVerdict)
         observed.push_back(i % 2 == 0 ? 6.0 : 12.0);
         e5.counts.push_back(9.0);
     }
-    EXPECT_EQ(run(observed, e5, 0.05, r), cmath_errFailed);
-    EXPECT_TRUE(same(r, {0, 0, 0.0, 0}));
+    EXPECT_TRUE(run(observed, e5, 0.05, r) == cmath_errFailed && same(r, {0, 0, 0.0, 0}));
 }
 
 TEST(ChiSquaredCDF, StatedValuesDomainAndALongDoubleSeriesOnBothBranches)
