@@ -95,10 +95,8 @@ TEST(Range, WritersInPlaceAndAliased)
         const auto& row = rows[k];
         cmath_range out{7, 123.5, -456.25}, alias = row.source;
         const cmath_range before = out;
-        EXPECT_EQ(row.op(&out, &row.source), row.st) << k;
-        EXPECT_EQ(row.op(&alias, &alias), row.st) << k;
-        EXPECT_TRUE(same(out, row.st < 0 ? before : row.want)) << k;
-        EXPECT_TRUE(same(alias, row.st < 0 ? row.source : row.want)) << k;
+        EXPECT_TRUE(row.op(&out, &row.source) == row.st && same(out, row.st < 0 ? before : row.want)) << k;
+        EXPECT_TRUE(row.op(&alias, &alias) == row.st && same(alias, row.st < 0 ? row.source : row.want)) << k;
     }
 }
 
@@ -169,31 +167,17 @@ TEST(AngleRange, ContainmentAcrossTheWrap)
     for (const auto& c : cases) {
         EXPECT_EQ(within(c.v, c.r), c.want) << c.r.start << " " << c.r.end << " " << c.v;
     }
-}
-
-TEST(AngleRange, WithinAndOverlap)
-{
+    // isWithin of a in b and isOverlap of a and b, across the wrap and for the special kinds.
     cmath_angleRange e, f;
-    ASSERT_EQ(cmath_angleRange_initEmpty(&e), 0);
-    ASSERT_EQ(cmath_angleRange_initFull(&f), 0);
-    const cmath_angleRange w = arc(3.0, -3.0), small = arc(3.05, -3.1), m = arc(-1.0, 1.0);
-    const cmath_angleRange inner = arc(-0.5, 0.5), side = arc(0.5, 2.0);
-    // isWithin of a in b (-1: not asked), isOverlap of a and b.
+    ASSERT_TRUE(cmath_angleRange_initEmpty(&e) == 0 && cmath_angleRange_initFull(&f) == 0);
     const struct {
-        const cmath_angleRange &a, &b;
+        cmath_angleRange a, b;
         int32_t within, overlap;
-    } cases[] = {{e, e, 1, 0}, {e, m, 1, 0}, {f, m, 0, 1}, {f, f, 1, 1}, {m, f, 1, 1}, {m, e, 0, 0},
-                 {small, w, 1, 1}, {w, small, 0, 1},
-                 // Both ends inside, but the arc runs round the outside part: still answered 1.
-                 {arc(-3.1, 3.1), w, 1, 1},
-                 {e, f, 1, 0}, {f, e, 0, 0}, {w, m, 0, 0}, {m, side, 0, 1}, {side, m, 0, 1},
-                 // Found by each of the four ends in turn; touching at -3.
-                 {inner, m, 1, 1}, {m, inner, 0, 1}, {w, arc(-3.0, -2.0), 0, 1}, {arc(-2.0, 0.0), m, 0, 1},
-                 {arc(0.0, 2.0), m, 0, 1}, {arc(-2.0, -1.5), m, 0, 0},
-                 {arc(0.2, 0.5), arc(0.3 + kTurn, 0.6 + kTurn), 0, 1}};
-    for (size_t k = 0; k < std::size(cases); ++k) {
-        EXPECT_EQ(ask(cmath_angleRange_isWithin, &cases[k].a, &cases[k].b), cases[k].within) << k;
-        EXPECT_EQ(ask(cmath_angleRange_isOverlap, &cases[k].a, &cases[k].b), cases[k].overlap) << k;
+    } pairs[] = {{arc(3.05, -3.1), w, 1, 1}, {w, arc(3.05, -3.1), 0, 1}, {w, m, 0, 0}, {w, arc(-3.0, -2.0), 0, 1},
+                 {e, m, 1, 0},  {f, m, 0, 1}, {m, f, 1, 1}, {e, f, 1, 0}, {arc(-2.0, -1.5), m, 0, 0}};
+    for (const auto& c : pairs) {
+        EXPECT_TRUE(ask(cmath_angleRange_isWithin, &c.a, &c.b) == c.within &&
+                    ask(cmath_angleRange_isOverlap, &c.a, &c.b) == c.overlap) << c.a.start << " " << c.b.start;
     }
 }
 

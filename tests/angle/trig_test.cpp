@@ -143,14 +143,8 @@ uint8_t expectedAtan(const std::array<int, 257>& table, int32_t y, int32_t x)
     const int64_t ax = std::llabs(x), ay = std::llabs(y);
     const int64_t m = std::min(ax, ay), M = std::max(ax, ay);
     const int b = table[static_cast<size_t>(m * 256 / M)];
-    int angle = ay > ax ? 64 - b : b;
-    if (x < 0) {
-        angle = 128 - angle;
-    }
-    if (y < 0) {
-        angle = 256 - angle;
-    }
-    return static_cast<uint8_t>(angle & 255);
+    const int first = ay > ax ? 64 - b : b, upper = x < 0 ? 128 - first : first;
+    return static_cast<uint8_t>((y < 0 ? 256 - upper : upper) & 255);
 }
 
 std::array<int, 257> atanTable()
@@ -191,16 +185,10 @@ TEST(Sobel, EveryByteFollowsItsRule)
 {
     // b(c): the angle from the nearer axis for each sub-sector code.
     const int b[16] = {32, 32, 30, 32, 20, 23, 28, 25, 1, 3, 8, 5, 18, 15, 10, 13};
-    for (int g = 0; g < 8; ++g) {
-        const bool yNeg = (g & 4) != 0, xNeg = (g & 2) != 0, nearX = (g & 1) != 0;
+    for (int g = 0; g < 8; ++g) { // bit 2: y < 0, bit 1: x < 0, bit 0: nearer the x axis
         for (int c = 0; c < 16; ++c) {
-            int angle = nearX ? b[c] : 64 - b[c];
-            if (xNeg) {
-                angle = 128 - angle;
-            }
-            if (yNeg) {
-                angle = 256 - angle;
-            }
+            const int first = (g & 1) != 0 ? b[c] : 64 - b[c], upper = (g & 2) != 0 ? 128 - first : first;
+            const int angle = (g & 4) != 0 ? 256 - upper : upper;
             EXPECT_EQ(cordic7b8r1_sobel[16 * g + c], angle & 255) << g << "," << c;
         }
     }

@@ -66,13 +66,9 @@ TYPED_TEST(TypedVector, ConstructorsAndEveryAccessor)
     const std::vector<T> block = seq<F>(1, 5);
     const int marker = 0;
     typename F::Vec v[8];
-    ASSERT_EQ(F::construct(&v[0], 4), 0);
-    ASSERT_EQ(F::constructEmpty(&v[1]), 0);
-    ASSERT_EQ(F::constructUninit(&v[2], 3), 0);
-    ASSERT_EQ(F::constructWithMtable(&v[3], 2, &marker), 0);
-    ASSERT_EQ(F::constructEmptyWithMtable(&v[4], &marker), 0);
-    ASSERT_EQ(F::constructFill(&v[5], 1, &block[3]), 0);
-    ASSERT_EQ(F::constructFromBlock(&v[6], block.data(), 5), 0);
+    ASSERT_TRUE(F::construct(&v[0], 4) == 0 && F::constructEmpty(&v[1]) == 0 && F::constructUninit(&v[2], 3) == 0);
+    ASSERT_TRUE(F::constructWithMtable(&v[3], 2, &marker) == 0 && F::constructEmptyWithMtable(&v[4], &marker) == 0);
+    ASSERT_TRUE(F::constructFill(&v[5], 1, &block[3]) == 0 && F::constructFromBlock(&v[6], block.data(), 5) == 0);
     ASSERT_EQ(F::constructCopy(&v[7], &v[6]), 0);
     const int32_t sizes[] = {4, 0, 3, 2, 0, 1, 5, 5};
     for (int i = 0; i < 8; ++i) { // one static table of null entries per family
