@@ -132,10 +132,8 @@ TEST(Range, QueriesMiddleAndValidate)
         EXPECT_EQ(ask(cmath_range_compareEqual, &c.x, &c.y), c.equal) << k;
     }
     const cmath_range bad{7, 123.5, -456.25};
-    EXPECT_EQ(cmath_range_validate(&bad), cmath_errBadRange);
-    EXPECT_EQ(cmath_range_validate(&a), 0);
-    EXPECT_EQ(cmath_range_validate(&p), 0);
-    EXPECT_EQ(cmath_range_validate(&e), 0); // the kind is not looked at: -inf >= -inf
+    EXPECT_TRUE(cmath_range_validate(&bad) == cmath_errBadRange && cmath_range_validate(&a) == 0);
+    EXPECT_TRUE(cmath_range_validate(&p) == 0 && cmath_range_validate(&e) == 0); // the kind is not looked at
 }
 
 TEST(AngleRange, ContainmentAcrossTheWrap)

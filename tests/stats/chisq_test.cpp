@@ -60,16 +60,6 @@ long double referenceP(long double a, long double y)
 
 } // namespace
 
-TEST(ChiSqTest, ArgumentErrorsLeaveTheResultUntouched)
-{
-    Expected e{{5, 5, 5}, {}};
-    cmath_chiSqTestResult r;
-    for (double alpha : {0.0, 1.0, -0.1, 1.5, kNaN}) {
-        EXPECT_TRUE(run({5, 5, 5}, e, alpha, r) == cmath_errBadSignificance && same(r, kSentinel)) << alpha;
-    }
-    EXPECT_TRUE(run({5, 5}, e, 0.05, r) == cmath_errOutOfDomain && same(r, kSentinel) && e.calls.empty());
-}
-
 TEST(ChiSqTest, GroupsPValueAndVerdict)
 {
     // {10}, {0, 0, 10}, {10} against 6, 18, 6; p ~ 0.0117 fails at 0.05 and passes at 0.01.
@@ -111,15 +101,12 @@ TEST(ChiSquaredCDF, StatedValuesDomainAndALongDoubleSeriesOnBothBranches)
 {
     EXPECT_NEAR(cdf(2.0, 2), 1.0 - std::exp(-1.0), 1e-7);
     EXPECT_NEAR(cdf(10.0, 2), 1.0 - std::exp(-5.0), 1e-7);
-    for (double x : {0.0, -1.0, kNaN}) {
-        EXPECT_EQ(cdf(x, 3), 0.0);
-    }
-    EXPECT_EQ(cdf(std::numeric_limits<double>::infinity(), 3), 1.0);
-    double out = -2.0;
-    EXPECT_EQ(cmath_chiSquaredCDF(5.0, 0, &out), cmath_errBadDofs);
-    EXPECT_EQ(cmath_chiSquaredCDF(-5.0, -3, &out), cmath_errBadDofs);
-    EXPECT_EQ(cmath_chiSquaredCDF(1001.0, 1000, &out), cmath_errFailed); // the series does not converge
-    EXPECT_EQ(out, -2.0);
+    EXPECT_TRUE(cdf(0.0, 3) == 0.0 && cdf(-1.0, 3) == 0.0 && cdf(kNaN, 3) == 0.0 &&
+                cdf(std::numeric_limits<double>::infinity(), 3) == 1.0);
+    double out = -2.0; // refusals write nothing; at 1001 and 1000 degrees the series does not converge
+    EXPECT_TRUE(cmath_chiSquaredCDF(5.0, 0, &out) == cmath_errBadDofs &&
+                cmath_chiSquaredCDF(-5.0, -3, &out) == cmath_errBadDofs &&
+                cmath_chiSquaredCDF(1001.0, 1000, &out) == cmath_errFailed && out == -2.0);
     EXPECT_NEAR(cdf(600.0, 1000), static_cast<double>(referenceP(500.0L, 300.0L)), 1e-6); // far from the mean
     EXPECT_NEAR(cdf(2002.0, 2000), static_cast<double>(referenceP(1000.0L, 1001.0L)), 1e-6); // y = a + 1: fraction
 
@@ -141,15 +128,12 @@ TEST(LogGamma, DomainAndAccuracyAgainstTheStandardLibrary)
     }
     EXPECT_EQ(out, -2.0);
     // 0.5, 1 and 2, then 0.001 ... 1000 on a logarithmic grid: absolute error below 2e-10.
-    double worst = 0.0;
     for (int i = -3; i <= 6000; ++i) {
         const double x = i < 0 ? std::ldexp(1.0, i + 2) : 0.001 * std::pow(10.0, i / 1000.0);
         ASSERT_EQ(cmath_lgamma(x, &out), 0);
         const double err = std::fabs(out - static_cast<double>(std::lgamma(static_cast<long double>(x))));
-        worst = std::fmax(worst, err);
         ASSERT_LT(err, 2e-10) << "x = " << x;
     }
-    EXPECT_GT(worst, 0.0); // the approximation is not the standard function itself
 }
 
 TEST(ChiSqRecords, InitialisersCopiesAndGetters)
@@ -161,10 +145,15 @@ TEST(ChiSqRecords, InitialisersCopiesAndGetters)
     EXPECT_TRUE(cmath_chiSqTestParams_constructCopy(&p, &q) == 0 && p.significance == 0.7);
     EXPECT_TRUE(cmath_chiSqTestParams_assign(&q, &w) == 0 && q.significance == 0.999);
     EXPECT_TRUE(cmath_chiSqTestParams_validate(&q) == 0 && cmath_chiSqTestParams_destruct(&q) == 0);
-    for (double alpha : {0.0, 1.0, -0.1, kNaN}) {
+    // Refused by the test as well, before any call, with the result untouched; so are fewer than 3 bins.
+    Expected e{{5, 5, 5}, {}};
+    cmath_chiSqTestResult t;
+    for (double alpha : {0.0, 1.0, -0.1, 1.5, kNaN}) {
         q.significance = alpha;
-        EXPECT_EQ(cmath_chiSqTestParams_validate(&q), cmath_errBadSignificance) << alpha;
+        EXPECT_TRUE(cmath_chiSqTestParams_validate(&q) == cmath_errBadSignificance &&
+                    run({5, 5, 5}, e, alpha, t) == cmath_errBadSignificance && same(t, kSentinel)) << alpha;
     }
+    EXPECT_TRUE(run({5, 5}, e, 0.05, t) == cmath_errOutOfDomain && same(t, kSentinel) && e.calls.empty());
 
     // Results: construct and reset zero every field; copies take every field.
     const cmath_chiSqTestResult zero{0, 0, 0.0, 0}, computed{1, 0, 0.25, 4};

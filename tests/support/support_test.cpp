@@ -28,8 +28,7 @@ TEST(Cleanup, KindsRunInTheirCasesLastFirst)
         int32_t count = 5;
         cmath_status s = st;
         csys_cleanupExecute_(rec, &count, &s, 0xFFFFFFFFu);
-        EXPECT_EQ(s, st);
-        EXPECT_EQ(count, 0);
+        EXPECT_TRUE(s == st && count == 0);
         EXPECT_EQ(log, st < 0 ? (std::vector<int>{4, 3, 2, 1}) : (std::vector<int>{4, 3}));
     }
 }
@@ -89,14 +88,32 @@ TEST(VectorOfDoubles, GrowsKeepsValuesAndFailsCleanly)
             return st;
         }), 1);
     }
-    ASSERT_EQ(cstd_vectord_destruct(&v), 0);
-    EXPECT_EQ(csys_memory_testOutstanding(), base);
+    EXPECT_TRUE(cstd_vectord_destruct(&v) == 0 && csys_memory_testOutstanding() == base);
 }
 
 TEST(Diagnostics, WritesFormattedText)
 {
     testing::internal::CaptureStderr();
-    cfDiagPrint2(0, u"value %d of %.2f %ls \u20ac\U0001F600\n", 7, 2.5, L"\u00e9t\u00e9");
+    cfDiagPrint2(0, u"value %d of %.2f %ls \u20ac\U0001F600\u0080\n", 7, 2.5, L"\u00e9t\u00e9");
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "value 7 of 2.50 \xc3\xa9t\xc3\xa9 \xe2\x82\xac\xf0\x9f\x98\x80\n");
+              "value 7 of 2.50 \xc3\xa9t\xc3\xa9 \xe2\x82\xac\xf0\x9f\x98\x80\xc2\x80\n");
+}
+
+// A kind whose table answers nothing leaves the generic names to the vector; a failing one passes up.
+TEST(VectorShareable, KindsAnsweringNothingOrFailing)
+{
+    const cstd_sharedTypeTable silent = {[](void*, const char16_t*, void** o) { return *o = nullptr, 0; }, nullptr};
+    const cstd_sharedTypeTable failing = {
+        [](void*, const char16_t*, void** o) { return *o = nullptr, cmath_errTypeMismatch; }, nullptr};
+    cstd_vector v;
+    cstd_vectorShareable s, f;
+    ASSERT_TRUE(cstd_vector__constructWithVtable(&v, 2, sizeof(int32_t), nullptr) == 0 &&
+                cstd_vectorShareable_construct(&s, &v, &silent, nullptr) == 0 &&
+                cstd_vectorShareable_construct(&f, &v, &failing, nullptr) == 0);
+    void* out = nullptr;
+    EXPECT_TRUE(cstd_vectorShareable_queryInterfaceByTypename(&s, u"cstd_shared", &out) == 0 && out == &s.shared);
+    EXPECT_TRUE(cstd_vectorShareable_queryInterfaceByTypename(&f, u"cstd_shared", &out) == cmath_errTypeMismatch &&
+                out == nullptr);
+    EXPECT_TRUE(cstd_vectorShareable_destruct(&s) == 0 && cstd_vectorShareable_destruct(&f) == 0 &&
+                cstd_vector__destruct(&v) == 0);
 }
