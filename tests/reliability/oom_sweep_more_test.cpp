@@ -70,36 +70,12 @@ const cstd_vector& inner(const O& o)
     }
 }
 
-// A constructor of an O: a failure writes nothing into it (it keeps a byte pattern); the run that
-// gets through gives what a clean run gives (`exact`: element bytes included).
-template <class F, class O, class Call, class Destroy>
-int sweepConstruct(const std::string& name, Call call, Destroy destroy, bool exact = true)
-{
-    O ref;
-    EXPECT_EQ(call(&ref), 0);
-    const Snapshot<F> want = snap<F>(inner(ref), exact);
-    destroy(&ref);
-    return sweep(name, [=]() {
-        auto o = std::make_shared<O>();
-        std::memset(static_cast<void*>(o.get()), 0x5A, sizeof(O));
-        Trial t;
-        t.op = [=]() { return call(o.get()); };
-        t.failed = [=]() {
-            const std::vector<unsigned char> pattern(sizeof(O), 0x5A);
-            EXPECT_EQ(std::memcmp(o.get(), pattern.data(), sizeof(O)), 0);
-        };
-        t.succeeded = [=]() {
-            expectSame<F>(inner(*o), want);
-            destroy(o.get());
-        };
-        return t;
-    });
-}
-
-// An operation on an O that `make` builds: a failure leaves it exactly as it was (storage, size,
-// capacity, elements); the run that gets through gives what a clean run gives.
+// An operation on an O that `make` builds (a constructor's O holds a byte pattern): a failure
+// leaves it exactly as it was (a constructor's O byte for byte; any other O's storage, size,
+// capacity and elements); the run that gets through gives what a clean run gives (`exact`:
+// element bytes included).
 template <class F, class O, class Make, class Call, class Destroy>
-int sweepModify(const std::string& name, Make make, Call call, Destroy destroy, bool exact = true)
+int sweepOp(const std::string& name, bool constructs, Make make, Call call, Destroy destroy, bool exact = true)
 {
     O ref;
     make(&ref);
@@ -109,12 +85,25 @@ int sweepModify(const std::string& name, Make make, Call call, Destroy destroy, 
     return sweep(name, [=]() {
         auto o = std::make_shared<O>();
         make(o.get());
-        const Snapshot<F> before = snap<F>(inner(*o));
+        const auto* raw = reinterpret_cast<const unsigned char*>(o.get());
+        const std::vector<unsigned char> bytes(raw, raw + (constructs ? sizeof(O) : 0));
+        const Snapshot<F> before = constructs ? Snapshot<F>{} : snap<F>(inner(*o));
         Trial t;
         t.op = [=]() { return call(o.get()); };
-        t.failed = [=]() { EXPECT_TRUE(snap<F>(inner(*o)) == before); };
-        t.succeeded = [=]() { expectSame<F>(inner(*o), want); };
-        t.teardown = [=]() { destroy(o.get()); };
+        t.failed = [=]() {
+            EXPECT_TRUE(constructs ? std::memcmp(o.get(), bytes.data(), sizeof(O)) == 0 : snap<F>(inner(*o)) == before);
+        };
+        t.succeeded = [=]() {
+            expectSame<F>(inner(*o), want);
+            if (constructs) {
+                destroy(o.get());
+            }
+        };
+        t.teardown = [=]() {
+            if (!constructs) {
+                destroy(o.get());
+            }
+        };
         return t;
     });
 }
@@ -163,19 +152,24 @@ int sweepTyped()
     const auto shDestroy = [f](S* s) { f.shDestruct(s); };
     int n = 0;
 
-    n += sweepConstruct<F, V>(fam + "construct", [=](V* v) { return f.construct(v, 4); }, destroy);
-    n += sweepConstruct<F, V>(fam + "constructUninit", [=](V* v) { return f.constructUninit(v, 3); }, destroy, false);
-    n += sweepConstruct<F, V>(fam + "constructWithMtable", [=](V* v) { return f.constructWithMtable(v, 2, &block); }, destroy);
-    n += sweepConstruct<F, V>(fam + "constructFill", [=](V* v) { return f.constructFill(v, 6, &block[1]); }, destroy);
-    n += sweepConstruct<F, V>(fam + "constructFromBlock", [=](V* v) { return f.constructFromBlock(v, block, 6); }, destroy);
-    n += sweepConstruct<F, V>(fam + "constructCopy", [&](V* v) { return f.constructCopy(v, &src); }, destroy);
-    n += sweepConstruct<F, S>(sh + "construct", [=](S* s) { return f.shConstruct(s, 3); }, shDestroy);
-    n += sweepConstruct<F, S>(sh + "constructVector", [&](S* s) { return f.shConstructVector(s, &src); }, shDestroy);
-    n += sweepConstruct<F, S>(sh + "constructCopy", [&](S* s) { return f.shConstructCopy(s, &ssrc); }, shDestroy);
+    const auto pattern = [](auto* o) { std::memset(static_cast<void*>(o), 0x5A, sizeof *o); };
+    auto construct = [&](const std::string& op, auto call, bool exact = true) {
+        n += sweepOp<F, V>(fam + op, true, pattern, call, destroy, exact);
+    };
+    auto sconstruct = [&](const std::string& op, auto call) { n += sweepOp<F, S>(sh + op, true, pattern, call, shDestroy); };
+    construct("construct", [=](V* v) { return f.construct(v, 4); });
+    construct("constructUninit", [=](V* v) { return f.constructUninit(v, 3); }, false);
+    construct("constructWithMtable", [=](V* v) { return f.constructWithMtable(v, 2, &block); });
+    construct("constructFill", [=](V* v) { return f.constructFill(v, 6, &block[1]); });
+    construct("constructFromBlock", [=](V* v) { return f.constructFromBlock(v, block, 6); });
+    construct("constructCopy", [&](V* v) { return f.constructCopy(v, &src); });
+    sconstruct("construct", [=](S* s) { return f.shConstruct(s, 3); });
+    sconstruct("constructVector", [&](S* s) { return f.shConstructVector(s, &src); });
+    sconstruct("constructCopy", [&](S* s) { return f.shConstructCopy(s, &ssrc); });
 
     // Modifications of a full vector of three and of a shareable vector of two.
     const auto three = [=](V* v) { EXPECT_EQ(f.constructFromBlock(v, block + 3, 3), 0); };
-    auto modify = [&](const std::string& op, auto call, bool exact = true) { n += sweepModify<F, V>(fam + op, three, call, destroy, exact); };
+    auto modify = [&](const std::string& op, auto call, bool exact = true) { n += sweepOp<F, V>(fam + op, false, three, call, destroy, exact); };
     modify("assign", [&](V* v) { return f.assign(v, &src); });
     modify("assignElements", [=](V* v) { return f.assignElements(v, block, 6); });
     modify("append", [=](V* v) { return f.append(v, block, 2); });
@@ -187,7 +181,7 @@ int sweepTyped()
     modify("resizeFill", [=](V* v) { return f.resizeFill(v, 5, &block[2]); });
     modify("resizeUninit", [=](V* v) { return f.resizeUninit(v, 4); }, false);
     const auto two = [=](S* s) { EXPECT_EQ(f.shConstruct(s, 2), 0); };
-    auto smodify = [&](const std::string& op, auto call) { n += sweepModify<F, S>(sh + op, two, call, shDestroy); };
+    auto smodify = [&](const std::string& op, auto call) { n += sweepOp<F, S>(sh + op, false, two, call, shDestroy); };
     smodify("assign", [&](S* s) { return f.shAssign(s, &ssrc); });
     smodify("assignElements", [=](S* s) { return f.shAssignElements(s, block, 6); });
     smodify("assignVector", [&](S* s) { return f.shAssignVector(s, &src); });
