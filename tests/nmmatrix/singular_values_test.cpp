@@ -1,7 +1,6 @@
 // The singular values without U and V (getSingularValues, and through it the condition number of
 // getConditionNumber and solve) against the diagonal of decompose's W: the same status and the
 // same bits, NaN payloads included, over many shapes and hard inputs.
-#include "fault.h"
 #include "nm_helpers.h"
 
 #include <bit>
@@ -79,21 +78,13 @@ TEST(SingularValues, BitForBitTheDiagonalOfDecompose)
     EXPECT_GT(failures, 0);
 }
 
-TEST(SingularValues, RefusesAnEmptyMatrixAndReleasesItsWorkOnFailure)
+TEST(SingularValues, RefusesAnEmptyMatrix)
 {
-    cxNMMatrix empty, m;
+    cxNMMatrix empty;
     cxVector<double> values;
+    ASSERT_EQ(values.insert(0, 1, -7.0), 0);
     EXPECT_EQ(empty.getSingularValues(values), cxNMMatrix_errBadSize);
-    EXPECT_TRUE(values.empty());
-    std::mt19937 rng(5);
-    load(m, randomDense(rng, 6, 4));
-    const int points = orbtest::sweepAllocations([&](bool) {
-        cxVector<double> out;
-        const cmath_status st = static_cast<cmath_status>(m.getSingularValues(out));
-        EXPECT_EQ(out.size(), st < 0 ? 0u : 4u);
-        return st;
-    });
-    EXPECT_EQ(points, 1); // one work block
+    EXPECT_TRUE(values.size() == 1 && values[0] == -7.0);
 }
 
 TEST(SingularValues, SolveAcceptsAConditionNumberEqualToItsLimit)

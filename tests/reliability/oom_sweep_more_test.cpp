@@ -368,6 +368,7 @@ TEST(OomSweep, EveryAllocatingMatrixMember)
         {"eigenvalues with vectors", [&](Outs& o) { return S.eigenvalues(true, o.re, o.im, o.u); }, false},
         {"getSymEigenvaluesAndConditionNumber", [&](Outs& o) { return S.getSymEigenvaluesAndConditionNumber(o.re, o.c); }},
         {"decompose", [&](Outs& o) { return C.decompose(o.u, o.w, o.v); }, true, false},
+        {"getSingularValues", [&](Outs& o) { return C.getSingularValues(o.re); }},
     };
     for (const VectorRow& r : vectors) {
         Outs shapes;

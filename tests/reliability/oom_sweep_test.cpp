@@ -209,62 +209,46 @@ TEST(OomSweep, ComposedTransformsConstructAndAssign)
     const cmath_xfcomposed* nested = orbtest::chainOf(w.nested);
     int n = 0;
 
-    // Constructors: a failure leaves nothing behind (the harness counts blocks; the operands'
-    // counts must be unchanged).
-    auto construct = [&](const std::string& name, auto op, size_t parts) {
-        n += sweep(name, [&, op, parts]() {
-            auto made = std::make_shared<cmath_xfcomposed>();
+    // Constructors: a failure leaves nothing behind (the harness counts blocks) and the operands'
+    // counts unchanged. Operations on an existing chain [b, b, b] (longer than what assign copies
+    // before it fails): composeFrontPH_ and getInverse leave it exactly as it was; assign may leave
+    // the nodes it copied so far, but never a leak or a stray reference.
+    enum Kind { Constructs, Untouched, Partial };
+    auto onChain = [&](const std::string& name, auto op, Kind kind, size_t parts) {
+        n += sweep(name, [&, op, kind, parts]() {
+            auto target = std::make_shared<cmath_xfcomposed>();
+            for (int k = kind == Constructs ? 4 : 0; k < 4; ++k) {
+                EXPECT_EQ(k == 0 ? cmath_xfcomposed_construct(target.get()) : cmath_xfcomposed_composeFrontPH_(target.get(), &w.b.h), 0);
+            }
+            const std::vector<const cmath_xform*> before = kind == Constructs ? std::vector<const cmath_xform*>{} : orbtest::parts(target.get());
+            const cmath_xfcomposedNode* head = kind == Constructs ? nullptr : target->head;
             const std::vector<int64_t> refs = w.refs();
             Trial t;
-            t.op = [=]() { return op(made.get()); };
-            t.failed = [=, &w]() { EXPECT_EQ(w.refs(), refs); };
-            t.succeeded = [=]() {
-                EXPECT_EQ(orbtest::parts(made.get()).size(), parts);
-                EXPECT_EQ(cmath_xfcomposed_destruct(made.get()), 0);
+            t.op = [=]() { return op(target.get()); };
+            t.failed = [=, &w]() {
+                EXPECT_TRUE(kind != Constructs || w.refs() == refs);
+                EXPECT_TRUE(kind != Untouched || (target->head == head && orbtest::parts(target.get()) == before));
             };
+            t.succeeded = [=]() {
+                EXPECT_EQ(orbtest::parts(target.get()).size(), parts);
+                EXPECT_EQ(kind == Constructs ? cmath_xfcomposed_destruct(target.get()) : 0, 0);
+            };
+            t.teardown = [=]() { EXPECT_EQ(kind == Constructs ? 0 : cmath_xfcomposed_destruct(target.get()), 0); };
             return t;
         });
     };
-    construct("cmath_xfcomposed_constructCopy", [=](cmath_xfcomposed* m) { return cmath_xfcomposed_constructCopy(m, c); }, 2);
-    construct("cmath_xfcomposed_constructCopy of a nested chain", [=](cmath_xfcomposed* m) { return cmath_xfcomposed_constructCopy(m, nested); }, 3);
-    for (const auto& operands : w.binary()) {
-        const Handle* ha = operands.first;
-        const Handle* hb = operands.second;
-        const cmath_xform* xa = ha->x();
-        const cmath_xform* xb = hb->x();
+    onChain("cmath_xfcomposed_constructCopy", [=](cmath_xfcomposed* m) { return cmath_xfcomposed_constructCopy(m, c); }, Constructs, 2);
+    onChain("cmath_xfcomposed_constructCopy of a nested chain", [=](cmath_xfcomposed* m) { return cmath_xfcomposed_constructCopy(m, nested); }, Constructs, 3);
+    for (const auto& [ha, hb] : w.binary()) {
+        const cmath_xform *xa = ha->x(), *xb = hb->x();
         if (xa != nullptr && xb != nullptr) {
-            construct("cmath_xfcomposed_constructPair", [=](cmath_xfcomposed* m) { return cmath_xfcomposed_constructPair(m, xa, xb); }, 2);
+            onChain("cmath_xfcomposed_constructPair", [=](cmath_xfcomposed* m) { return cmath_xfcomposed_constructPair(m, xa, xb); }, Constructs, 2);
         }
     }
-
-    // Operations on an existing chain [b, b, b]: composeFrontPH_ and getInverse leave it exactly as it
-    // was; assign may leave the nodes it copied so far, but never a leak or a stray reference.
-    auto onChain = [&](const std::string& name, auto op, bool untouched, size_t parts) {
-        n += sweep(name, [&, op, untouched, parts]() {
-            auto target = std::make_shared<cmath_xfcomposed>();
-            EXPECT_EQ(cmath_xfcomposed_construct(target.get()), 0);
-            for (int k = 0; k < 3; ++k) { // longer than what assign copies before it fails
-                EXPECT_EQ(cmath_xfcomposed_composeFrontPH_(target.get(), &w.b.h), 0);
-            }
-            const std::vector<const cmath_xform*> before = orbtest::parts(target.get());
-            const cmath_xfcomposedNode* head = target->head;
-            Trial t;
-            t.op = [=]() { return op(target.get()); };
-            t.failed = [=]() {
-                if (untouched) {
-                    EXPECT_EQ(target->head, head);
-                    EXPECT_EQ(orbtest::parts(target.get()), before);
-                }
-            };
-            t.succeeded = [=]() { EXPECT_EQ(orbtest::parts(target.get()).size(), parts); };
-            t.teardown = [=]() { EXPECT_EQ(cmath_xfcomposed_destruct(target.get()), 0); };
-            return t;
-        });
-    };
-    onChain("cmath_xfcomposed_composeFrontPH_", [&](cmath_xfcomposed* t) { return cmath_xfcomposed_composeFrontPH_(t, &w.chain.h); }, true, 4);
-    onChain("cmath_xfcomposed_getInverse", [=](cmath_xfcomposed* t) { return cmath_xfcomposed_getInverse(c, t); }, true, 2);
-    onChain("cmath_xfcomposed_assign", [=](cmath_xfcomposed* t) { return cmath_xfcomposed_assign(t, c); }, false, 2);
-    onChain("cmath_xfcomposed_assign of a nested chain", [=](cmath_xfcomposed* t) { return cmath_xfcomposed_assign(t, nested); }, false, 3);
+    onChain("cmath_xfcomposed_composeFrontPH_", [&](cmath_xfcomposed* t) { return cmath_xfcomposed_composeFrontPH_(t, &w.chain.h); }, Untouched, 4);
+    onChain("cmath_xfcomposed_getInverse", [=](cmath_xfcomposed* t) { return cmath_xfcomposed_getInverse(c, t); }, Untouched, 2);
+    onChain("cmath_xfcomposed_assign", [=](cmath_xfcomposed* t) { return cmath_xfcomposed_assign(t, c); }, Partial, 2);
+    onChain("cmath_xfcomposed_assign of a nested chain", [=](cmath_xfcomposed* t) { return cmath_xfcomposed_assign(t, nested); }, Partial, 3);
     report("composed transforms", n);
     EXPECT_GT(n, 10);
 }
