@@ -350,31 +350,6 @@ TEST(Fit, RobustFitOfOneSampleIsExact)
     }
 }
 
-TEST(Fit, RobustDrawsItsSamplesAsDocumented)
-{
-    // Pairs 0 and 1 move by (1, 0), pairs 2 and 3 by (0, 7): a sample from one group finds that
-    // move, a mixed one nothing. With one iteration, the outcome shows which two indices were
-    // drawn: trunc(4 u1), then trunc(3 u2) moved past the first.
-    const V src[4] = {{0, 0}, {3, 1}, {1, 5}, {4, 4}};
-    const V dst[4] = {{1, 0}, {4, 1}, {1, 12}, {4, 11}};
-    for (int32_t seed = 0; seed < 30; ++seed) {
-        csRandomUniform2 g, h;
-        csRandomUniformInit2(&g, seed);
-        csRandomUniformInit2(&h, seed);
-        const int k0 = static_cast<int>(csRandomUniformNext2(&h, 0.0, 4.0));
-        int k1 = static_cast<int>(csRandomUniformNext2(&h, 0.0, 3.0));
-        k1 += k1 >= k0;
-        X t = kXformSentinel;
-        const cmath_status st =
-            cmath_xformLinear_initPointsRigidRobust(&t, dst, src, 4, &g, 0.01, 1, 0.5, nullptr, nullptr);
-        if ((k0 < 2) != (k1 < 2)) {
-            EXPECT_EQ(st, cmath_errFailed) << seed;
-        } else {
-            EXPECT_TRUE(st == 0 && sameBytes(t, X{k0 < 2 ? V{1, 0} : V{0, 7}, {1, -0.0, 0, 1}})) << seed;
-        }
-    }
-}
-
 TEST(Fit, RobustRefusalsWriteNothing)
 {
     const V sq[4] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}}, one[4] = {{1, 2}, {1, 2}, {1, 2}, {1, 2}};

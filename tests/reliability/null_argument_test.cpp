@@ -105,7 +105,7 @@ const NullMeans kNullMeans[] = {
 // The entry of kNullMeans that covers r's parameter i, or -1.
 int nullMeans(const Row& r, int i)
 {
-    static const auto patterns = [] {
+    static const std::vector<std::pair<std::regex, std::regex>> patterns = [] {
         std::vector<std::pair<std::regex, std::regex>> p;
         for (const NullMeans& m : kNullMeans) {
             p.emplace_back(std::regex(m.function), std::regex(m.params));
@@ -113,8 +113,7 @@ int nullMeans(const Row& r, int i)
         return p;
     }();
     for (size_t k = 0; k < patterns.size(); ++k) {
-        if (std::regex_match(r.name, patterns[k].first) &&
-            std::regex_match(r.params[static_cast<size_t>(i)], patterns[k].second)) {
+        if (std::regex_match(r.name, patterns[k].first) && std::regex_match(r.params[static_cast<size_t>(i)], patterns[k].second)) {
             return static_cast<int>(k);
         }
     }
@@ -134,8 +133,8 @@ TEST(NullArguments, EveryStatusFunctionRefusesEachNullPointerAndWritesNothing)
         ASSERT_LE(r.count, kMaxParams) << r.name;
         for (int i = 0; i < r.count; ++i) {
             const int means = r.pointer[i] ? nullMeans(r, i) : -1;
+            used.insert(means);
             if (!r.pointer[i] || means >= 0) {
-                used.insert(means);
                 continue;
             }
             std::memset(buffers, kPattern, sizeof buffers);
