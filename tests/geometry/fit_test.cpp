@@ -325,31 +325,6 @@ TEST(Fit, RobustIterationCountAdaptsToTheInlierRatio)
     }
 }
 
-TEST(Fit, RobustFitOfOneSampleIsExact)
-{
-    // With exactly s exact pairs every sample is the whole set: its model must be exact for the
-    // pairs to be its inliers (threshold 1e-9); the second set has unit spacing, where the
-    // degenerate-sample tests (det, u.u, h exactly 0) must not fire.
-    Rng rng;
-    const V unitSrc[3] = {{0, 0}, {1, 0}, {1, 1}}, unitDst[3] = {{5, -2}, {6, -2}, {6, -1}};
-    for (const Model& md : kModels) {
-        const X truth = randomModel(rng, md.kind);
-        const Pairs p = makePairs(rng, truth, md.s, 0.0);
-        for (const bool unit : {false, true}) {
-            csRandomUniform2 g;
-            csRandomUniformInit2(&g, 1);
-            X t;
-            int32_t count = 0;
-            ASSERT_EQ(md.robust(&t, unit ? unitDst : p.dst.data(), unit ? unitSrc : p.src.data(), md.s, &g, 1e-9, 10,
-                                0.5, nullptr, &count),
-                      0)
-                << md.name;
-            EXPECT_EQ(count, md.s);
-            expectNear(t, unit ? X{{5, -2}, {1, 0, 0, 1}} : truth, 1e-12);
-        }
-    }
-}
-
 TEST(Fit, RobustRefusalsWriteNothing)
 {
     const V sq[4] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}}, one[4] = {{1, 2}, {1, 2}, {1, 2}, {1, 2}};

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <thread>
@@ -29,34 +30,32 @@ struct Results {
     bool operator==(const Results& o) const { return std::memcmp(this, &o, sizeof *this) == 0; }
 };
 
+// The failing calls among one round's: reading the shared handles, then new objects made from
+// them, used and released on this thread (the list is evaluated in order).
 int compute(const Handle& a, const Handle& chain, const Handle& nested, int i, Results* r)
 {
     std::memset(r, 0, sizeof *r);
-    int bad = 0;
     const cmath_vect p = {0.5 + i, -0.25 * i};
-    const cmath_xformPtrhConst* hs[] = {&a.h, &chain.h, &nested.h};
-    for (int k = 0; k < 3; ++k) {
-        bad += cmath_xformPtrhConst_mapPoint(hs[k], &p, &r->mapped[k]) < 0;
-    }
-    bad += cmath_xformPtrhConst_getLinear(&chain.h, &p, &r->linear[0]) < 0;
-    bad += cmath_xformPtrhConst_getLinear(&nested.h, nullptr, &r->linear[1]) < 0;
-    bad += cmath_xformPtrhConst_compareEqual(&chain.h, &nested.h, &r->equal) < 0;
-
-    // New objects made from the shared ones, used and released on this thread.
     cmath_xformPtrhConst copy, inverse, composed;
-    bad += cmath_xformPtrhConst_construct(&inverse) < 0;
-    bad += cmath_xformPtrhConst_construct(&composed) < 0;
-    bad += cmath_xformPtrhConst_constructCopy(&copy, &nested.h) < 0;
-    bad += cmath_xformPtrhConst_cloneConst(&chain.h, &copy) < 0;
-    bad += cmath_xformPtrhConst_getInverseConst(&nested.h, &inverse) < 0;
-    bad += cmath_xformPtrhConst_assignCompose3(&composed, &nested.h, &chain.h, &a.h) < 0;
-    bad += cmath_xformPtrhConst_mapPoint(&copy, &p, &r->derived[0]) < 0;
-    bad += cmath_xformPtrhConst_mapPoint(&inverse, &p, &r->derived[1]) < 0;
-    bad += cmath_xformPtrhConst_mapPoint(&composed, &p, &r->derived[2]) < 0;
-    bad += cmath_xformPtrhConst_destruct(&composed) < 0;
-    bad += cmath_xformPtrhConst_destruct(&inverse) < 0;
-    bad += cmath_xformPtrhConst_destruct(&copy) < 0;
-    return bad;
+    const cmath_status st[] = {
+        cmath_xformPtrhConst_mapPoint(&a.h, &p, &r->mapped[0]),
+        cmath_xformPtrhConst_mapPoint(&chain.h, &p, &r->mapped[1]),
+        cmath_xformPtrhConst_mapPoint(&nested.h, &p, &r->mapped[2]),
+        cmath_xformPtrhConst_getLinear(&chain.h, &p, &r->linear[0]),
+        cmath_xformPtrhConst_getLinear(&nested.h, nullptr, &r->linear[1]),
+        cmath_xformPtrhConst_compareEqual(&chain.h, &nested.h, &r->equal),
+        cmath_xformPtrhConst_construct(&inverse),
+        cmath_xformPtrhConst_construct(&composed),
+        cmath_xformPtrhConst_constructCopy(&copy, &nested.h),
+        cmath_xformPtrhConst_cloneConst(&chain.h, &copy),
+        cmath_xformPtrhConst_getInverseConst(&nested.h, &inverse),
+        cmath_xformPtrhConst_assignCompose3(&composed, &nested.h, &chain.h, &a.h),
+        cmath_xformPtrhConst_mapPoint(&copy, &p, &r->derived[0]),
+        cmath_xformPtrhConst_mapPoint(&inverse, &p, &r->derived[1]),
+        cmath_xformPtrhConst_mapPoint(&composed, &p, &r->derived[2]),
+        cmath_xformPtrhConst_destruct(&composed) | cmath_xformPtrhConst_destruct(&inverse) | cmath_xformPtrhConst_destruct(&copy),
+    };
+    return static_cast<int>(std::count_if(std::begin(st), std::end(st), [](cmath_status s) { return s < 0; }));
 }
 
 TEST(Concurrency, ThreadsReadAndDeriveFromSharedTransforms)

@@ -69,12 +69,12 @@ cmath_xformLinear power(int n)
     return acc;
 }
 
+// Its image of kAt: exact, as every coordinate is an integer below 2^53.
 cmath_vect image(int n)
 {
-    cmath_vect q = kAt;
-    for (int k = 0; k < n; ++k) {
-        cmath_xformLinear_mapPoint(&kLin, &q, &q);
-    }
+    const cmath_xformLinear p = power(n);
+    cmath_vect q;
+    cmath_xformLinear_mapPoint(&p, &kAt, &q);
     return q;
 }
 
