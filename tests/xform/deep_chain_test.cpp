@@ -7,7 +7,6 @@
 
 #include <pthread.h>
 
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -162,42 +161,38 @@ TEST(DeepChain, LinearFormKeepsTheProductsOfTheNesting)
 }
 
 // Nested deeper than the walk keeps on its own stack, the walk allocates: each such allocation
-// failing in turn is returned, leaves the outputs as they were (a linear form, an out-handle)
-// and leaks nothing.
+// failing in turn, in mapping, linearising and inverting, is returned and leaks nothing; the
+// linear form and the out-handle stay as they were (a point is left mapped so far).
 TEST(DeepChain, AllocationFailuresInTheWalk)
 {
     constexpr int kDepth = 40;
     const cmath_xformLinear sentinel = {{7.0, 7.0}, {7.0, 7.0, 7.0, 7.0}};
+    const cmath_vect q = image(kDepth);
     int points = 0;
     for (const bool atTail : {true, false}) {
-        points += orbtest::sweepPrepared([&] {
-            auto n = std::make_shared<Nested>(kDepth, atTail);
-            auto q = std::make_shared<cmath_vect>();
-            return orbtest::Trial{[=] { return cmath_xformPtrhConst_mapPoint(&n->h, &kAt, q.get()); }, {},
-                                  [=] { EXPECT_TRUE(q->x == image(kDepth).x && q->y == image(kDepth).y); }, {}};
-        });
-        points += orbtest::sweepPrepared([&] {
-            auto n = std::make_shared<Nested>(kDepth, atTail);
-            auto lin = std::make_shared<cmath_xformLinear>(sentinel);
-            return orbtest::Trial{[=] { return cmath_xformPtrhConst_getLinear(&n->h, &kAt, lin.get()); },
-                                  [=] { EXPECT_EQ(std::memcmp(lin.get(), &sentinel, sizeof sentinel), 0); },
-                                  [=] { EXPECT_TRUE(same(*lin, power(kDepth))); }, {}};
-        });
-        points += orbtest::sweepPrepared([&] {
-            auto n = std::make_shared<Nested>(kDepth, atTail);
-            auto out = std::make_shared<cmath_xformPtrhConst>();
-            EXPECT_EQ(cmath_xformPtrhConst_constructLinear(out.get(), &sentinel), 0);
-            const cstd_shared* held = out->handle.header;
-            return orbtest::Trial{[=] { return cmath_xformPtrhConst_getInverseConst(&n->h, out.get()); },
-                                  [=] { EXPECT_EQ(out->handle.header, held); },
-                                  [=] {
-                                      cmath_vect back = {0.0, 0.0};
-                                      const cmath_vect q = image(kDepth);
-                                      EXPECT_EQ(cmath_xformPtrhConst_mapPoint(out.get(), &q, &back), 0);
-                                      EXPECT_TRUE(back.x == kAt.x && back.y == kAt.y);
-                                  },
-                                  [=] { EXPECT_EQ(cmath_xformPtrhConst_destruct(out.get()), 0); }};
-        });
+        for (const int walk : {0, 1, 2}) {
+            points += orbtest::sweepPrepared([&] {
+                auto n = std::make_shared<Nested>(kDepth, atTail);
+                auto lin = std::make_shared<cmath_xformLinear>(sentinel);
+                auto out = std::make_shared<cmath_xformPtrhConst>();
+                EXPECT_EQ(cmath_xformPtrhConst_constructLinear(out.get(), &sentinel), 0);
+                const cstd_shared* held = out->handle.header;
+                return orbtest::Trial{[=] {
+                                          return walk == 0   ? cmath_xformPtrhConst_mapPoint(&n->h, &kAt, &lin->trans)
+                                                 : walk == 1 ? cmath_xformPtrhConst_getLinear(&n->h, &kAt, lin.get())
+                                                             : cmath_xformPtrhConst_getInverseConst(&n->h, out.get());
+                                      },
+                                      [=] { EXPECT_TRUE((walk == 0 || same(*lin, sentinel)) && out->handle.header == held); },
+                                      [=] {
+                                          cmath_vect back = {0.0, 0.0};
+                                          EXPECT_EQ(cmath_xformPtrhConst_mapPoint(out.get(), &q, &back), 0);
+                                          EXPECT_TRUE(walk == 0   ? lin->trans.x == q.x && lin->trans.y == q.y
+                                                      : walk == 1 ? same(*lin, power(kDepth))
+                                                                  : back.x == kAt.x && back.y == kAt.y);
+                                      },
+                                      [=] { EXPECT_EQ(cmath_xformPtrhConst_destruct(out.get()), 0); }};
+            });
+        }
     }
     EXPECT_GE(points, 2 * 2 * kDepth);
 }
