@@ -12,7 +12,6 @@
 #include <regex>
 #include <set>
 #include <string>
-#include <tuple>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -41,21 +40,16 @@ template <class T> T argument(bool null, void* buffer)
 
 template <class F> struct Signature;
 template <class... A> struct Signature<cmath_status (*)(A...)> {
-    using Args = std::tuple<A...>;
     static constexpr int count = sizeof...(A);
     static constexpr bool pointer[sizeof...(A) + 1] = {std::is_pointer_v<A>..., false};
+    // F with the argument at nullAt null and the others as `argument` makes them.
+    template <auto F> static cmath_status call(int nullAt, Buffers b)
+    {
+        return [&]<size_t... I>(std::index_sequence<I...>) {
+            return F(argument<A>(static_cast<int>(I) == nullAt, b[I])...);
+        }(std::index_sequence_for<A...>{});
+    }
 };
-
-template <auto F, size_t... I> cmath_status callWith(int nullAt, Buffers b, std::index_sequence<I...>)
-{
-    using Args = typename Signature<decltype(F)>::Args;
-    return F(argument<std::tuple_element_t<I, Args>>(static_cast<int>(I) == nullAt, b[I])...);
-}
-
-template <auto F> cmath_status call(int nullAt, Buffers b)
-{
-    return callWith<F>(nullAt, b, std::make_index_sequence<Signature<decltype(F)>::count>{});
-}
 
 struct Row {
     const char* name;
@@ -66,7 +60,7 @@ struct Row {
 };
 
 #define ORBTEST_NULL_ROW_(f, ...)                                                                      \
-    Row{#f, &call<&f>, Signature<decltype(&f)>::count, Signature<decltype(&f)>::pointer, {__VA_ARGS__}},
+    Row{#f, &Signature<decltype(&f)>::template call<&f>, Signature<decltype(&f)>::count, Signature<decltype(&f)>::pointer, {__VA_ARGS__}},
 const Row kRows[] = {
 #include "null_table.inc"
 };
