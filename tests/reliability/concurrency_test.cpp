@@ -58,6 +58,21 @@ int compute(const Handle& a, const Handle& chain, const Handle& nested, int i, R
     return static_cast<int>(std::count_if(std::begin(st), std::end(st), [](cmath_status s) { return s < 0; }));
 }
 
+// Runs fn(t) on kThreads threads at once; returns the sum of what they return.
+template <class Fn>
+int onThreads(Fn fn)
+{
+    std::atomic<int> sum{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t]() { sum.fetch_add(fn(t)); });
+    }
+    for (std::thread& th : threads) {
+        th.join();
+    }
+    return sum.load();
+}
+
 TEST(Concurrency, ThreadsReadAndDeriveFromSharedTransforms)
 {
     const int64_t baseline = csys_memory_testOutstanding();
@@ -71,27 +86,17 @@ TEST(Concurrency, ThreadsReadAndDeriveFromSharedTransforms)
             ASSERT_EQ(compute(a, chain, nested, i, &alone[static_cast<size_t>(i)]), 0);
         }
         const std::vector<int64_t> refs = {a.refs(), chain.refs(), nested.refs()};
-
-        std::atomic<int> failures{0};
-        std::atomic<int> mismatches{0};
-        std::vector<std::thread> threads;
-        for (int t = 0; t < kThreads; ++t) {
-            threads.emplace_back([&, t]() {
-                for (int round = 0; round < 20; ++round) {
-                    for (int i = 0; i < kRounds; ++i) {
-                        const int k = (i + t * 7) % kRounds;
-                        Results r;
-                        failures.fetch_add(compute(a, chain, nested, k, &r));
-                        mismatches.fetch_add(r == alone[static_cast<size_t>(k)] ? 0 : 1);
-                    }
-                }
-            });
-        }
-        for (std::thread& th : threads) {
-            th.join();
-        }
-        EXPECT_EQ(failures.load(), 0);
-        EXPECT_EQ(mismatches.load(), 0);
+        // Failed calls and results that differ from the lone thread's.
+        EXPECT_EQ(onThreads([&](int t) {
+                      int bad = 0;
+                      for (int round = 0; round < 20 * kRounds; ++round) {
+                          const int k = (round + t * 7) % kRounds;
+                          Results r;
+                          bad += compute(a, chain, nested, k, &r) + (r == alone[static_cast<size_t>(k)] ? 0 : 1);
+                      }
+                      return bad;
+                  }),
+                  0);
         EXPECT_EQ((std::vector<int64_t>{a.refs(), chain.refs(), nested.refs()}), refs);
     }
     EXPECT_EQ(csys_memory_testOutstanding(), baseline);
@@ -108,27 +113,20 @@ TEST(Concurrency, LastReleaseOfSharedPartsOnAnyThread)
         {
             Handle a(kA), b(0.25, &destroyed); // b: a warp that counts its destructions
             for (cmath_xformPtrhConst& h : mine) {
-                ASSERT_EQ(cmath_xformPtrhConst_construct(&h), 0);
-                ASSERT_EQ(cmath_xformPtrhConst_assignCompose(&h, &a.h, &b.h), 0);
                 Handle c;
                 orbtest::makeChain(c, {&a, &b});
+                ASSERT_EQ(cmath_xformPtrhConst_construct(&h), 0);
+                ASSERT_EQ(cmath_xformPtrhConst_assignCompose(&h, &a.h, &b.h), 0);
                 ASSERT_EQ(cmath_xformPtrhConst_assignCompose(&h, &c.h, &h), 0);
             }
         } // only the threads' chains hold a and b now
-        std::atomic<int> failures{0};
-        std::vector<std::thread> threads;
-        for (int t = 0; t < kThreads; ++t) {
-            threads.emplace_back([&, t]() {
-                const cmath_vect p = {1.0, 1.0};
-                cmath_vect q;
-                failures.fetch_add(cmath_xformPtrhConst_mapPoint(&mine[static_cast<size_t>(t)], &p, &q) < 0);
-                failures.fetch_add(cmath_xformPtrhConst_destruct(&mine[static_cast<size_t>(t)]) < 0);
-            });
-        }
-        for (std::thread& th : threads) {
-            th.join();
-        }
-        EXPECT_EQ(failures.load(), 0);
+        EXPECT_EQ(onThreads([&](int t) {
+                      const cmath_vect p = {1.0, 1.0};
+                      cmath_vect q;
+                      cmath_xformPtrhConst* h = &mine[static_cast<size_t>(t)];
+                      return (cmath_xformPtrhConst_mapPoint(h, &p, &q) < 0) + (cmath_xformPtrhConst_destruct(h) < 0);
+                  }),
+                  0);
         EXPECT_EQ(destroyed.load(), 1);
     }
     EXPECT_EQ(csys_memory_testOutstanding(), baseline);

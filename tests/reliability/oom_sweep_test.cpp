@@ -274,7 +274,8 @@ TEST(OomSweep, HotPathsAndRobustFitsAllocateNothing)
         cmath_angleRange a, b;
         const cmath_radian s = {-1.0}, e = {2.5}, s2 = {5.0}, e2 = {1.0};
         int32_t in = 0;
-        return cmath_angleRange_init(&a, &s, &e) | cmath_angleRange_init(&b, &s2, &e2) | cmath_angleRange_isWithin(&a, &b, &in);
+        const cmath_status st[] = {cmath_angleRange_init(&a, &s, &e), cmath_angleRange_init(&b, &s2, &e2), cmath_angleRange_isWithin(&a, &b, &in)};
+        return st[0] | st[1] | st[2];
     });
     none("cmath_chiSquaredCDF", []() {
         double f;
@@ -370,13 +371,14 @@ TEST(OomSweep, ArrayMappingsOfTransformObjects)
         EXPECT_EQ(cmath_xformPtrhConst_assignCompose(&deep.h, &one.h, &deep.h), 0);
     }
     cmath_xfcomposed c; // the warp, 70 plain parts and the deep chain
-    EXPECT_EQ(cmath_xfcomposed_construct(&c) | cmath_xfcomposed_composeFrontPH_(&c, &deep.h), 0);
+    EXPECT_EQ(cmath_xfcomposed_construct(&c), 0);
+    EXPECT_EQ(cmath_xfcomposed_composeFrontPH_(&c, &deep.h), 0);
     for (int k = 0; k < 70; ++k) {
         EXPECT_EQ(cmath_xfcomposed_composeFrontPH_(&c, k % 2 == 0 ? &a.h : &b.h), 0);
     }
-    EXPECT_EQ(cmath_xfcomposed_composeFrontPH_(&c, &warp.h) | cmath_xformPtrhConst_assignComposed(&mixed.h, &c) |
-                  cmath_xfcomposed_destruct(&c),
-              0);
+    EXPECT_EQ(cmath_xfcomposed_composeFrontPH_(&c, &warp.h), 0);
+    EXPECT_EQ(cmath_xformPtrhConst_assignComposed(&mixed.h, &c), 0);
+    EXPECT_EQ(cmath_xfcomposed_destruct(&c), 0);
     using Map = std::function<cmath_status(const Handle&, const cmath_vect*, cmath_vect*, int32_t)>;
     const std::pair<const char*, Map> entries[] = {
         {"cmath_xformPtrhConst_mapPoints", [](const Handle& h, const cmath_vect* in, cmath_vect* out, int32_t n) { return cmath_xformPtrhConst_mapPoints(&h.h, in, out, n); }},
