@@ -22,8 +22,6 @@ using orbtest::Trial;
 using rel::report;
 using rel::sweep;
 
-// ---- typed vectors -------------------------------------------------------------------------
-
 // A vector's storage fields and its live elements of family F (compared field by field, F::same:
 // a record's padding holds whatever its source held).
 template <class F>
@@ -181,8 +179,8 @@ int sweepTyped()
     smodify("resize", [=](S* s) { return f.shResize(s, 7); });
 
     // Heap objects, into an empty variable or one holding a vector [block[4]].
-    const auto hold = [=](V** p) { EXPECT_EQ(f.newVector(p) | f.pushBack(*p, &block[4]), 0); };
-    const auto shHold = [=](S** p) { EXPECT_EQ(f.shNew(p) | f.shPushBack(*p, &block[4]), 0); };
+    const auto hold = [=](V** p) { EXPECT_TRUE(f.newVector(p) == 0 && f.pushBack(*p, &block[4]) == 0); };
+    const auto shHold = [=](S** p) { EXPECT_TRUE(f.shNew(p) == 0 && f.shPushBack(*p, &block[4]) == 0); };
     const auto del = [f](V** p) { return f.deleteVector(p); };
     const auto shDel = [f](S** p) { return f.shDelete(p); };
     for (bool holding : {false, true}) {
@@ -211,8 +209,6 @@ TEST(OomSweep, TypedVectorsOfBothFamilies)
     report("typed vectors", n);
     EXPECT_GE(n, 60);
 }
-
-// ---- general matrices ----------------------------------------------------------------------
 
 using nmtest::values;
 

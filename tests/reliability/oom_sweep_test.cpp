@@ -26,8 +26,6 @@ using orbtest::Trial;
 using rel::report;
 using rel::sweep;
 
-// ---- transforms -----------------------------------------------------------------------------
-
 const cmath_xformLinear kA = {{1.0, 2.0}, {2.0, 0.5, -1.0, 1.5}};
 const cmath_xformLinear kB = {{-3.0, 0.25}, {0.0, -1.0, 1.0, 0.0}};
 const cmath_xformLinear kSentinel = {{7.0, 7.0}, {3.0, 0.0, 0.0, 3.0}};
@@ -308,8 +306,6 @@ TEST(OomSweep, HotPathsAndRobustFitsAllocateNothing)
     });
 }
 
-// ---- statistics ---------------------------------------------------------------------------
-
 double expectedFour(int32_t, void*) { return 4.0; }
 
 TEST(OomSweep, StatisticsAndSampling)
@@ -354,8 +350,6 @@ TEST(OomSweep, StatisticsAndSampling)
     report("statistics", n);
     EXPECT_GE(n, 7);
 }
-
-// ---- array mappings -----------------------------------------------------------------------
 
 // The scratch array of a transform with a part of another module's kind, the part list of a long
 // chain and the walk's frames in a deep one allocate: a failing run leaves out (and, in place,

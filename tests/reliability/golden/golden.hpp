@@ -10,8 +10,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
-#include <string>
 #include <vector>
 
 namespace golden {
