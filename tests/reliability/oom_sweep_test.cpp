@@ -268,18 +268,7 @@ TEST(OomSweep, HotPathsAndRobustFitsAllocateNothing)
             return st < 0 ? st : cmath_xformPtrhConst_destruct(&c);
         });
     }
-    none("cmath_angleRange_isWithin", []() {
-        cmath_angleRange a, b;
-        const cmath_radian s = {-1.0}, e = {2.5}, s2 = {5.0}, e2 = {1.0};
-        int32_t in = 0;
-        const cmath_status st[] = {cmath_angleRange_init(&a, &s, &e), cmath_angleRange_init(&b, &s2, &e2), cmath_angleRange_isWithin(&a, &b, &in)};
-        return st[0] | st[1] | st[2];
-    });
-    none("cmath_chiSquaredCDF", []() {
-        double f;
-        return cmath_chiSquaredCDF(12.5, 7, &f);
-    });
-    // The robust fits, on pairs a third of which are outliers.
+    // The robust fits (documented to make no allocation), on pairs a third of which are outliers.
     std::vector<cmath_vect> src, dst;
     for (int i = 0; i < 60; ++i) {
         src.push_back(cmath_vect{static_cast<double>(i % 8), static_cast<double>(i / 8)});
