@@ -306,7 +306,8 @@ public:
 
     /** this = U * W * V^T: U rows x n, W n x n diagonal (singular values, unsorted), V n x n,
      * n = cols. cxNMMatrix_errBadSize if cols < 1; cxNMMatrix_errSingular if not converged.
-     * A failure during the iteration may leave U, W and V partly written. */
+     * When the iteration does not converge, V has been resized and holds partial values while
+     * U and W are untouched; an allocation failure after it may leave W written, U untouched. */
     ORBMATH_API long decompose(cxNMMatrix& U, cxNMMatrix& W, cxNMMatrix& V) const;
     /** values = the cols singular values, bit for bit the diagonal of decompose's W in the same
      * order, without forming U and V. Errors of decompose; values untouched on failure. */
