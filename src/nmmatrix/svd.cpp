@@ -85,9 +85,10 @@ __attribute__((target("avx512f"))) void addScaledAvx512(double* y, const double*
 // order.
 using AddScaled4 = void (*)(double* y, const double* const x[4], const double a[4], int n);
 
-void addScaled4Base(double* y, const double* const x[4], const double a[4], int n)
+// Elements from .. n-1: the plain loop, and the tail of the vector forms.
+void addScaled4From(double* y, const double* const x[4], const double a[4], int from, int n)
 {
-    for (int j = 0; j < n; ++j) {
+    for (int j = from; j < n; ++j) {
         double t = y[j];
         t += x[0][j] * a[0];
         t += x[1][j] * a[1];
@@ -95,6 +96,11 @@ void addScaled4Base(double* y, const double* const x[4], const double a[4], int 
         t += x[3][j] * a[3];
         y[j] = t;
     }
+}
+
+void addScaled4Base(double* y, const double* const x[4], const double a[4], int n)
+{
+    addScaled4From(y, x, a, 0, n);
 }
 
 __attribute__((target("avx512f"))) void addScaled4Avx512(double* y, const double* const x[4], const double a[4],
@@ -113,14 +119,7 @@ __attribute__((target("avx512f"))) void addScaled4Avx512(double* y, const double
         t = _mm512_add_pd(t, _mm512_mul_pd(_mm512_loadu_pd(x[3] + j), a3));
         _mm512_storeu_pd(y + j, t);
     }
-    for (; j < n; ++j) {
-        double t = y[j];
-        t += x[0][j] * a[0];
-        t += x[1][j] * a[1];
-        t += x[2][j] * a[2];
-        t += x[3][j] * a[3];
-        y[j] = t;
-    }
+    addScaled4From(y, x, a, j, n);
 }
 
 // The machine's widest forms, chosen once per call of the library.

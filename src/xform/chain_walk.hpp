@@ -129,6 +129,9 @@ inline constexpr cmath_status kStopWalk = 1;
 //   static constexpr bool kResumes;  whether leave() must run for a nested chain that is the
 //                                    last part of its own chain (false: nothing is to be done
 //                                    there, and such a tail costs no frame)
+//   static constexpr bool kTransparent;
+//                                    whether enter() and leave() do nothing, so that a nested
+//                                    chain of a single part may be taken as that part
 //   cmath_status part(const cmath_xformPtrhConst* h, const cmath_xform* x);
 //                                    a part that is not a nested chain; x is the transform
 //                                    behind h, null for an empty part. It returns 0 to go on, a
@@ -154,9 +157,18 @@ template <class Visitor> cmath_status walkChain(const cmath_xfcomposed* c, Visit
             const cstd_shared* header = node->part.handle.header;
             const cmath_xform* x = header != nullptr ? xformOfHeader(header) : nullptr;
             const cmath_xfcomposed* nested = nestedChain(x);
+            const cmath_xformPtrhConst* h = &node->part;
+            if constexpr (Visitor::kTransparent) {
+                // A nested chain of one part is that part: gone through without a frame.
+                while (nested != nullptr && nested->head != nullptr && nested->head->next == nullptr) {
+                    h = &nested->head->part;
+                    x = h->handle.header != nullptr ? xformOfHeader(h->handle.header) : nullptr;
+                    nested = nestedChain(x);
+                }
+            }
             cmath_status st = 0;
             if (nested == nullptr) {
-                st = v.part(&node->part, x);
+                st = v.part(h, x);
                 if (st != 0) {
                     return st < 0 ? st : 0;
                 }
@@ -197,6 +209,7 @@ template <class Visitor> cmath_status walkChain(const cmath_xfcomposed* c, Visit
 template <class Fn> struct PartsVisitor {
     struct Frame {};
     static constexpr bool kResumes = false;
+    static constexpr bool kTransparent = true;
     Fn& fn;
     cmath_status part(const cmath_xformPtrhConst* /*h*/, const cmath_xform* x) { return x != nullptr ? fn(x) : 0; }
     cmath_status enter(const cmath_xfcomposed* /*nested*/, Frame* /*saved*/) { return 0; }

@@ -366,6 +366,7 @@ struct Linearise {
         cmath_xformLinear acc; // the enclosing chain's form so far
     };
     static constexpr bool kResumes = true;
+    static constexpr bool kTransparent = false;
 
     cmath_xformLinear acc;
     cmath_xformLinear scratch;
@@ -406,6 +407,7 @@ struct Invert {
         cmath_xfcomposed* target; // the chain the enclosing parts' inverses go to
     };
     static constexpr bool kResumes = false; // once a nested chain is done, so is its target
+    static constexpr bool kTransparent = false;
 
     cmath_xfcomposed* target;
 

@@ -36,6 +36,14 @@ namespace orbtest {
     static constexpr auto resizeFill = V##_resizeFill;                                                 \
     static constexpr auto resizeUninit = V##_resizeUninit;                                             \
     static constexpr auto getBegin = V##_getBegin;                                                     \
+    static constexpr auto getBeginConst = V##_getBeginConst;                                           \
+    static constexpr auto getBeginSize = V##_getBeginSize;                                             \
+    static constexpr auto getBeginSizeConst = V##_getBeginSizeConst;                                   \
+    static constexpr auto getBeginSize32 = V##_getBeginSize32;                                         \
+    static constexpr auto getBeginSizeIntPtr = V##_getBeginSizeIntPtr;                                 \
+    static constexpr auto getBeginSizeIntPtrConst = V##_getBeginSizeIntPtrConst;                       \
+    static constexpr auto getSize32 = V##_getSize32;                                                   \
+    static constexpr auto swap = V##_swap;                                                             \
     static constexpr auto getBeginEnd = V##_getBeginEnd;                                               \
     static constexpr auto getBeginEndConst = V##_getBeginEndConst;                                     \
     static constexpr auto getBeginSize32Const = V##_getBeginSize32Const;                               \
@@ -63,7 +71,9 @@ namespace orbtest {
     static constexpr auto shReserve = V##Shareable_reserve;                                            \
     static constexpr auto shReset = V##Shareable_reset;                                                \
     static constexpr auto shResize = V##Shareable_resize;                                              \
+    static constexpr auto shGetBeginEnd = V##Shareable_getBeginEnd;                                    \
     static constexpr auto shGetBeginEndConst = V##Shareable_getBeginEndConst;                          \
+    static constexpr auto shGetBeginSizeConst = V##Shareable_getBeginSizeConst;                        \
     static constexpr auto shGetCapacity = V##Shareable_getCapacity;                                    \
     static constexpr auto shGetElementSize = V##Shareable_getElementSize;                              \
     static constexpr auto shGetSize = V##Shareable_getSize;                                            \

@@ -1,11 +1,10 @@
 // The singular values without U and V (getSingularValues, and through it the condition number of
 // getConditionNumber and solve) against the diagonal of decompose's W: the same status and the
 // same bits, NaN payloads included, over many shapes and hard inputs.
-#include "fault.h"
 #include "nm_helpers.h"
 
+#include <bit>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <string>
 
@@ -13,19 +12,7 @@ using namespace nmtest;
 
 namespace {
 
-uint64_t bits(double x)
-{
-    uint64_t b;
-    std::memcpy(&b, &x, sizeof b);
-    return b;
-}
-
-double fromBits(uint64_t b)
-{
-    double x;
-    std::memcpy(&x, &b, sizeof x);
-    return x;
-}
+uint64_t bits(double x) { return std::bit_cast<uint64_t>(x); }
 
 // The inputs: each family turns a random r x c matrix into a hard case.
 Dense family(int kind, std::mt19937& rng, int r, int c)
@@ -40,8 +27,8 @@ Dense family(int kind, std::mt19937& rng, int r, int c)
     case 5: for (double& x : m.v) x *= 1e-310; break; // subnormal
     case 6: for (int i = 0; i < r * c; ++i) m.v[i] *= std::pow(10.0, (i * 7 % 5) * 100.0 - 200.0); break;
     case 7: // two NaNs with distinct payloads and signs
-        m.v[rng() % m.v.size()] = fromBits(0x7ff8000000012345u);
-        m.v[rng() % m.v.size()] = fromBits(0xfff80000000abcdeu);
+        m.v[rng() % m.v.size()] = std::bit_cast<double>(uint64_t{0x7ff8000000012345u});
+        m.v[rng() % m.v.size()] = std::bit_cast<double>(uint64_t{0xfff80000000abcdeu});
         break;
     case 8: m.v[rng() % m.v.size()] = -INFINITY; break;
     case 9: for (int i = 0; i < r; ++i) for (int j = 0; j < c; j += 2) m(i, j) = 0.0; break; // zero columns
@@ -79,14 +66,10 @@ TEST(SingularValues, BitForBitTheDiagonalOfDecompose)
             ASSERT_EQ(values.insert(0, 1, -7.0), 0);
             const long st = m.getSingularValues(values);
             ASSERT_EQ(st, m.decompose(u, w, v));
-            if (st < 0) {
-                // Untouched on failure.
-                ASSERT_TRUE(values.size() == 1 && values[0] == -7.0);
-                ++failures;
-                continue;
-            }
-            ASSERT_EQ(values.size(), static_cast<size_t>(c));
-            for (int i = 0; i < c; ++i) {
+            failures += st < 0;
+            ASSERT_EQ(values.size(), st < 0 ? 1u : static_cast<size_t>(c)); // untouched on failure
+            ASSERT_TRUE(st >= 0 || values[0] == -7.0);
+            for (int i = 0; i < c && st >= 0; ++i) {
                 ASSERT_EQ(bits(values[static_cast<size_t>(i)]), bits(at(w, i, i))) << i;
             }
         }
@@ -95,21 +78,13 @@ TEST(SingularValues, BitForBitTheDiagonalOfDecompose)
     EXPECT_GT(failures, 0);
 }
 
-TEST(SingularValues, RefusesAnEmptyMatrixAndReleasesItsWorkOnFailure)
+TEST(SingularValues, RefusesAnEmptyMatrix)
 {
-    cxNMMatrix empty, m;
+    cxNMMatrix empty;
     cxVector<double> values;
+    ASSERT_EQ(values.insert(0, 1, -7.0), 0);
     EXPECT_EQ(empty.getSingularValues(values), cxNMMatrix_errBadSize);
-    EXPECT_TRUE(values.empty());
-    std::mt19937 rng(5);
-    load(m, randomDense(rng, 6, 4));
-    const int points = orbtest::sweepAllocations([&](bool) {
-        cxVector<double> out;
-        const cmath_status st = static_cast<cmath_status>(m.getSingularValues(out));
-        EXPECT_EQ(out.size(), st < 0 ? 0u : 4u);
-        return st;
-    });
-    EXPECT_EQ(points, 1); // one work block
+    EXPECT_TRUE(values.size() == 1 && values[0] == -7.0);
 }
 
 TEST(SingularValues, SolveAcceptsAConditionNumberEqualToItsLimit)

@@ -12,7 +12,6 @@
 #include <regex>
 #include <set>
 #include <string>
-#include <tuple>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -41,21 +40,16 @@ template <class T> T argument(bool null, void* buffer)
 
 template <class F> struct Signature;
 template <class... A> struct Signature<cmath_status (*)(A...)> {
-    using Args = std::tuple<A...>;
     static constexpr int count = sizeof...(A);
     static constexpr bool pointer[sizeof...(A) + 1] = {std::is_pointer_v<A>..., false};
+    // F with the argument at nullAt null and the others as `argument` makes them.
+    template <auto F> static cmath_status call(int nullAt, Buffers b)
+    {
+        return [&]<size_t... I>(std::index_sequence<I...>) {
+            return F(argument<A>(static_cast<int>(I) == nullAt, b[I])...);
+        }(std::index_sequence_for<A...>{});
+    }
 };
-
-template <auto F, size_t... I> cmath_status callWith(int nullAt, Buffers b, std::index_sequence<I...>)
-{
-    using Args = typename Signature<decltype(F)>::Args;
-    return F(argument<std::tuple_element_t<I, Args>>(static_cast<int>(I) == nullAt, b[I])...);
-}
-
-template <auto F> cmath_status call(int nullAt, Buffers b)
-{
-    return callWith<F>(nullAt, b, std::make_index_sequence<Signature<decltype(F)>::count>{});
-}
 
 struct Row {
     const char* name;
@@ -66,7 +60,7 @@ struct Row {
 };
 
 #define ORBTEST_NULL_ROW_(f, ...)                                                                      \
-    Row{#f, &call<&f>, Signature<decltype(&f)>::count, Signature<decltype(&f)>::pointer, {__VA_ARGS__}},
+    Row{#f, &Signature<decltype(&f)>::template call<&f>, Signature<decltype(&f)>::count, Signature<decltype(&f)>::pointer, {__VA_ARGS__}},
 const Row kRows[] = {
 #include "null_table.inc"
 };
@@ -105,7 +99,7 @@ const NullMeans kNullMeans[] = {
 // The entry of kNullMeans that covers r's parameter i, or -1.
 int nullMeans(const Row& r, int i)
 {
-    static const auto patterns = [] {
+    static const std::vector<std::pair<std::regex, std::regex>> patterns = [] {
         std::vector<std::pair<std::regex, std::regex>> p;
         for (const NullMeans& m : kNullMeans) {
             p.emplace_back(std::regex(m.function), std::regex(m.params));
@@ -113,8 +107,7 @@ int nullMeans(const Row& r, int i)
         return p;
     }();
     for (size_t k = 0; k < patterns.size(); ++k) {
-        if (std::regex_match(r.name, patterns[k].first) &&
-            std::regex_match(r.params[static_cast<size_t>(i)], patterns[k].second)) {
+        if (std::regex_match(r.name, patterns[k].first) && std::regex_match(r.params[static_cast<size_t>(i)], patterns[k].second)) {
             return static_cast<int>(k);
         }
     }
@@ -134,8 +127,8 @@ TEST(NullArguments, EveryStatusFunctionRefusesEachNullPointerAndWritesNothing)
         ASSERT_LE(r.count, kMaxParams) << r.name;
         for (int i = 0; i < r.count; ++i) {
             const int means = r.pointer[i] ? nullMeans(r, i) : -1;
+            used.insert(means);
             if (!r.pointer[i] || means >= 0) {
-                used.insert(means);
                 continue;
             }
             std::memset(buffers, kPattern, sizeof buffers);
