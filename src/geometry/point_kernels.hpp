@@ -13,6 +13,7 @@
 #define ORBMATH_SRC_GEOMETRY_POINT_KERNELS_HPP
 
 #include <orbmath/common.h>
+#include "support/isa.hpp"
 
 #include <cstddef>
 #include <cstdint>
@@ -276,15 +277,10 @@ template <class K, class T> void run16(const K& k, const T* in, T* out, std::siz
     runLanes<16>(k, in, out, count);
 }
 
-// The widest lane vector the processor offers, in bytes. The processor's features are read at
-// load time (by the compiler runtime's initialiser); were a mapping called before that, it would
-// take the narrowest lanes, which give the same results.
+// The widest lane vector the library may use on this processor, in bytes.
 inline std::size_t widestLanes()
 {
-    if (__builtin_cpu_supports("avx512f")) {
-        return 64;
-    }
-    return __builtin_cpu_supports("avx2") ? 32 : 16;
+    return hasAvx512() ? 64 : hasAvx2() ? 32 : 16;
 }
 
 // Maps n elements of in (kStride scalars each) into out through k; out is in itself or an array

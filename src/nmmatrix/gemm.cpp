@@ -4,6 +4,7 @@
 // (AVX-512F: 8 x 16 tiles, AVX2: 4 x 8 tiles); the library itself is built for the baseline
 // instruction set. Multiplications and additions are separate instructions in both kernels.
 #include "nmmatrix/gemm.hpp"
+#include "support/isa.hpp"
 
 #include <immintrin.h>
 
@@ -164,17 +165,8 @@ void blocked(Micro micro, MicroRows microRows, double* C, int n, int q, int m, c
     }
 }
 
-bool hasAvx512()
-{
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx512f");
-}
-
-bool hasAvx2()
-{
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2");
-}
+using orb::hasAvx2;
+using orb::hasAvx512;
 
 } // namespace
 

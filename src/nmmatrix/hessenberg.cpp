@@ -17,6 +17,7 @@
 #include <immintrin.h>
 
 #include "nmmatrix/kernels.hpp"
+#include "support/isa.hpp"
 
 using orb::nm::withSign;
 
@@ -260,8 +261,7 @@ struct Kernels {
 
     static Kernels choose()
     {
-        __builtin_cpu_init();
-        if (__builtin_cpu_supports("avx512f")) {
+        if (orb::hasAvx512()) {
             return Kernels{rowStepAvx512, deferredAvx512, reduceRowsAvx512};
         }
         return Kernels{rowStepBase, deferredBase, reduceRowsBase};

@@ -15,6 +15,7 @@
 #include "nmmatrix/internal.hpp"
 #include "nmmatrix/kernels.hpp"
 #include "support/cleanup.hpp"
+#include "support/isa.hpp"
 
 using orb::nm::dot;
 using orb::nm::dot4;
@@ -129,8 +130,7 @@ struct Kernels {
 
     static Kernels choose()
     {
-        __builtin_cpu_init();
-        const bool avx512 = __builtin_cpu_supports("avx512f");
+        const bool avx512 = orb::hasAvx512();
         return Kernels{avx512 ? addScaledAvx512 : addScaledBase, avx512 ? addScaled4Avx512 : addScaled4Base};
     }
 
@@ -206,8 +206,7 @@ __attribute__((target("avx512f"))) void rotatePairAvx512(double* p, double* q, i
 
 RotatePair chooseRotatePair()
 {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx512f") ? rotatePairAvx512 : rotatePairBase;
+    return orb::hasAvx512() ? rotatePairAvx512 : rotatePairBase;
 }
 
 // Householder reduction of a (m x n, m >= n) to bidiagonal form: w receives the diagonal, rv1
