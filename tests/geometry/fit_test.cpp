@@ -347,3 +347,23 @@ TEST(Fit, RobustIterationCountAdaptsToTheInlierRatio)
         EXPECT_TRUE(sameBytes(t, X{{1, 0}, {1, -0.0, 0, 1}}));
     }
 }
+
+TEST(Fit, RobustSampleOfExactPairsIsItsOwnConsensus)
+{
+    // With exactly s exact pairs the one sample must map all of them within a tight threshold:
+    // the model made from a minimal sample is the transform itself.
+    Rng rng;
+    for (const Model& md : kModels) {
+        for (int trial = 0; trial < 20; ++trial) {
+            const X truth = randomModel(rng, md.kind);
+            const Pairs p = makePairs(rng, truth, md.s, 0.0);
+            csRandomUniform2 g;
+            csRandomUniformInit2(&g, trial);
+            X t;
+            int32_t count = 0;
+            ASSERT_EQ(md.robust(&t, p.dst.data(), p.src.data(), md.s, &g, 1e-6, 1, 1.0, nullptr, &count), 0)
+                << md.name << " " << trial;
+            EXPECT_EQ(count, md.s);
+        }
+    }
+}
