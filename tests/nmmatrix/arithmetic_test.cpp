@@ -148,16 +148,16 @@ TEST(NMMatrixArithmetic, TargetMayBeAnOperand)
     EXPECT_TRUE(A.isSizeEqual(2, 4) && bitEqual(values(A), ref));
     // Square operands: the target keeps its storage, the operand it replaces is read first.
     for (int side = 1; side <= 9; side += 4) {
-        fillRandom(A, side, side, rng);
-        fillRandom(B, side, side, rng);
-        ref = reference(A, B, Kind::AB);
-        ASSERT_EQ(B.initMultiply(A, B), 0);
-        EXPECT_TRUE(bitEqual(values(B), ref));
         for (Kind kind : {Kind::AB, Kind::ABt, Kind::AtB}) {
-            fillRandom(A, side, side, rng);
-            ref = reference(A, A, kind);
-            ASSERT_EQ(product(A, A, A, kind), 0);
-            EXPECT_TRUE(bitEqual(values(A), ref));
+            for (int t = 0; t < 3; ++t) { // the target is the first operand, the second, or both
+                fillRandom(A, side, side, rng);
+                fillRandom(B, side, side, rng);
+                cxNMMatrix& second = t == 2 ? A : B;
+                cxNMMatrix& target = t == 1 ? B : A;
+                ref = reference(A, second, kind);
+                ASSERT_EQ(product(target, A, second, kind), 0);
+                EXPECT_TRUE(bitEqual(values(target), ref));
+            }
         }
     }
     load(A, {{1, 2, 3}, {4, 5, 6}});

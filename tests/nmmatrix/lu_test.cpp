@@ -40,6 +40,9 @@ TEST(Lu, InverseValuesAliasingAndFailures)
     EXPECT_LT(maxDiff(toDense(inv), Dense{{0.6, -0.7}, {-0.2, 0.4}}), 1e-15);
     ASSERT_EQ(m.getInverse(m), 0);
     EXPECT_EQ(values(m), values(inv));
+    load(m, {{-8}});
+    ASSERT_EQ(m.getInverse(m), 0);
+    EXPECT_EQ(values(m), V{-0.125});
 
     sentinel(out, 2, 2);
     const V before = values(out);

@@ -117,3 +117,22 @@ TEST(VectorShareable, KindsAnsweringNothingOrFailing)
     EXPECT_TRUE(cstd_vectorShareable_destruct(&s) == 0 && cstd_vectorShareable_destruct(&f) == 0 &&
                 cstd_vector__destruct(&v) == 0);
 }
+
+TEST(Memory, FailureSwitchFailsTheNthRequestOnceOrFromThereOn)
+{
+    for (const int32_t persistent : {0, 1}) {
+        csys_memory_testFailAfter(2, persistent);
+        void* block[3] = {nullptr, nullptr, nullptr};
+        const cmath_status want[3] = {0, csys_errNoMemory, persistent ? csys_errNoMemory : 0};
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(csys_memory_alloc_internal(16, &block[i]), want[i]) << persistent << " " << i;
+            EXPECT_EQ(block[i] == nullptr, want[i] != 0);
+        }
+        csys_memory_testFailAfter(0, 0);
+        for (void*& b : block) {
+            if (b != nullptr) {
+                csys_memory_free_internal(&b);
+            }
+        }
+    }
+}
