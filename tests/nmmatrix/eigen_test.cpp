@@ -54,7 +54,7 @@ TEST(EigenGeneral, SmallExactCases)
 TEST(EigenGeneral, RandomSpectraMatchThePowerSums)
 {
     std::mt19937 rng(2);
-    for (int n = 1; n <= 12; ++n) {
+    for (int n : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 24, 40}) { // 24, 40: the wide row kernels
         for (int trial = 0; trial < 3; ++trial) {
             const Dense d = randomDense(rng, n, n);
             cxNMMatrix m;
@@ -63,7 +63,7 @@ TEST(EigenGeneral, RandomSpectraMatchThePowerSums)
             ASSERT_EQ(m.eigenvalues(false, re, im), 0);
             ASSERT_TRUE(re.size() == size_t(n) && im.size() == size_t(n));
             Dense power = identity(n);
-            for (int k = 1; k <= n; ++k) {
+            for (int k = 1; k <= (n <= 12 ? n : 3); ++k) {
                 power = mul(power, d);
                 double trace = 0.0, size = 0.0;
                 std::complex<double> sum = 0.0;
