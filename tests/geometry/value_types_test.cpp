@@ -198,36 +198,6 @@ TEST(ValueTypes, AffineTransforms)
     identityTest(cmath_xformLinear_getIsIdentity, id);
 }
 
-TEST(ValueTypes, RigidTransforms)
-{
-    const Rad half{0.5}, quarter{0.25};
-    const double ca = std::cos(0.5), sa = std::sin(0.5);
-    const R a{{1, 2}, 0.5, sa, ca}, b{{3, -1}, 0.25, std::sin(0.25), std::cos(0.25)};
-    const R odd{{1, 2}, 0.5, 0.25, 0.75}; // cached values that do not belong to the angle
-    const V t{1, 2}, p{2, 3};
-    ROW(cmath_xformRigid_initIdentity, R{{0, 0}, 0, 0, 1}, out);
-    ROW(cmath_xformRigid_initAngleTransElements, a, out, &half, 1.0, 2.0);
-    ROW(cmath_xformRigid_initAngleTrans, a, out, &half, &t);
-    ROW(cmath_xformRigid_initCompose,
-        R{{(3 * ca - -1 * sa) + 1, (sa * 3 + -1 * ca) + 2}, 0.75, std::sin(0.75), std::cos(0.75)}, out, &a, &b);
-    ROW(cmath_xformRigid_getInverse, R{{-(1 * ca) - 2 * sa, sa * 1 - 2 * ca}, -0.5, std::sin(-0.5), std::cos(-0.5)},
-        &a, out);
-    ROW(cmath_xformRigid_getAngle, half, &odd, out);
-    ROW(cmath_xformRigid_getSine, 0.25, &odd, out);
-    ROW(cmath_xformRigid_getCosine, 0.75, &odd, out);
-    ROW(cmath_xformRigid_getXformLinear, X{{1, 2}, {ca, -sa, sa, ca}}, &odd, out); // from the angle
-    ROW(cmath_xformRigid_mapPoint, V{1.75, 4.75}, &odd, &p, out);                 // from the cache
-    R x = odd;
-    ASSERT_EQ(cmath_xformRigid_setAngle(&x, &quarter), 0); // keeps the translation
-    EXPECT_TRUE(sameBytes(x, R{{1, 2}, 0.25, std::sin(0.25), std::cos(0.25)}));
-    // Angles add without reduction; with the inverse the angle is exactly 0 and the cosine 1.
-    const R big{{0, 0}, 3, std::sin(3.0), std::cos(3.0)}, inv = result<R>(cmath_xformRigid_getInverse, &a);
-    R sum, none;
-    ASSERT_EQ(cmath_xformRigid_initCompose(&sum, &big, &big) | cmath_xformRigid_initCompose(&none, &a, &inv), 0);
-    EXPECT_EQ(sum.angle, 6.0);
-    EXPECT_TRUE(none.angle == 0.0 && none.sine == 0.0 && none.cosine == 1.0);
-}
-
 TEST(ValueTypes, OneDimensional)
 {
     using V1 = cmath_vect1;

@@ -59,66 +59,6 @@ std::vector<T> fields(const S& s)
 
 } // namespace
 
-TYPED_TEST(Legacy, ConstantsVectorsAndMatrices)
-{
-    using E = TypeParam;
-    using T = typename E::T;
-    using V = std::vector<T>;
-    EXPECT_TRUE(fields<T>(E::VecNull) == (V{0, 0}) && fields<T>(E::VecUnitX) == (V{1, 0}) &&
-                fields<T>(E::VecUnitY) == (V{0, 1}) && fields<T>(E::MatrixI) == (V{1, 0, 0, 1}) &&
-                fields<T>(E::XformI) == (V{0, 0, 1, 0, 0, 1}) && fields<T>(E::RformI) == (V{0, 0, 1, 0}));
-
-    typename E::Vec a, b, out;
-    EXPECT_TRUE(E::VecCT(&a, T(0.1), T(0.7)) == &a && E::VecCT(&b, T(0.3), T(-0.2)) == &b);
-    EXPECT_TRUE(E::VecX(&a) == T(0.1) && E::VecY(&a) == T(0.7));
-    EXPECT_TRUE(E::VecAdd(&a, &b, &out) == &out && out.x == T(a.x + b.x) && out.y == T(a.y + b.y));
-    EXPECT_TRUE(E::VecSub(&a, &b, &out) == &out && out.x == T(a.x - b.x) && out.y == T(a.y - b.y));
-    EXPECT_TRUE(E::VecScale(&a, T(3.3), &out) == &out && out.x == T(T(3.3) * a.x) && out.y == T(T(3.3) * a.y));
-    EXPECT_EQ(E::VecDot(&a, &b), T(T(a.x * b.x) + T(a.y * b.y)));
-    EXPECT_EQ(E::VecCross(&a, &b), T(T(a.x * b.y) - T(a.y * b.x)));
-    EXPECT_EQ(E::VecLen(&a), std::sqrt(T(T(a.x * a.x) + T(a.y * a.y))));
-    EXPECT_EQ(E::VecAng(&b), std::atan2(b.y, b.x));
-
-    typename E::Vec z{0, 0}, u{3, 4}; // a unit vector: times the reciprocal of the length
-    EXPECT_TRUE(E::VecUnit(&z, &out) == &out && out.x == 0 && out.y == 0);
-    EXPECT_TRUE(E::VecUnit(&u, &out) == &out && out.x == T(3 * T(T(1) / T(5))) && out.y == T(4 * T(T(1) / T(5))));
-
-    typename E::Vec p{1, 2};
-    EXPECT_TRUE(E::VecPerp(&p, &p) == &p && p.x == -2 && p.y == 1);
-    p = {1, 2};
-    EXPECT_TRUE(E::VecTranspose(&p, &p) == &p && p.x == 2 && p.y == 1);
-    EXPECT_TRUE(E::VecAdd(&a, &a, &a) == &a && a.x == T(T(0.1) + T(0.1)));
-
-    typename E::Matrix m, n, mo;
-    E::MatrixCT(&m, T(1.1), T(0.3), T(-0.7), T(2.9));
-    E::MatrixCT(&n, T(0.5), T(-1.3), T(0.2), T(0.9));
-    const T det = T(T(m.e11 * m.e22) - T(m.e12 * m.e21)), r = T(1) / det;
-    EXPECT_EQ(E::MatrixDet(&m), det);
-
-    const V prod{T(T(m.e11 * n.e11) + T(m.e12 * n.e21)), T(T(m.e11 * n.e12) + T(m.e12 * n.e22)),
-                 T(T(m.e21 * n.e11) + T(m.e22 * n.e21)), T(T(m.e21 * n.e12) + T(m.e22 * n.e22))};
-    EXPECT_TRUE(E::MatrixMul(&m, &n, &mo) == &mo && fields<T>(mo) == prod);
-    typename E::Matrix self = m;
-    EXPECT_TRUE(E::MatrixMul(&self, &n, &self) == &self && fields<T>(self) == prod);
-    E::MatrixInv(&m, &mo);
-    EXPECT_EQ(fields<T>(mo), (V{T(m.e22 * r), -T(r * m.e12), -T(r * m.e21), T(m.e11 * r)}));
-
-    typename E::Vec pv{T(0.4), T(-1.7)}, q;
-    E::MatrixVecMul(&m, &pv, &q);
-    EXPECT_TRUE(q.x == T(T(m.e11 * pv.x) + T(m.e12 * pv.y)) && q.y == T(T(m.e21 * pv.x) + T(m.e22 * pv.y)));
-    EXPECT_TRUE(E::MatrixVecInv(&m, &pv, &q) == &q && q.x == T(T(T(pv.x * m.e22) - T(pv.y * m.e12)) * r) &&
-                q.y == T(T(T(pv.y * m.e11) - T(pv.x * m.e21)) * r));
-    EXPECT_TRUE(E::MatrixVecInv(&m, &pv, &pv) == &pv && pv.x == q.x && pv.y == q.y); // output = input
-
-    typename E::Matrix t{1, 2, 3, 4};
-    EXPECT_TRUE(E::MatrixTranspose(&t, &t) == &t && fields<T>(t) == (V{3, 4, 1, 2}));
-    EXPECT_EQ(E::MatrixScale(&m), std::sqrt(T(T(m.e11 * m.e11) + T(m.e21 * m.e21))));
-    EXPECT_EQ(E::MatrixAspect(&m), det / T(T(m.e21 * m.e21) + T(m.e11 * m.e11)));
-    EXPECT_EQ(E::MatrixAng(&m), T(std::atan2(double(m.e21), double(m.e11)))); // in double in both editions
-    typename E::Matrix shear{1, 1, 0, 1};
-    EXPECT_EQ(E::MatrixSkew(&shear), std::atan(T(1)));
-}
-
 TYPED_TEST(Legacy, AffineAndSimilarityTransforms)
 {
     using E = TypeParam;

@@ -58,57 +58,6 @@ bool bitEqual(const V& x, const V& y)
 
 } // namespace
 
-TEST(NMMatrixArithmetic, SizeRulesAndErrorPrecedence)
-{
-    cxNMMatrix a23, a32, a33, e; // e: empty
-    load(a23, {{1, 2, 3}, {4, 5, 6}});
-    load(a32, {{1, 2}, {3, 4}, {5, 6}});
-    load(a33, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}});
-    const long size = cxNMMatrix_errBadSize, mismatch = cxNMMatrix_errSizeMismatch;
-    const long row = cxNMMatrix_errBadRow, col = cxNMMatrix_errBadColumn;
-#define CASE(call, want) {[&](cxNMMatrix& t) -> long { return call; }, want}
-    const std::vector<std::pair<Op, long>> cases = {
-        // Sums: a size mismatch is reported before an empty operand.
-        CASE(t.initAdd(a23, a32), mismatch), CASE(t.initAdd(a23, e), mismatch), CASE(t.initAdd(e, e), size),
-        CASE(t.initSubtract(a32, a23), mismatch), CASE(t.initSubtract(e, e), size),
-        // Products report every misfit as a bad size.
-        CASE(t.initMultiply(a23, a23), size), CASE(t.initMultiply(e, e), size),
-        CASE(t.initMultiplyT(a23, a32), size), CASE(t.initMultiplyT(e, e), size),
-        CASE(t.initTmultiply(a23, a32), size), CASE(t.initTmultiply(e, e), size),
-        CASE(e.getTranspose(t), size), CASE(e.getSquare(t), size),
-        // Row and column operations on the 7 x 5 target.
-        CASE(t.addRows(0, 7), row), CASE(t.subColumns(-1, 0), col), CASE(t.swapColumns(5, 0), col),
-        // Sub-blocks outside either matrix, or of negative width.
-        CASE(t.copySub(a33, 0, 0, 6, 0, 2, 2), size), CASE(t.copySub(a33, 2, 0, 0, 0, 2, 2), size),
-        CASE(t.copySub(a33, 0, 1, 0, 0, 1, -1), size), CASE(t.copySub(a33, 0, 0, 0, 0, 1, INT32_MAX), size),
-        CASE(t.copySub(a33, 0, 0, 0, 0, INT32_MAX, 1), size),
-        CASE(t.initCopyRange(a33, 0, 0, 0, 0, 0, 2), size),
-        CASE(t.initCopyRange(a33, 0, 0, 0, 0, 2, -1), size),
-        CASE(t.initCopyRange(a33, 2, 2, 0, 0, 2, 2), size),
-        CASE(t.initCopyRange(a33, 0, 0, INT32_MAX, 0, 1, 1), size),
-        // Copies of nothing succeed.
-        CASE(t.copySub(a33, 0, 0, 0, 0, 0, 2), 0), CASE(t.copySub(a33, 3, 3, 7, 5, 0, 0), 0),
-        CASE(t.copySub(a33, 0, 0, 0, 0, -4, 2), 0), CASE(t.copySub(a33, 0, 0, 0, 0, 3, 0), 0),
-    };
-#undef CASE
-    cxNMMatrix want;
-    sentinel(want, 7, 5);
-    for (size_t k = 0; k < cases.size(); ++k) {
-        cxNMMatrix t;
-        sentinel(t, 7, 5);
-        EXPECT_EQ(cases[k].first(t), cases[k].second) << "case " << k;
-        EXPECT_EQ(values(t), values(want)) << "case " << k;
-    }
-    cxNMMatrix small, big;
-    sentinel(small, 2, 2);
-    sentinel(big, 4, 4);
-    EXPECT_EQ(small.copySub(big, 0, 0, 1, 1, 2, 2), size);
-    EXPECT_EQ(at(small, 1, 1), -1011.0);
-    // Scaling has no checks: an empty operand gives an empty target.
-    EXPECT_EQ(small.initMultiply(e, 2.0), 0);
-    EXPECT_TRUE(small.isSizeEqual(0, 0));
-}
-
 TEST(NMMatrixArithmetic, ProductsMatchSequentialSumsBitForBit)
 {
     std::mt19937_64 rng(20261205);

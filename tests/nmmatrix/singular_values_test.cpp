@@ -78,15 +78,6 @@ TEST(SingularValues, BitForBitTheDiagonalOfDecompose)
     EXPECT_GT(failures, 0);
 }
 
-TEST(SingularValues, RefusesAnEmptyMatrix)
-{
-    cxNMMatrix empty;
-    cxVector<double> values;
-    ASSERT_EQ(values.insert(0, 1, -7.0), 0);
-    EXPECT_EQ(empty.getSingularValues(values), cxNMMatrix_errBadSize);
-    EXPECT_TRUE(values.size() == 1 && values[0] == -7.0);
-}
-
 TEST(SingularValues, SolveAcceptsAConditionNumberEqualToItsLimit)
 {
     cxNMMatrix a, b, x;

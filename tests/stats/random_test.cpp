@@ -55,47 +55,6 @@ TEST(RandomUniform, StatedFirstValues)
     EXPECT_EQ(csRandomUniformNext2(&s, -2.5, 7.0), (7.0 - -2.5) * 0.27427201522210765 + -2.5); // (high - low) u + low
 }
 
-TEST(Sampler, AccumulatesDrawsResetsAndRefuses)
-{
-    const csDistribution inputs[2] = {{0, 0.0f, 1.0f}, {0, 10.0f, 20.0f}};
-    const float nominal[2] = {0.0f, 0.0f}, thresholds[2] = {1e9f, 1e9f};
-    csStats2 stats[2], want[2];
-    Model m;
-    // The further arguments reach the model untouched each time.
-    ASSERT_TRUE(randomSample2(model, 11, 50, 2, inputs, 2, 1, nominal, thresholds, stats, &m, 0.5, 3) == stats &&
-                m.calls == 50 && m.mismatches == 0);
-    // The same draws made by hand.
-    csRandomUniform2 g;
-    csRandomUniformInit2(&g, 11);
-    csStats2Reset(&want[0]), csStats2Reset(&want[1]);
-    for (int it = 0; it < 50; ++it) {
-        const float a = randomSampleVar2(&g, &inputs[0]), b = randomSampleVar2(&g, &inputs[1]);
-        csStats2Add(&want[0], static_cast<double>(a + 0.5f));
-        csStats2Add(&want[1], static_cast<double>(b * 3.0f));
-    }
-    for (int j = 0; j < 2; ++j) {
-        EXPECT_TRUE(stats[j].n == 50u && stats[j].sum == want[j].sum && stats[j].sumSquares == want[j].sumSquares &&
-                    stats[j].minimum == want[j].minimum && stats[j].maximum == want[j].maximum &&
-                    stats[j].last == want[j].last && stats[j].outliers == 0u);
-    }
-
-    // Null stats: nothing runs. No iterations: the statistics are reset all the same. No outputs:
-    // the model still runs. 101 inputs are refused before anything is reset; 100 are taken.
-    Model f{0, 0, true, {1, 2}};
-    EXPECT_TRUE(randomSample2(model, 1, 5, 1, inputs, 1, 1, nullptr, nullptr, nullptr, &f) == nullptr && f.calls == 0);
-    stats[0].n = 9, stats[1].outliers = 4;
-    EXPECT_TRUE(randomSample2(model, 1, 0, 1, inputs, 2, 1, nullptr, nullptr, stats, &f) == stats && f.calls == 0 &&
-                stats[0].n == 0u && stats[1].outliers == 0u && stats[1].minimum == DBL_MAX);
-    EXPECT_TRUE(randomSample2(model, 1, 7, 1, inputs, 0, 1, nullptr, nullptr, stats, &f) == stats && f.calls == 7);
-    std::vector<csDistribution> many(101, inputs[0]);
-    stats[0].n = 9;
-    EXPECT_TRUE(randomSample2(model, 1, 3, 101, many.data(), 1, 1, nullptr, nullptr, stats, &f) == nullptr &&
-                stats[0].n == 9u && f.calls == 7);
-    const float one = 1.0f, zero = 0.0f;
-    EXPECT_EQ(randomSample2(model, 1, 3, 100, many.data(), 1, 1, &one, &zero, stats, &f), stats);
-    EXPECT_TRUE(stats[0].n == 3u && f.calls == 10);
-}
-
 TEST(Sampler, OutlierModes)
 {
     // Output 0 differs from nominal by exactly the threshold (never counted), output 1 by more.

@@ -148,17 +148,3 @@ TEST(Statistics, AddValuesIsBitIdenticalToAddingOneByOne)
         }
     }
 }
-
-TEST(Statistics, Merging)
-{
-    cmath_statistics a = filled({1, 5}), e = filled({}), self = filled({2, 4});
-    const cmath_statistics before = a, b = filled({-2, 3});
-    EXPECT_TRUE(cmath_statistics_addStatistics(&a, &e) == 0 && sameBits(a, before));
-    EXPECT_TRUE(cmath_statistics_addStatistics(&e, &a) == 0 && sameBits(e, a));
-    EXPECT_TRUE(cmath_statistics_addStatistics(&a, &b) == 0 && sameBits(a, filled({1, 5, -2, 3})));
-    EXPECT_TRUE(cmath_statistics_addStatistics(&self, &self) == 0 && sameBits(self, filled({2, 4, 2, 4})));
-    // -0 is neither below nor above +0: adding or merging it changes neither extreme.
-    cmath_statistics zero = filled({0.0, -0.0});
-    const cmath_statistics negative = filled({-0.0});
-    EXPECT_TRUE(cmath_statistics_addStatistics(&zero, &negative) == 0 && sameBits(zero, {3, 0.0, 0.0, 0.0, 0.0}));
-}

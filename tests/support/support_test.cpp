@@ -1,37 +1,10 @@
-// The support layer: the clean-up list's run rules, the scalar helpers, the vector of doubles
-// and diagnostics.
+// The support layer: the scalar helpers, the vector of doubles, diagnostics and the allocator's
+// failure switch.
 #include "fault.h"
 #include "orbtest_a.h"
 
 #include <cmath>
 #include <vector>
-
-namespace {
-std::vector<int>* g_log = nullptr;
-void logAction(void* target) { g_log->push_back(*static_cast<int*>(target)); }
-} // namespace
-
-TEST(Cleanup, KindsRunInTheirCasesLastFirst)
-{
-    std::vector<int> log;
-    g_log = &log;
-    int ids[4] = {1, 2, 3, 4};
-    for (cmath_status st : {cmath_status{0}, cmath_status{5}, cmath_errSingular}) {
-        log.clear();
-        csys_cleanupRecord rec[] = {
-            {0, csys_cleanup_freshBlock, &ids[0], logAction},
-            {1, csys_cleanup_freshObject, &ids[1], logAction},
-            {2, csys_cleanup_workBlock, &ids[2], logAction},
-            {3, csys_cleanup_tempHandle, &ids[3], logAction},
-            {4, csys_cleanup_tempHandle, &ids[3], nullptr}, // nothing to run
-        };
-        int32_t count = 5;
-        cmath_status s = st;
-        csys_cleanupExecute_(rec, &count, &s, 0xFFFFFFFFu);
-        EXPECT_TRUE(s == st && count == 0);
-        EXPECT_EQ(log, st < 0 ? (std::vector<int>{4, 3, 2, 1}) : (std::vector<int>{4, 3}));
-    }
-}
 
 TEST(Scalars, EdgesOfEachHelper)
 {
