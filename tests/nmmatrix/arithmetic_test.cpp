@@ -1,4 +1,4 @@
-// cxNMMatrix arithmetic: size rules, products bit for bit against sequential sums, aliasing.
+// cxNMMatrix arithmetic: products bit for bit against sequential sums, aliasing.
 #include "nm_helpers.h"
 
 #include <cstring>
@@ -132,35 +132,6 @@ TEST(NMMatrixArithmetic, DivideMultipliesByTheReciprocal)
     EXPECT_NE(at(t, 0, 0), 10.0 / 3.0); // the quotient would round differently
     ASSERT_EQ(t.initDivide(a, 0.0), 0); // division by zero is no error
     EXPECT_TRUE(at(t, 0, 0) == INFINITY && at(t, 0, 2) == -INFINITY && std::isnan(at(t, 0, 3)));
-}
-
-TEST(NMMatrixArithmetic, SubBlockCopies)
-{
-    cxNMMatrix src, t, m, copy;
-    ASSERT_EQ(src.initResize(4, 4), 0);
-    for (int k = 0; k < 16; ++k) {
-        ASSERT_EQ(src.setElement(k / 4, k % 4, 10.0 * (k / 4) + k % 4), 0);
-    }
-    EXPECT_EQ(t.initCopyRange(src, 1, 1, 0, 0, 2, 3), 0);
-    EXPECT_TRUE(t.isSizeEqual(2, 3));
-    EXPECT_EQ(values(t), (V{11, 12, 13, 21, 22, 23}));
-    ASSERT_EQ(t.initResize(3, 4, -1.0), 0); // the same size keeps the elements outside
-    EXPECT_EQ(t.initCopyRange(src, 2, 0, 1, 2, 2, 2), 0);
-    EXPECT_EQ(values(t), (V{-1, -1, -1, -1, -1, -1, 20, 21, -1, -1, 30, 31}));
-
-    // Self copies with overlapping blocks behave as if the source were read first.
-    for (int dr = -1; dr <= 1; ++dr) {
-        for (int dc = -1; dc <= 1; ++dc) {
-            const int rows = 3 - std::max(dr, 0), cols = 3 - std::max(dc, 0);
-            ASSERT_EQ(m.assign(src) | copy.assign(src), 0);
-            EXPECT_EQ(m.copySub(m, 1, 1, 1 + dr, 1 + dc, rows, cols), 0);
-            EXPECT_EQ(copy.copySub(src, 1, 1, 1 + dr, 1 + dc, rows, cols), 0);
-            EXPECT_EQ(values(m), values(copy)) << dr << "," << dc;
-        }
-    }
-    ASSERT_EQ(m.assign(src), 0);
-    EXPECT_EQ(m.initCopyRange(m, 0, 0, 1, 1, 3, 3), 0); // already 4 x 4: shifts in place
-    EXPECT_EQ(values(m), (V{0, 1, 2, 3, 10, 0, 1, 2, 20, 10, 11, 12, 30, 20, 21, 22}));
 }
 
 TEST(NMMatrixArithmetic, RowAndColumnOperations)

@@ -3,35 +3,6 @@
 
 using namespace nmtest;
 
-TEST(Lu, DeterminantExactValuesRowTestAndStatuses)
-{
-    const struct { Dense m; double det; long st; } cases[] = {
-        {{{0, 1}, {1, 0}}, -1.0, 0},
-        {{{5}}, 5.0, 0},
-        // The rows tie in the scaled pivot test, the later one wins (parity -1), the second pivot
-        // is exactly 0 and becomes 1e-20.
-        {{{1, 2}, {2, 4}}, -2e-20, 0},
-        {{{2, 0, 0}, {0, 3, 0}, {0, 0, 4}}, 24.0, 0},
-        // A permutation matrix: only exchanges, the determinant is its sign.
-        {{{0, 0, 1, 0}, {1, 0, 0, 0}, {0, 0, 0, 1}, {0, 1, 0, 0}}, -1.0, 0},
-        // A row below the threshold: refused with det = 1; just above it, accepted.
-        {{{0, 0}, {0, 0}}, 1.0, cxNMMatrix_errSingular},
-        {{{1e-16, 0}, {0, 1}}, 1.0, cxNMMatrix_errSingular},
-        {{{2e-15, 0}, {0, 1}}, 2e-15, 0},
-        {{{1, 2, 3}, {4, 5, 6}}, -12345.0, cxNMMatrix_errNotSquare},
-        {Dense(), -12345.0, cxNMMatrix_errBadSize},
-    };
-    for (const auto& c : cases) {
-        cxNMMatrix m;
-        if (c.m.r > 0) {
-            load(m, c.m);
-        }
-        double d = -12345.0;
-        EXPECT_EQ(m.getDeterminant(d), c.st) << c.det;
-        EXPECT_EQ(d, c.det);
-    }
-}
-
 TEST(Lu, InverseValuesAliasingAndFailures)
 {
     cxNMMatrix m, inv, out, empty;

@@ -1,4 +1,4 @@
-// cxNMMatrix storage, life cycle, element access and the element tolerance.
+// cxNMMatrix storage, life cycle and element access.
 #include "nm_helpers.h"
 
 #include <limits>

@@ -77,36 +77,6 @@ TEST(Solve, EveryColumnOfRandomSystems)
     }
 }
 
-TEST(PartialSolve, SmallSystemAndSizeErrors)
-{
-    cxNMMatrix a, b, g, d, e, x, wideG, b3, e3, zero;
-    load(b, {{2, 0}, {0, 2}});
-    load(d, {{1}, {1}});
-    load(e, {{4}, {6}});
-    ASSERT_EQ(cxNMMatrix::I(2, a) | g.initResize(2, 2, 0.0) | wideG.initResize(2, 3, 0.0), 0);
-    ASSERT_EQ(cxNMMatrix::I(3, b3) | e3.initResize(3, 1, 1.0) | zero.initResize(2, 2, 0.0), 0);
-    double cond = 0.0;
-    ASSERT_EQ(cxNMMatrix::partialSolve(a, b, g, d, e, false, cond, 10.0, x), 0);
-    EXPECT_EQ(values(x), (V{2.0, 3.0}));
-    EXPECT_EQ(cond, 1.0);
-
-    sentinel(x, 1, 1);
-    cond = -1.0;
-    EXPECT_EQ(cxNMMatrix::partialSolve(a, b, wideG, d, e, false, cond, 10.0, x), cxNMMatrix_errBadSize);
-    EXPECT_EQ(cxNMMatrix::partialSolve(a, b, g, e, wideG, false, cond, 10.0, x), cxNMMatrix_errBadSize);
-    EXPECT_EQ(cxNMMatrix::partialSolve(a, wideG, g, d, e, false, cond, 10.0, x), cxNMMatrix_errNotSquare);
-    EXPECT_EQ(cxNMMatrix::partialSolve(wideG, b, g, d, e, false, cond, 10.0, x), cxNMMatrix_errNotSquare);
-    // B square but not of A's size: the Schur complement's difference refuses it.
-    EXPECT_EQ(cxNMMatrix::partialSolve(a, b3, g, d, e3, false, cond, 10.0, x), cxNMMatrix_errSizeMismatch);
-    // A singular A fails in its inverse; the Schur complement above the limit in the solve.
-    EXPECT_EQ(cxNMMatrix::partialSolve(zero, b, g, d, e, false, cond, 10.0, x), cxNMMatrix_errSingular);
-    EXPECT_EQ(cond, -1.0);
-    load(b, {{100, 0}, {0, 1}});
-    EXPECT_EQ(cxNMMatrix::partialSolve(a, b, g, d, e, false, cond, 10.0, x), cxNMMatrix_errSingular);
-    EXPECT_EQ(cond, 100.0);
-    EXPECT_EQ(values(x), V{-1000.0});
-}
-
 TEST(PartialSolve, MatchesTheFullBlockSystem)
 {
     std::mt19937 rng(41);

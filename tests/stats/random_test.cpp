@@ -1,4 +1,4 @@
-// The generator against its stated first values (each seed resets the record); the sampler.
+// The generator against its stated first values (each seed resets the record); the sampler's modes.
 #include <orbmath/orbmath.h>
 
 #include <gtest/gtest.h>

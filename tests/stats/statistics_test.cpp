@@ -1,5 +1,5 @@
 // Running statistics: every getter of both records over a table of accumulators, refusals that
-// write nothing, merging, and the bulk path against adding one by one.
+// write nothing, and the bulk path against adding one by one.
 #include <orbmath/orbmath.h>
 
 #include <gtest/gtest.h>

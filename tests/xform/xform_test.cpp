@@ -244,45 +244,6 @@ TEST(Xform, TypeNamesAndQueries)
     }
 }
 
-TEST(Xform, AssignmentRules)
-{
-    cmath_xform p, q;
-    ASSERT_EQ(cmath_xform_constructLinearIdentity(&p) | cmath_xform_constructLinearIdentity(&q), 0);
-    EXPECT_TRUE(sameBytes(q.linear, kIdentity));
-    p.linear = kAffine;
-    ASSERT_EQ(cmath_xform_assign(&p, &p) | cmath_xform_assign(&q, &p), 0);
-    EXPECT_TRUE(sameBytes(q.linear, kAffine));
-    ASSERT_EQ(cmath_xform_reset(&q), 0);
-    EXPECT_TRUE(sameBytes(q.linear, kIdentity));
-
-    cmath_xfcomposed c, d, empty;
-    ASSERT_EQ(cmath_xfcomposed_construct(&c) | cmath_xfcomposed_construct(&d) | cmath_xfcomposed_construct(&empty), 0);
-    EXPECT_EQ(cmath_xform_assign(&p, &c.base), cmath_errTypeMismatch);
-    EXPECT_EQ(cmath_xform_assign(&c.base, &p), cmath_errTypeMismatch);
-    EXPECT_TRUE(sameBytes(p.linear, kAffine));
-    Handle w(1.0), w2(2.0), a(kTranslate);
-    auto* wx = const_cast<cmath_xform*>(w.x());
-    EXPECT_EQ(cmath_xform_assign(wx, &c.base), cmath_errTypeMismatch);
-    EXPECT_EQ(cmath_xform_assign(wx, w2.x()), 0); // same kind: only linear is copied
-    EXPECT_EQ(static_cast<const warp::Warp*>(wx->shared.outer)->k, 1.0);
-
-    // Chains: a shallow copy that shares the parts; self-assignment and emptying.
-    ASSERT_EQ(cmath_xfcomposed_composeFrontPH_(&c, &a.h) | cmath_xfcomposed_composeFrontPH_(&c, &w.h), 0);
-    EXPECT_EQ(a.refs(), 2);
-    ASSERT_EQ(cmath_xfcomposed_assign(&c, &c), 0);
-    ASSERT_EQ(parts(&c), (Parts{w.x(), a.x()}));
-    ASSERT_EQ(cmath_xfcomposed_assign(&d, &c), 0);
-    EXPECT_EQ(parts(&d), parts(&c));
-    EXPECT_NE(d.head, c.head);
-    EXPECT_EQ(a.refs(), 3);
-    ASSERT_EQ(cmath_xfcomposed_assign(&d, &empty), 0);
-    EXPECT_EQ(d.head, nullptr);
-    EXPECT_EQ(a.refs(), 2);
-    ASSERT_EQ(cmath_xfcomposed_destruct(&c) | cmath_xfcomposed_destruct(&d) | cmath_xfcomposed_destruct(&empty), 0);
-    EXPECT_EQ(a.refs(), 1);
-    EXPECT_EQ(cmath_xform_destruct(&p), 0);
-}
-
 TEST(Xform, ChainsKeepTheirPartsAndDestroyEachOnce)
 {
     const int64_t baseline = csys_memory_testOutstanding();
