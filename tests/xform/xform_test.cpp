@@ -23,7 +23,6 @@ const L kTranslate = {{1, 0}, {1, 0, 0, 1}};
 const L kRotate = {{0, 0}, {0, -1, 1, 0}}; // +90 degrees
 const L kScale2 = {{0, 0}, {2, 0, 0, 2}};
 const L kIdentity = {{0, 0}, {1, 0, 0, 1}};
-const L kSingular = {{3, 4}, {1, 2, 2, 4}};
 const L kAffine = {{2, 4}, {2, 0, 0, 4}};
 const V kP = {1, 2};
 
