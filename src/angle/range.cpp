@@ -111,9 +111,6 @@ ORBMATH_API cmath_status cmath_range_initEmpty(cmath_range* target)
 
 ORBMATH_API cmath_status cmath_range_reset(cmath_range* target)
 {
-    if (orb::anyNull(target)) {
-        return cmath_errNullArgument;
-    }
     return cmath_range_initEmpty(target);
 }
 

@@ -46,9 +46,6 @@ ORBMATH_API cmath_status cmath_matrix_initIdentity(cmath_matrix* target)
 
 ORBMATH_API cmath_status cmath_matrix_reset(cmath_matrix* target)
 {
-    if (orb::anyNull(target)) {
-        return cmath_errNullArgument;
-    }
     return cmath_matrix_initIdentity(target);
 }
 

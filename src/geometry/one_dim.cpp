@@ -21,17 +21,11 @@ ORBMATH_API cmath_status cmath_vect1_init(cmath_vect1* target, double v)
 
 ORBMATH_API cmath_status cmath_vect1_initClear(cmath_vect1* target)
 {
-    if (orb::anyNull(target)) {
-        return cmath_errNullArgument;
-    }
     return cmath_vect1_init(target, 0.0);
 }
 
 ORBMATH_API cmath_status cmath_vect1_reset(cmath_vect1* target)
 {
-    if (orb::anyNull(target)) {
-        return cmath_errNullArgument;
-    }
     return cmath_vect1_init(target, 0.0);
 }
 
@@ -81,9 +75,6 @@ ORBMATH_API cmath_status cmath_matrix1_initIdentity(cmath_matrix1* target)
 
 ORBMATH_API cmath_status cmath_matrix1_reset(cmath_matrix1* target)
 {
-    if (orb::anyNull(target)) {
-        return cmath_errNullArgument;
-    }
     return cmath_matrix1_initIdentity(target);
 }
 

@@ -23,17 +23,11 @@ ORBMATH_API cmath_status cmath_vect_init(cmath_vect* target, double x, double y)
 
 ORBMATH_API cmath_status cmath_vect_initClear(cmath_vect* target)
 {
-    if (orb::anyNull(target)) {
-        return cmath_errNullArgument;
-    }
     return cmath_vect_init(target, 0.0, 0.0);
 }
 
 ORBMATH_API cmath_status cmath_vect_reset(cmath_vect* target)
 {
-    if (orb::anyNull(target)) {
-        return cmath_errNullArgument;
-    }
     return cmath_vect_init(target, 0.0, 0.0);
 }
 
@@ -203,17 +197,11 @@ ORBMATH_API cmath_status cmath_vectF_init(cmath_vectF* target, float x, float y)
 
 ORBMATH_API cmath_status cmath_vectF_initClear(cmath_vectF* target)
 {
-    if (orb::anyNull(target)) {
-        return cmath_errNullArgument;
-    }
     return cmath_vectF_init(target, 0.0f, 0.0f);
 }
 
 ORBMATH_API cmath_status cmath_vectF_reset(cmath_vectF* target)
 {
-    if (orb::anyNull(target)) {
-        return cmath_errNullArgument;
-    }
     return cmath_vectF_init(target, 0.0f, 0.0f);
 }
 
