@@ -152,7 +152,3 @@ TEST(XformLinearFit, UnrolledSumsAreBitIdenticalToSequential)
     ASSERT_EQ(sequentialFit(&rev, rd.data(), rs.data(), 20011), 0);
     EXPECT_FALSE(sameBytes(fwd, rev));
 }
-
-extern "C" int orbmath_geometry_c_check(void);
-
-TEST(Geometry, UsableFromC) { EXPECT_EQ(orbmath_geometry_c_check(), 0); }

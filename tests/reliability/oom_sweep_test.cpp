@@ -346,8 +346,9 @@ TEST(OomSweep, StatisticsAndSampling)
 // and short, shallow chains of plain parts allocate nothing.
 TEST(OomSweep, ArrayMappingsOfTransformObjects)
 {
-    Handle a{kA}, b{kB}, warp{0.01}, one, shallow, deep, mixed;
+    Handle a{kA}, b{kB}, warp{0.01}, one, shallow, deep, mixed, full;
     orbtest::makeChain(shallow, {&a, &b, &a});
+    orbtest::makeChain(full, std::vector<const Handle*>(64, &b)); // as many parts as the list holds inline
     orbtest::makeChain(one, {&b});
     orbtest::makeChain(deep, {&one});
     for (int k = 0; k < 20; ++k) { // each nested chain first in its own: 20 frames of the walk
@@ -374,8 +375,8 @@ TEST(OomSweep, ArrayMappingsOfTransformObjects)
         in[i] = {0.01 * static_cast<double>(i), 1.0 - 0.02 * static_cast<double>(i)};
     }
     int n = 0;
-    for (const Handle* h : {&warp, &deep, &mixed, &a, &shallow}) {
-        const bool allocates = h != &a && h != &shallow;
+    for (const Handle* h : {&warp, &deep, &mixed, &a, &shallow, &full}) {
+        const bool allocates = h != &a && h != &shallow && h != &full;
         std::vector<cmath_vect> want(in.size());
         std::transform(in.begin(), in.end(), want.begin(), [h](cmath_vect p) { return h->map(p); });
         for (const auto& [name, map] : entries) {

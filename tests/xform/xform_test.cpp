@@ -25,6 +25,10 @@ const L kScale2 = {{0, 0}, {2, 0, 0, 2}};
 const L kIdentity = {{0, 0}, {1, 0, 0, 1}};
 const L kAffine = {{2, 4}, {2, 0, 0, 4}};
 const V kP = {1, 2};
+// The warp's slots under a second table, and shared operations whose count never drops.
+const cmath_xformOps kTwinOps = warp::kOps;
+const cstd_sharedOps kStuckOps = {[](cstd_shared*) { return cmath_status{0}; }, cstd_shared_increment_default,
+                                  [](cstd_shared*) { return cmath_status{cmath_errFailed}; }};
 
 // What a transform does at kP: its image, whether it is composed and linear, its linear form
 // about kP (and, when linear, about the origin, which is what a null point stands for).
@@ -322,3 +326,26 @@ TEST(Xform, CopiesShareClonesAreNewAndTwinsForward)
 }
 
 TEST(Xform, UsableFromC) { EXPECT_EQ(xform_c_translateAfterRotate(), 0); }
+
+TEST(Xform, AssignmentByKindNameAndComposeIntoAStuckHandle)
+{
+    warp::Warp a{1.0, nullptr, {}}, twin = a, stuck = a;
+    ASSERT_EQ(cmath_xform_constructStandard(&a.base, &a, &warp::kOps, &warp::kSharedOps, &warp::kTypeTable) |
+                  cmath_xform_constructStandard(&twin.base, &twin, &kTwinOps, &warp::kSharedOps, &warp::kTypeTable) |
+                  cmath_xform_constructStandard(&stuck.base, &stuck, &warp::kOps, &kStuckOps, &warp::kTypeTable),
+              0);
+    Handle plain(kAffine), wa(0.5), wb(2.0);
+    twin.base.linear = kAffine;
+    EXPECT_EQ(cmath_xform_assign(&a.base, &twin.base), 0); // another table, the same kind name
+    EXPECT_TRUE(sameBytes(a.base.linear, kAffine));
+    a.base.linear = kRotate;
+    EXPECT_EQ(cmath_xform_assign(&a.base, plain.x()), cmath_errTypeMismatch);
+    EXPECT_TRUE(sameBytes(a.base.linear, kRotate));
+
+    // The target's old transform cannot be released: the new chain is dropped with its references.
+    cmath_xformPtrh target;
+    ASSERT_EQ(cstd_ptrh_constructBaseTypename(&target.handle, &stuck.base.shared, u"cmath_xform"), 0);
+    EXPECT_EQ(cmath_xform_compose(wa.x(), wb.x(), &target), cmath_errFailed);
+    EXPECT_EQ(target.handle.header, nullptr);
+    EXPECT_EQ(wa.refs() + wb.refs(), 2);
+}

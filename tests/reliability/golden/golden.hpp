@@ -343,56 +343,78 @@ inline void containers(Hash& h, Values& val)
     h.st(cstd_vector_cmath_vect1_destruct(&v1));
 }
 
+// A rows x cols matrix from the stream, element (i, j) scaled by 2^(grade (i - j)) and
+// `diagonal` added on the diagonal; a matrix's size and elements hashed; a vector's elements.
+inline void fill(Hash& h, Values& val, cxNMMatrix& m, int rows, int cols, double diagonal = 40.0, int grade = 0)
+{
+    h.st(static_cast<cmath_status>(m.initResize(rows, cols)));
+    for (int i = 0; i < rows; ++i) {
+        for (int j = 0; j < cols; ++j) {
+            m.setElement(i, j, std::ldexp(val.next() / 64.0, grade * (i - j)) + (i == j ? diagonal : 0.0));
+        }
+    }
+}
+inline void hashMatrix(Hash& h, const cxNMMatrix& m)
+{
+    h.i(m.rows()), h.i(m.cols());
+    for (int i = 0; i < m.rows(); ++i) {
+        for (int j = 0; j < m.cols(); ++j) {
+            double v = 0.0;
+            m.getElement(i, j, v);
+            h.d(v);
+        }
+    }
+}
+inline void hashVector(Hash& h, const cxVector<double>& v)
+{
+    for (double x : v) {
+        h.d(x);
+    }
+}
+
 inline void nmmatrix(Hash& h, Values& val)
 {
-    auto fill = [&](cxNMMatrix& m, int rows, int cols) {
-        h.st(static_cast<cmath_status>(m.initResize(rows, cols)));
-        for (int i = 0; i < rows; ++i) {
-            for (int j = 0; j < cols; ++j) {
-                m.setElement(i, j, val.next() / 64.0 + (i == j ? 40.0 : 0.0));
-            }
-        }
-    };
-    auto matrix = [&](const cxNMMatrix& m) {
-        h.i(m.rows()), h.i(m.cols());
-        for (int i = 0; i < m.rows(); ++i) {
-            for (int j = 0; j < m.cols(); ++j) {
-                double v = 0.0;
-                m.getElement(i, j, v);
-                h.d(v);
-            }
-        }
-    };
-    auto vec = [&](const cxVector<double>& v) {
-        for (double x : v) {
-            h.d(x);
-        }
-    };
     cxNMMatrix A, B, C, S, X, U, W, V, G, D, Bc;
-    fill(A, 6, 6);
-    fill(B, 6, 2);
-    fill(C, 7, 4);
+    fill(h, val, A, 6, 6);
+    fill(h, val, B, 6, 2);
+    fill(h, val, C, 7, 4);
     h.st(static_cast<cmath_status>(C.getSquare(S)));
     double det = 0.0, cond = 0.0, err = 0.0;
     h.st(static_cast<cmath_status>(A.getDeterminant(det))), h.d(det);
-    h.st(static_cast<cmath_status>(A.getInverse(X))), matrix(X);
-    h.st(static_cast<cmath_status>(X.initMultiply(A, B))), matrix(X);
-    h.st(static_cast<cmath_status>(X.initTmultiply(C, C))), matrix(X);
-    h.st(static_cast<cmath_status>(C.decompose(U, W, V))), matrix(U), matrix(W), matrix(V);
-    h.st(static_cast<cmath_status>(C.getPseudoinverse(1e10, X))), matrix(X);
+    h.st(static_cast<cmath_status>(A.getInverse(X))), hashMatrix(h, X);
+    h.st(static_cast<cmath_status>(X.initMultiply(A, B))), hashMatrix(h, X);
+    h.st(static_cast<cmath_status>(X.initTmultiply(C, C))), hashMatrix(h, X);
+    h.st(static_cast<cmath_status>(C.decompose(U, W, V))), hashMatrix(h, U), hashMatrix(h, W), hashMatrix(h, V);
+    h.st(static_cast<cmath_status>(C.getPseudoinverse(1e10, X))), hashMatrix(h, X);
     cxVector<double> re, im;
-    h.st(static_cast<cmath_status>(A.eigenvalues(false, re, im))), vec(re), vec(im);
-    h.st(static_cast<cmath_status>(S.eigenvalues(true, re, im, V))), vec(re), matrix(V);
+    h.st(static_cast<cmath_status>(A.eigenvalues(false, re, im))), hashVector(h, re), hashVector(h, im);
+    h.st(static_cast<cmath_status>(S.eigenvalues(true, re, im, V))), hashVector(h, re), hashMatrix(h, V);
     h.st(static_cast<cmath_status>(C.getConditionNumber(false, cond))), h.d(cond);
     h.st(static_cast<cmath_status>(S.getConditionNumber(true, cond))), h.d(cond);
-    h.st(static_cast<cmath_status>(cxNMMatrix::solve(A, B, false, cond, 1e12, X))), h.d(cond), matrix(X);
-    h.st(static_cast<cmath_status>(cxNMMatrix::solve(S, S, true, cond, 1e12, X))), matrix(X);
-    fill(Bc, 4, 1);
-    fill(G, 2, 4);
-    fill(D, 2, 1);
-    h.st(static_cast<cmath_status>(cxNMMatrix::constraintMinimization(S, Bc, G, D, 1e10, X))), matrix(X);
+    h.st(static_cast<cmath_status>(cxNMMatrix::solve(A, B, false, cond, 1e12, X))), h.d(cond), hashMatrix(h, X);
+    h.st(static_cast<cmath_status>(cxNMMatrix::solve(S, S, true, cond, 1e12, X))), hashMatrix(h, X);
+    fill(h, val, Bc, 4, 1);
+    fill(h, val, G, 2, 4);
+    fill(h, val, D, 2, 1);
+    h.st(static_cast<cmath_status>(cxNMMatrix::constraintMinimization(S, Bc, G, D, 1e10, X))), hashMatrix(h, X);
     h.st(static_cast<cmath_status>(cxNMMatrix::getConstraintError(S, Bc, 1.5, Bc, err))), h.d(err);
-    h.st(static_cast<cmath_status>(cxNMMatrix::pseudoSolve(C, C, 1e10, X))), matrix(X);
+    h.st(static_cast<cmath_status>(cxNMMatrix::pseudoSolve(C, C, 1e10, X))), hashMatrix(h, X);
+}
+
+// Orders at which the widest kernels run (QR steps over rows of 16 and more, the SVD's groups
+// of four columns, the inverse's four right-hand sides at a time), and a graded matrix, element
+// (i, j) scaled by 2^(i - j), whose QR steps start inside the active block.
+inline void wide(Hash& h, Values& val)
+{
+    cxNMMatrix A, C, G, X, U, W, V;
+    fill(h, val, G, 16, 16, 0.0, 1);
+    fill(h, val, A, 40, 40, 0.0);
+    fill(h, val, C, 45, 24);
+    cxVector<double> re, im;
+    h.st(static_cast<cmath_status>(A.eigenvalues(false, re, im))), hashVector(h, re), hashVector(h, im);
+    h.st(static_cast<cmath_status>(G.eigenvalues(false, re, im))), hashVector(h, re), hashVector(h, im);
+    h.st(static_cast<cmath_status>(C.decompose(U, W, V))), hashMatrix(h, U), hashMatrix(h, W), hashMatrix(h, V);
+    h.st(static_cast<cmath_status>(A.getInverse(X))), hashMatrix(h, X);
 }
 
 // The families on record and their committed hashes: each hashes its results into h, drawing
@@ -411,6 +433,7 @@ inline const Family kFamilies[] = {
     {"legacy", legacy, 0x1ee69eb758eda4e2ull},
     {"containers", containers, 0xafc499759d7829dcull},
     {"nmmatrix", nmmatrix, 0x82f062f89808bde9ull},
+    {"wide", wide, 0xb91a2bd221c27de6ull},
 };
 
 } // namespace golden
